@@ -47,10 +47,11 @@ namespace {
 const std::string& Document() {
     static const std::string text = [] {
         std::mt19937_64 rng(42);
-        std::uniform_real_distribution<double> coordinate(-5000.0, 5000.0);
+        std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
         std::uniform_int_distribution<int> index(0, 1999999);
         std::ostringstream out;
-        out.precision(17);
+        out.setf(std::ios::fixed);
+        out.precision(6);
         out << "{\"RefPoints\": [], \"Outlines\": [[";
         for (int i = 0; i < 2000000; ++i) out << (i ? ",[" : "[") << coordinate(rng) << ',' << coordinate(rng) << ']';
         out << "], [";
