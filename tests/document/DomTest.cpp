@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -231,6 +232,9 @@ TEST(Dom, AppendGrowsAndKeepsElements) {
     EXPECT_EQ(a[999].asStringRef(), "999");
     a[3] = Dom(true);
     EXPECT_TRUE(a[3].asBool(false));
+    // Beyond 2^32 - 1 elements: refused before anything is allocated, array intact.
+    EXPECT_THROW(a.reserve(std::size_t(1) << 33), std::length_error);
+    EXPECT_EQ(a.size(), 1000u);
 }
 
 TEST(Dom, NonConstIndexPastTheEndGivesAFreshScratchNode) {
