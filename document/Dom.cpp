@@ -258,7 +258,12 @@ Dom& Dom::toObject() {
 }
 
 Dom& Dom::memberFor(const char* key, std::size_t length) {
-    toObject();
+    if (m_kind != Kind::Object) {
+        std::string name(key, length);  // the key may live in the tree being replaced
+        toObject();
+        m_value.o->emplace_back(std::move(name), Dom());
+        return m_value.o->back().second;
+    }
     if (const Dom* found = findMember(key, length))
         return const_cast<Dom&>(*found);
     m_value.o->emplace_back(std::string(key, length), Dom());

@@ -219,6 +219,12 @@ TEST(Dom, BuildingReplacesNodesOfOtherKinds) {
     Dom named;
     named[static_cast<const char*>(nullptr)] = Dom(1);  // a null key stands for ""
     EXPECT_TRUE(named.has(""));
+
+    // A key that lives inside the array being replaced by an object.
+    Dom keyed;
+    keyed.append() = Dom("a key longer than the small string buffer");
+    keyed[keyed[0].asStringRef().c_str()] = Dom(2);
+    EXPECT_EQ(static_cast<const Dom&>(keyed)["a key longer than the small string buffer"].asInt(0), 2);
 }
 
 TEST(Dom, AppendGrowsAndKeepsElements) {
