@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <limits>
-#include <utility>
 
 using kor::ShapeExport::EndPlane;
 using kor::ShapeExport::Position;
@@ -104,23 +103,4 @@ TEST(EndPlane, LaterReadsMixWithEarlierValues) {
 
     EXPECT_TRUE(plane.from(Parse(R"({"Start": true})")));
     EXPECT_TRUE(plane.IsStart());
-}
-
-TEST(EndPlane, CopyAndMoveKeepAllFields) {
-    EndPlane plane;
-    plane.from(Parse(R"({"Start": false, "Origin": [1, 2, 3], "Normal": [4, 5, 6], "Skew": 0.5})"));
-    auto expectSame = [](const EndPlane& p) {
-        EXPECT_FALSE(p.IsStart());
-        ExpectPosition(p.Origin(), 1, 2, 3);
-        ExpectPosition(p.Normal(), 4, 5, 6);
-        EXPECT_EQ(p.Skew(), 0.5);
-    };
-    const EndPlane copy(plane);
-    expectSame(copy);
-    EndPlane assigned;
-    assigned = plane;
-    expectSame(assigned);
-    EndPlane moved(std::move(assigned));
-    expectSame(moved);
-    expectSame(assigned);  // NOLINT(bugprone-use-after-move): a move copies
 }
