@@ -13,6 +13,11 @@ if(SHAPEEXPORT_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(SHAPEEXPORT_BUILD_FUZZERS)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 function(shapeexport_set_warnings target)
     if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
         target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
