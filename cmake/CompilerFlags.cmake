@@ -25,3 +25,19 @@ function(shapeexport_set_warnings target)
         target_compile_options(${target} PRIVATE /W4)
     endif()
 endfunction()
+
+# Doubles must be evaluated in double precision (SSE2), never in the x87's 80-bit
+# registers: FLT_EVAL_METHOD 0. True by default for x86_64 (Linux and Windows) and
+# AArch64; a 32-bit x86 build would need -msse2 -mfpmath=sse.
+include(CheckCXXSourceCompiles)
+check_cxx_source_compiles([[
+#include <cfloat>
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "floating-point expressions are evaluated with excess precision"
+#endif
+int main() { return 0; }
+]] SHAPEEXPORT_DOUBLE_EVALUATION)
+if(NOT SHAPEEXPORT_DOUBLE_EVALUATION)
+    message(FATAL_ERROR "The compiler evaluates floating point with excess precision "
+        "(FLT_EVAL_METHOD != 0); geometry results would differ from other platforms.")
+endif()

@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, skipping those that
-# are already there. Extra package names may be passed as arguments.
+# are already there. Extra package names may be passed as arguments; --windows adds
+# what the Windows cross build and its tests under wine need (scripts/test-windows.sh).
 set -euo pipefail
+
+windows_packages=(
+    g++-mingw-w64-x86-64-posix wine wine64 googletest
+)
 
 packages=(
     build-essential cmake pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     rapidjson-dev nlohmann-json3-dev
     libassimp-dev libcli11-dev libmeshoptimizer-dev
-    "$@"
 )
+for arg in "$@"; do
+    if [ "$arg" = --windows ]; then
+        packages+=("${windows_packages[@]}")
+    else
+        packages+=("$arg")
+    fi
+done
 
 missing=()
 for p in "${packages[@]}"; do

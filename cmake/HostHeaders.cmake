@@ -1,0 +1,27 @@
+# Header-only host packages for a cross build.
+#
+# The cross compiler must never see the host's /usr/include as a whole: its C
+# library and system headers are Linux ones and would shadow the mingw-w64 sysroot.
+# Only the folders of header-only packages (RapidJSON; the Assimp structure
+# headers that the meshes subsystem reads) are linked into
+# <build>/host-headers/include, and <build>/host-headers is made a find root, so
+# the usual find_path(... rapidjson/reader.h) or find_path(... assimp/mesh.h)
+# works unchanged. Host libraries stay invisible: find_package(assimp) fails in a
+# cross build, which is how targets that need the Assimp importer are left out.
+set(SHAPEEXPORT_HOST_INCLUDE_DIR /usr/include CACHE PATH
+    "Host include folder that header-only packages are taken from in a cross build")
+set(SHAPEEXPORT_HOST_HEADER_FOLDERS rapidjson assimp CACHE STRING
+    "Folders of SHAPEEXPORT_HOST_INCLUDE_DIR made visible to the cross compiler")
+
+set(SHAPEEXPORT_HOST_HEADERS_ROOT ${CMAKE_BINARY_DIR}/host-headers)
+file(MAKE_DIRECTORY ${SHAPEEXPORT_HOST_HEADERS_ROOT}/include)
+foreach(folder IN LISTS SHAPEEXPORT_HOST_HEADER_FOLDERS)
+    set(source ${SHAPEEXPORT_HOST_INCLUDE_DIR}/${folder})
+    set(link ${SHAPEEXPORT_HOST_HEADERS_ROOT}/include/${folder})
+    if(IS_DIRECTORY ${source} AND NOT EXISTS ${link})
+        file(CREATE_LINK ${source} ${link} SYMBOLIC COPY_ON_ERROR)
+    elseif(NOT IS_DIRECTORY ${source})
+        message(STATUS "Host headers: ${source} not found")
+    endif()
+endforeach()
+list(APPEND CMAKE_FIND_ROOT_PATH ${SHAPEEXPORT_HOST_HEADERS_ROOT})
