@@ -7,26 +7,49 @@
 //
 // Conversions never fail; each `as...` takes the value to return when the node does
 // not hold a fitting value:
-//   asBool    booleans only.
+//   asBool    booleans only (numbers and strings give the fallback).
 //   asInt     integers; doubles truncated toward zero when finite and inside the
-//             range of long long.
+//             range of long long ([-2^63, 2^63)), so -1.5 gives -1; NaN, infinities,
+//             doubles outside that range and every other kind give the fallback.
 //   asDouble  any number (integers converted to the nearest double).
-//   asString  strings only.
-// Reading a missing key or an index past the end gives a shared empty node.
+//   asString  strings only. asStringRef gives the string without copying (a shared
+//             empty string for other kinds).
+// Strings are byte sequences: they may hold zero bytes and are not checked for UTF-8.
+//
+// Reading: size() is the element count of an array and 0 for every other kind. The
+// const operator[](index) past the end, or on a node that is no array, and the const
+// operator[](key) for a missing key or on a node that is no object give a shared
+// empty node. has(key) is true only for an object with a member of exactly that key.
+// objects() of a node that is no object is a shared empty list. A null key pointer
+// finds nothing.
 //
 // Building: the non-const operator[](key) turns an empty node into an object (a node
-// of any other kind is replaced by an empty object first) and creates the member if
-// missing; toArray() turns any node that is not an array into an empty array;
-// append() does the same and then adds an empty element at the end.
+// of any other kind is replaced by an empty object first) and creates the member
+// (empty) if missing; a null key pointer stands for the key "". toArray() and
+// toObject() turn any node that is not of that kind into an empty one and leave a
+// node that is, untouched; append() does the same as toArray() and then adds an empty
+// element at the end (capacity grows geometrically, starting at 2); reserve() does
+// the same as toArray() and then makes room for `count` elements. The non-const
+// operator[](index) with index >= size() returns a shared scratch node, reset to
+// empty on every such call (writes to it are lost; not thread-safe). An array holds
+// at most 2^32 - 1 elements (std::length_error beyond).
+//
+// Comparison (==) is deep: equal kinds and equal values; an Int never equals a
+// Double (Int 1 != Double 1.0); doubles compare numerically (0.0 == -0.0) except
+// that two NaN are equal; strings byte by byte; arrays element by element; objects
+// member by member in order (same keys in the same order with equal values).
 //
 // Nodes are values: copying copies the subtree, moving leaves the source empty.
-// Destroying a tree is iterative, so even a very deep tree built in code cannot
-// overflow the stack.
+// Destroying, copying and comparing are iterative, so even a very deep tree built
+// in code (say 100000 nested arrays) cannot overflow the stack. Destruction needs
+// no memory of its own. A node is 16 bytes: the kind and one word (an array is a
+// single allocation holding its element count, capacity and elements).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -44,12 +67,12 @@ public:
     Dom(int value) noexcept;
     Dom(long long value) noexcept;
     Dom(double value) noexcept;
-    Dom(const char* text);
+    Dom(const char* text);  // a null pointer gives the empty string ""
     Dom(std::string text);
     Dom(const Dom& other);
     Dom(Dom&& other) noexcept;
     Dom& operator=(const Dom& other);
-    Dom& operator=(Dom&& other) noexcept;
+    Dom& operator=(Dom&& other) noexcept;  // also safe when `other` lies inside this tree
     ~Dom();
 
     // Kind.
@@ -69,20 +92,31 @@ public:
     long long asInt(long long fallback) const noexcept;
     double asDouble(double fallback) const noexcept;
     std::string asString(const std::string& fallback = std::string()) const;
+    const std::string& asStringRef() const noexcept;
 
     // Arrays: number of elements (0 for every other kind) and element access.
     std::size_t size() const noexcept;
     const Dom& operator[](std::size_t index) const noexcept;
     Dom& operator[](std::size_t index);  // index < size() required; otherwise a shared scratch node
+    // Any other integer type, so that a literal 0 is an index and not a null key; a
+    // negative index counts as past the end.
+    template <typename Integer, typename std::enable_if<std::is_integral<Integer>::value, int>::type = 0>
+    const Dom& operator[](Integer index) const noexcept {
+        return (*this)[static_cast<std::size_t>(index)];
+    }
+    template <typename Integer, typename std::enable_if<std::is_integral<Integer>::value, int>::type = 0>
+    Dom& operator[](Integer index) {
+        return (*this)[static_cast<std::size_t>(index)];
+    }
     Dom& toArray();
     Dom& append();
     void reserve(std::size_t count);
 
     // Objects: membership, lookup by key, the members in order.
     bool has(const char* key) const noexcept;
-    bool has(const std::string& key) const noexcept { return has(key.c_str()); }
+    bool has(const std::string& key) const noexcept;
     const Dom& operator[](const char* key) const noexcept;
-    const Dom& operator[](const std::string& key) const noexcept { return (*this)[key.c_str()]; }
+    const Dom& operator[](const std::string& key) const noexcept;
     Dom& operator[](const char* key);
     Dom& operator[](const std::string& key);
     Dom& toObject();
@@ -94,17 +128,21 @@ public:
 
     // Builds an array of exactly `count` elements moved out of [first, first+count),
     // or an object from a list of members (used by the reader to move children in
-    // without copying).
+    // without copying). The moved-from elements are left empty.
     static Dom FromElements(Dom* first, std::size_t count);
     static Dom FromMembers(std::vector<Member>&& members);
 
     void swap(Dom& other) noexcept;
 
 private:
+    struct ArrayBlock;  // element count, capacity and the elements, in one allocation
+    friend struct DomTree;  // the iterative tree walks: destruction, copy, comparison
+
     void release() noexcept;
     void copyFrom(const Dom& other);
-
-    struct ArrayBlock;  // element count, capacity and the elements, in one allocation
+    const Dom* findMember(const char* key, std::size_t length) const noexcept;
+    Dom& memberFor(const char* key, std::size_t length);
+    void growArray(std::size_t minimumCapacity);
 
     Kind m_kind = Kind::Empty;
     union {

@@ -1,0 +1,418 @@
+// kor::DomReaderJson and kor::DomWriterJson: numbers, round trips, exact output,
+// malformed text and the nesting limit.
+#include <kor/Dom.h>
+#include <kor/DomReaderJson.h>
+#include <kor/DomWriterJson.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kor::Dom;
+using kor::DomReaderJson;
+using kor::DomWriterJson;
+
+const double kInf = std::numeric_limits<double>::infinity();
+const double kDenormMin = std::numeric_limits<double>::denorm_min();
+const double kMax = std::numeric_limits<double>::max();
+
+std::uint64_t bitsOf(double d) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
+
+Dom parse(const std::string& text) {
+    Dom out;
+    std::string error;
+    EXPECT_TRUE(DomReaderJson::FromString(out, text.c_str(), &error)) << text << ": " << error;
+    EXPECT_EQ(error, "");
+    return out;
+}
+
+TEST(DomReaderJson, NumberKindsAndValues) {
+    struct Row {
+        std::string text;
+        Dom::Kind kind;
+        long long integer;  // for Int
+        double real;        // for Double, compared bit for bit
+    };
+    const Dom::Kind I = Dom::Kind::Int;
+    const Dom::Kind D = Dom::Kind::Double;
+    const std::string hundredDigits(100, '9');
+    const std::vector<Row> rows = {
+        {"0", I, 0, 0},
+        {"-7", I, -7, 0},
+        {"-0", D, 0, -0.0},
+        {"-0.0", D, 0, -0.0},
+        {"4294967296", I, 4294967296LL, 0},
+        {"9223372036854775807", I, std::numeric_limits<long long>::max(), 0},
+        {"-9223372036854775808", I, std::numeric_limits<long long>::min(), 0},
+        {"9223372036854775808", D, 0, 9223372036854775808.0},
+        {"-9223372036854775809", D, 0, -9223372036854775808.0},
+        {"18446744073709551616", D, 0, 18446744073709551616.0},
+        {hundredDigits, D, 0, 1e100},
+        {"100.0", D, 0, 100.0},
+        {"1E2", D, 0, 100.0},
+        {"1e+2", D, 0, 100.0},
+        {"-1.5", D, 0, -1.5},
+        {"0.1", D, 0, 0.1},
+        {"1e999", D, 0, kInf},
+        {"-1e999", D, 0, -kInf},
+        {"1e309", D, 0, kInf},
+        {"1.7976931348623157e308", D, 0, kMax},
+        {"1.7976931348623158e308", D, 0, kMax},  // rounds down to the largest double
+        {"1.7976931348623159e308", D, 0, kInf},
+        {"1e-999", D, 0, 0.0},
+        {"-1e-999", D, 0, -0.0},
+        {"5e-324", D, 0, kDenormMin},
+        {"3e-324", D, 0, kDenormMin},
+        {"2e-324", D, 0, 0.0},
+        {"2.2250738585072011e-308", D, 0, 2.2250738585072009e-308},
+        {"0e999", D, 0, 0.0},
+        {"-0.000e400", D, 0, -0.0},
+        {"0.0000001e310", D, 0, 1e303},
+        {"1" + std::string(400, '0'), D, 0, kInf},
+        {"1" + std::string(400, '0') + "e-300", D, 0, 1e100},
+        {"-1" + std::string(400, '0') + ".5e-350", D, 0, -1e50},
+        {"Infinity", D, 0, kInf},
+        {"-Infinity", D, 0, -kInf},
+        {"Inf", D, 0, kInf},
+        {"-Inf", D, 0, -kInf},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 40));
+        for (const std::string& text : {row.text, "[" + row.text + "]", "{\"n\": " + row.text + "}"}) {
+            const Dom doc = parse(text);
+            const Dom& n = doc.isArray() ? doc[0] : doc.isObject() ? doc["n"] : doc;
+            ASSERT_EQ(n.kind(), row.kind) << text.substr(0, 40);
+            if (row.kind == I)
+                EXPECT_EQ(n.asInt(0), row.integer);
+            else
+                EXPECT_EQ(bitsOf(n.asDouble(0.0)), bitsOf(row.real)) << n.asDouble(0.0);
+        }
+    }
+    EXPECT_TRUE(std::isnan(parse("NaN").asDouble(0.0)));
+    EXPECT_TRUE(std::isnan(parse("[-NaN]")[0].asDouble(0.0)));
+    EXPECT_EQ(parse("-1.5").asInt(0), -1);
+    EXPECT_EQ(parse("1e999").asInt(5), 5);
+}
+
+TEST(DomReaderJson, HugeNumbersKeepStringsAndErrorOffsets) {
+    // Numbers too big for the underlying parser are rewritten before a second
+    // pass; strings that look like numbers stay as they are.
+    const Dom doc = parse("[\"1e999\", 1e999, {\"1e999\": -1e999, \"s\": \"\\\"1e999\"}, 0e500]");
+    ASSERT_EQ(doc.size(), 4u);
+    EXPECT_EQ(doc[0].asStringRef(), "1e999");
+    EXPECT_EQ(doc[1].asDouble(0.0), kInf);
+    EXPECT_EQ(doc[2]["1e999"].asDouble(0.0), -kInf);
+    EXPECT_EQ(doc[2]["s"].asStringRef(), "\"1e999");
+    EXPECT_EQ(bitsOf(doc[3].asDouble(1.0)), bitsOf(0.0));
+
+    // The error after a huge number is reported at the same offset as after a normal one.
+    std::string hugeError, plainError;
+    Dom out;
+    EXPECT_FALSE(DomReaderJson::FromString(out, "[1e999, ]", &hugeError));
+    EXPECT_FALSE(DomReaderJson::FromString(out, "[1.0e0, ]", &plainError));
+    EXPECT_EQ(hugeError, plainError);
+    EXPECT_NE(hugeError.find("offset 8"), std::string::npos) << hugeError;
+}
+
+TEST(DomReaderJson, ReadsWhatTheCallersRead) {
+    const Dom doc = parse(R"({"Outlines": [[[0, 0], [4, 0.5], [4, 4], [1]],
+                                            [[[[0, 1, 2], true], [[2, 1, 0], false]]]],
+                              "Params": {"Scale": 2, "Offset": -1.25, "Scale": 3},
+                              "Start": false})");
+    ASSERT_TRUE(doc.has("Outlines"));
+    EXPECT_FALSE(doc.has("outlines"));
+    const Dom& outlines = doc["Outlines"];
+    ASSERT_EQ(outlines.size(), 2u);
+    ASSERT_EQ(outlines[0].size(), 4u);
+    EXPECT_EQ(outlines[0][1][1].asDouble(0.0), 0.5);
+    EXPECT_EQ(outlines[0][1][0].asDouble(0.0), 4.0);  // an Int read as a double
+    EXPECT_EQ(outlines[0][3].size(), 1u);
+    const Dom& entry = outlines[1][0][1];
+    EXPECT_EQ(entry.size(), 2u);
+    EXPECT_EQ(entry[0][0].asInt(0), 2);
+    EXPECT_FALSE(entry[1].asBool(true));
+    EXPECT_TRUE(entry[1].isBool());
+    EXPECT_TRUE(outlines[1][0][0][1].asBool(false));
+
+    const Dom& params = doc["Params"];
+    ASSERT_TRUE(params.isObject());
+    std::vector<std::string> keys;
+    for (const Dom::Member& m : params.objects())
+        keys.push_back(m.first);
+    EXPECT_EQ(keys, (std::vector<std::string>{"Scale", "Offset", "Scale"}));  // order and duplicates kept
+    EXPECT_EQ(params["Scale"].asDouble(0.0), 2.0);  // the first one
+    EXPECT_EQ(params.objects()[2].second.asInt(0), 3);
+    EXPECT_TRUE(doc["Start"].isBool());
+    EXPECT_EQ(doc["Missing"].size(), 0u);
+}
+
+TEST(DomReaderJson, Strings) {
+    const Dom doc = parse(R"(["a\"b\\c\/d", "\b\f\n\r\t", "\u00e9\u20ac\ud83d\ude00", "\u0000x", "é", ""])");
+    ASSERT_EQ(doc.size(), 6u);
+    EXPECT_EQ(doc[0].asStringRef(), "a\"b\\c/d");
+    EXPECT_EQ(doc[1].asStringRef(), "\b\f\n\r\t");
+    EXPECT_EQ(doc[2].asStringRef(), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(doc[3].asStringRef(), std::string("\0x", 2));
+    EXPECT_EQ(doc[4].asStringRef(), "\xC3\xA9");
+    EXPECT_TRUE(doc[5].isString());
+    EXPECT_EQ(parse(" \t\r\n true \n").asBool(false), true);
+    EXPECT_TRUE(parse("null").isEmpty());
+}
+
+TEST(DomReaderJson, MalformedTextGivesAnEmptyNodeAndAnOffset) {
+    struct Row {
+        std::string text;
+        std::size_t offset;
+    };
+    const std::vector<Row> rows = {
+        {"", 0},
+        {"   ", 3},
+        {"[1, 2", 5},
+        {"{\"a\": ", 6},
+        {"{\"a\" 1}", 5},
+        {"[1]x", 3},
+        {"[1] [2]", 4},
+        {"hello", 0},
+        {"[01]", 2},
+        {"[1,]", 3},
+        {"\"unterminated", 13},
+        {"[\"\\x\"]", 2},
+        {"nul", 3},
+        {"[-]", 2},
+        {"[1e]", 3},
+        {"[1.]", 3},
+        {"[NaNx]", 4},
+        {"{1: 2}", 1},
+        {"[\"a\nb\"]", 3},
+        {"[1e999, x]", 8},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        Dom out;
+        out["previous"] = Dom(1);
+        std::string error;
+        EXPECT_FALSE(DomReaderJson::FromString(out, row.text.c_str(), &error));
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_EQ(error.find("JSON parse error at byte offset " + std::to_string(row.offset) + ": "), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+        // No error string wanted: same result.
+        Dom quiet(2);
+        EXPECT_FALSE(DomReaderJson::FromString(quiet, row.text.c_str(), nullptr));
+        EXPECT_TRUE(quiet.isEmpty());
+    }
+}
+
+TEST(DomReaderJson, NullTextAndExplicitLengths) {
+    Dom out(1);
+    std::string error;
+    EXPECT_FALSE(DomReaderJson::FromString(out, nullptr, &error));
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_EQ(error.find("JSON parse error at byte offset 0"), 0u);
+    out = Dom(1);
+    EXPECT_FALSE(DomReaderJson::FromString(out, nullptr, 5, nullptr));
+    EXPECT_TRUE(out.isEmpty());
+
+    const char text[] = "[1]\0[2]";  // 7 bytes and a terminating zero
+    EXPECT_TRUE(DomReaderJson::FromString(out, text, 3, &error));
+    EXPECT_EQ(out[0].asInt(0), 1);
+    EXPECT_FALSE(DomReaderJson::FromString(out, text, 7, &error));
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_EQ(error.find("JSON parse error at byte offset 3"), 0u) << error;
+    // Not zero-terminated: only the given bytes are read.
+    const char unterminated[] = {'[', '4', '2', ']', '!'};
+    EXPECT_TRUE(DomReaderJson::FromString(out, unterminated, 4, &error));
+    EXPECT_EQ(out[0].asInt(0), 42);
+    const char truncatedHuge[] = {'[', '1', 'e', '9', '9', '9', ']'};
+    EXPECT_FALSE(DomReaderJson::FromString(out, truncatedHuge, 6, &error));
+    EXPECT_TRUE(DomReaderJson::FromString(out, truncatedHuge, 7, &error));
+    EXPECT_EQ(out[0].asDouble(0.0), kInf);
+}
+
+TEST(DomReaderJson, NestingLimit) {
+    auto nested = [](std::size_t depth, bool objects) {
+        std::string text;
+        for (std::size_t k = 0; k < depth; ++k)
+            text += objects ? "{\"a\":" : "[";
+        text += "1";
+        for (std::size_t k = 0; k < depth; ++k)
+            text += objects ? "}" : "]";
+        return text;
+    };
+    for (bool objects : {false, true}) {
+        SCOPED_TRACE(objects ? "objects" : "arrays");
+        Dom out;
+        std::string error;
+        EXPECT_TRUE(DomReaderJson::FromString(out, nested(DomReaderJson::kMaxDepth, objects).c_str(), &error));
+        EXPECT_EQ(DomWriterJson::ToString(out), nested(DomReaderJson::kMaxDepth, objects));
+        EXPECT_FALSE(DomReaderJson::FromString(out, nested(DomReaderJson::kMaxDepth + 1, objects).c_str(), &error));
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_NE(error.find("deeper than 512"), std::string::npos) << error;
+    }
+    // 100000 opening brackets and nothing else.
+    const std::string brackets(100000, '[');
+    Dom out(1);
+    std::string error;
+    EXPECT_FALSE(DomReaderJson::FromString(out, brackets.c_str(), &error));
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_NE(error.find("offset 512"), std::string::npos) << error;
+}
+
+TEST(DomWriterJson, CompactAndIndentedOutput) {
+    const Dom doc = parse(R"({"a": 1, "b": [true, null, 1.5, "x\"y"], "c": {}, "d": [], "e": 100.0,
+                              "f": {"g": [[]]}})");
+    EXPECT_EQ(DomWriterJson::ToString(doc),
+              R"({"a":1,"b":[true,null,1.5,"x\"y"],"c":{},"d":[],"e":100.0,"f":{"g":[[]]}})");
+    EXPECT_EQ(DomWriterJson::ToString(doc, 2),
+              "{\n"
+              "  \"a\": 1,\n"
+              "  \"b\": [\n"
+              "    true,\n"
+              "    null,\n"
+              "    1.5,\n"
+              "    \"x\\\"y\"\n"
+              "  ],\n"
+              "  \"c\": {},\n"
+              "  \"d\": [],\n"
+              "  \"e\": 100.0,\n"
+              "  \"f\": {\n"
+              "    \"g\": [\n"
+              "      []\n"
+              "    ]\n"
+              "  }\n"
+              "}");
+    EXPECT_EQ(DomWriterJson::ToString(parse("[1,{\"k\":[2]}]"), 0), "[\n1,\n{\n\"k\": [\n2\n]\n}\n]");
+    EXPECT_EQ(DomWriterJson::ToString(Dom()), "null");
+    EXPECT_EQ(DomWriterJson::ToString(Dom(), 4), "null");
+    EXPECT_EQ(DomWriterJson::ToString(Dom().toObject(), 4), "{}");
+}
+
+TEST(DomWriterJson, ScalarText) {
+    struct Row {
+        Dom value;
+        const char* text;
+    };
+    const std::vector<Row> rows = {
+        {Dom(100.0), "100.0"},
+        {Dom(100), "100"},
+        {Dom(-0.0), "-0.0"},
+        {Dom(0.0), "0.0"},
+        {Dom(0.1), "0.1"},
+        {Dom(-1.5), "-1.5"},
+        {Dom(1e300), "1e+300"},
+        {Dom(1e21), "1e+21"},
+        {Dom(1e-7), "1e-07"},
+        {Dom(123456789012345678.0), "123456789012345680.0"},
+        {Dom(kDenormMin), "5e-324"},
+        {Dom(kMax), "1.7976931348623157e+308"},
+        {Dom(kInf), "Infinity"},
+        {Dom(-kInf), "-Infinity"},
+        {Dom(std::numeric_limits<double>::quiet_NaN()), "NaN"},
+        {Dom(std::numeric_limits<long long>::min()), "-9223372036854775808"},
+        {Dom(true), "true"},
+        {Dom(false), "false"},
+        {Dom(std::string("q\"b\\s/\b\f\n\r\t\x01\x1f\x7f\xC3\xA9", 16)), "\"q\\\"b\\\\s/\\b\\f\\n\\r\\t\\u0001\\u001f\x7f\xC3\xA9\""},
+        {Dom(std::string("a\0b", 3)), "\"a\\u0000b\""},
+        {Dom(""), "\"\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(DomWriterJson::ToString(row.value), row.text);
+        EXPECT_EQ(DomWriterJson::ToString(row.value, 2), row.text);
+    }
+}
+
+// Every kind, awkward strings and keys, non-finite numbers and empty containers.
+Dom sampleTree() {
+    Dom doc;
+    doc["ints"].append() = Dom(0);
+    doc["ints"].append() = Dom(std::numeric_limits<long long>::min());
+    doc["ints"].append() = Dom(std::numeric_limits<long long>::max());
+    const double doubles[] = {0.0, -0.0, 100.0, 1e300, -1e-300, kDenormMin, kMax, kInf, -kInf,
+                              std::numeric_limits<double>::quiet_NaN(), 9223372036854775808.0, 0.1};
+    for (double d : doubles)
+        doc["doubles"].append() = Dom(d);
+    doc["strings"].append() = Dom(std::string("\0\x01\x1f\"\\/\xff\xC3\xA9 end", 13));
+    doc["strings"].append() = Dom("");
+    doc[std::string("key \"with\" \n escapes\0", 21)] = Dom(true);
+    doc["empty"] = Dom();
+    doc["emptyArray"].toArray();
+    doc["emptyObject"].toObject();
+    doc["nested"].append().append()["x"].append() = Dom(false);
+    doc["dup"] = Dom(1);
+    std::vector<Dom::Member> dups;
+    dups.emplace_back("k", Dom(1));
+    dups.emplace_back("k", Dom(2));
+    doc["dups"] = Dom::FromMembers(std::move(dups));
+    return doc;
+}
+
+TEST(DomJson, RoundTripGivesAnEqualTree) {
+    const Dom doc = sampleTree();
+    for (int indent : {-1, 0, 2, 7}) {
+        SCOPED_TRACE(indent);
+        const std::string text = DomWriterJson::ToString(doc, indent);
+        const Dom back = parse(text);
+        EXPECT_TRUE(back == doc) << text;
+        EXPECT_TRUE(std::signbit(back["doubles"][1].asDouble(0.0)));
+        EXPECT_TRUE(back["doubles"][2].isDouble());
+        EXPECT_EQ(DomWriterJson::ToString(back, indent), text);
+        std::ostringstream stream;
+        DomWriterJson::Write(stream, doc, indent);
+        EXPECT_EQ(stream.str(), text);
+    }
+}
+
+TEST(DomJson, RandomNumbersRoundTripBitForBit) {
+    std::mt19937_64 random(12345);
+    Dom doubles, ints;
+    std::vector<double> values;
+    for (int k = 0; k < 20000; ++k) {
+        double d;
+        const std::uint64_t bits = random();
+        std::memcpy(&d, &bits, sizeof d);
+        if (std::isnan(d))
+            continue;
+        values.push_back(d);
+        doubles.append() = Dom(d);
+        ints.append() = Dom(static_cast<long long>(random()));
+    }
+    for (int k = 0; k < 2000; ++k) {  // ordinary coordinates too
+        const double d = std::uniform_real_distribution<double>(-1000.0, 1000.0)(random);
+        values.push_back(d);
+        doubles.append() = Dom(d);
+    }
+    const Dom back = parse(DomWriterJson::ToString(doubles));
+    ASSERT_EQ(back.size(), values.size());
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        ASSERT_TRUE(back[k].isDouble());
+        ASSERT_EQ(bitsOf(back[k].asDouble(0.0)), bitsOf(values[k])) << values[k];
+    }
+    EXPECT_TRUE(parse(DomWriterJson::ToString(ints)) == ints);
+}
+
+TEST(DomWriterJson, StreamOutputInManyChunks) {
+    Dom big;
+    for (int k = 0; k < 50000; ++k)
+        big.append() = Dom("element " + std::to_string(k));
+    std::ostringstream stream;
+    DomWriterJson::Write(stream, big, 1);
+    const std::string text = stream.str();
+    EXPECT_GT(text.size(), 3u * 65536u);
+    EXPECT_EQ(text, DomWriterJson::ToString(big, 1));
+    EXPECT_TRUE(parse(text) == big);
+}
+
+}  // namespace
