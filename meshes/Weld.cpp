@@ -273,7 +273,12 @@ void Weld(const std::vector<Position>& positions, const std::vector<long long>& 
     if (positions.size() <= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut);
     else
-        WeldWith<std::int64_t>(positions, indices, keptOut, indicesOut);
+        WeldWide(positions, indices, keptOut, indicesOut);
+}
+
+void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut) {
+    WeldWith<std::int64_t>(positions, indices, keptOut, indicesOut);
 }
 
 }  // namespace detail

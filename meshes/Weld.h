@@ -15,8 +15,14 @@ namespace detail {
 // kept position that the named one is near first (lowest kept number). Indices
 // outside [0, positions.size()) are left out. Both outputs must be empty on entry;
 // each is allocated once, at its final size.
+// Works with 32-bit position numbers internally, or with 64-bit ones (WeldWide) for
+// 2^31 positions or more.
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices,
           std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
+
+// The same with 64-bit position numbers whatever the size.
+void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
 
 }  // namespace detail
 }  // namespace ShapeExport

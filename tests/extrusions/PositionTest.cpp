@@ -168,16 +168,3 @@ TEST(Position, PlacementEvaluationOrder) {
     EXPECT_EQ(p.Z(), 3.333333333333333);
     EXPECT_NE(p.X(), 5.0 / 3.0);
 }
-
-TEST(Position, CopyKeepsAllComponents) {
-    Position a(1, -kInf, kNaN);
-    Position b(a);
-    ExpectPosition(b, 1, -kInf, kNaN);
-    Position c;
-    c = a;
-    ExpectPosition(c, 1, -kInf, kNaN);
-    Position d;
-    d = std::move(a);
-    ExpectPosition(d, 1, -kInf, kNaN);
-    ExpectPosition(a, 1, -kInf, kNaN);  // NOLINT(bugprone-use-after-move): a move copies
-}

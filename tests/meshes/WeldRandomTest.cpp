@@ -172,6 +172,13 @@ TEST(WeldRandom, MatchesReferenceOnSeededMeshes) {
         kor::ShapeExport::detail::Weld(mesh.positions, mesh.indices, positions, indices);
         ASSERT_TRUE(SamePositions(positions, expected.positions)) << "seed " << seed;
         ASSERT_EQ(indices, expected.indices) << "seed " << seed;
+        if (seed % 10 == 0) {  // the variant for 2^31 positions or more
+            std::vector<Position> widePositions;
+            std::vector<long long> wideIndices;
+            kor::ShapeExport::detail::WeldWide(mesh.positions, mesh.indices, widePositions, wideIndices);
+            ASSERT_TRUE(SamePositions(widePositions, expected.positions)) << "seed " << seed;
+            ASSERT_EQ(wideIndices, expected.indices) << "seed " << seed;
+        }
         kept += expected.positions.size();
         merged += mesh.positions.size() - expected.positions.size();
         nanMeshes += CountNaNs(mesh.positions) > 0 ? 1 : 0;

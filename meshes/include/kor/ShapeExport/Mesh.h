@@ -23,7 +23,8 @@
 // degenerate triples stay. Only kept positions are compared with, so chains do not
 // merge transitively; NaN components are near everything and a shared infinity in
 // one component makes two positions near. The result equals the straightforward
-// quadratic search, computed with a spatial hash in about linear time.
+// quadratic search, computed with a spatial hash in about linear time, for any number
+// of positions (2^31 or more included: the kept numbers are then 64-bit as well).
 //
 // fromOBJ(mesh, matrix) appends the vertices of an Assimp mesh, each placed by the
 // matrix (Position's transforming constructor, from the single-precision coordinates
