@@ -56,10 +56,4 @@ TEST(ToolUsage, WrongUsageExitsWithTwo) {
     }
 }
 
-TEST(ToolUsage, VersionIsPrinted) {
-    const tool_test::RunResult run = RunTool({"--version"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_FALSE(run.out.empty());
-}
-
 }  // namespace
