@@ -5,6 +5,8 @@
 
 #include <kor/Dom.h>
 
+#include "ReadArray.h"
+
 namespace kor {
 namespace ShapeExport {
 
@@ -32,15 +34,7 @@ ExtrudedSection& ExtrudedSection::operator=(ExtrudedSection&& other) noexcept {
 bool ExtrudedSection::from(const kor::Dom& node) {
     // The flag is read before, and independently of, the profiles.
     if (node.has("Exterior")) m_exterior = node["Exterior"].asBool(false);
-    if (!node.has("Profiles")) return true;
-    const kor::Dom& profiles = node["Profiles"];
-    if (!profiles.isArray()) return true;
-    const std::size_t n = profiles.size();
-    if (m_profiles.capacity() < m_profiles.size() + n) m_profiles.reserve(m_profiles.size() + n);
-    for (std::size_t i = 0; i < n; ++i) {
-        m_profiles.emplace_back();
-        m_profiles.back().from(profiles[i]);
-    }
+    AppendFromArray(m_profiles, node, "Profiles");
     return true;
 }
 

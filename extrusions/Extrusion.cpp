@@ -5,6 +5,8 @@
 
 #include <kor/Dom.h>
 
+#include "ReadArray.h"
+
 namespace kor {
 namespace ShapeExport {
 
@@ -24,15 +26,7 @@ Extrusion& Extrusion::operator=(Extrusion&& other) noexcept {
 }
 
 bool Extrusion::from(const kor::Dom& node) {
-    if (!node.has("Sections")) return true;
-    const kor::Dom& sections = node["Sections"];
-    if (!sections.isArray()) return true;
-    const std::size_t n = sections.size();
-    if (m_sections.capacity() < m_sections.size() + n) m_sections.reserve(m_sections.size() + n);
-    for (std::size_t i = 0; i < n; ++i) {
-        m_sections.emplace_back();
-        m_sections.back().from(sections[i]);
-    }
+    AppendFromArray(m_sections, node, "Sections");
     return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include <kor/Dom.h>
 
+#include "ReadArray.h"
+
 namespace kor {
 namespace ShapeExport {
 
@@ -25,15 +27,7 @@ Profile& Profile::operator=(Profile&& other) noexcept {
 }
 
 bool Profile::from(const kor::Dom& node) {
-    if (!node.has("Points")) return true;
-    const kor::Dom& points = node["Points"];
-    if (!points.isArray()) return true;
-    const std::size_t n = points.size();
-    if (m_positions.capacity() < m_positions.size() + n) m_positions.reserve(m_positions.size() + n);
-    for (std::size_t i = 0; i < n; ++i) {
-        m_positions.emplace_back();
-        m_positions.back().from(points[i]);
-    }
+    AppendFromArray(m_positions, node, "Points");
     return true;
 }
 
