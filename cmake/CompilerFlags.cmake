@@ -14,7 +14,8 @@ if(SHAPEEXPORT_SANITIZE)
 endif()
 
 if(SHAPEEXPORT_BUILD_FUZZERS)
-    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+        -fsanitize-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/ubsan-ignorelist.txt)
     add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -1,74 +1,11 @@
-// Bytes -> a polygon with holes on a small integer grid (so that collinear runs,
-// repeated points, touching holes and zero-length edges are common) -> convex
-// decomposition. Checks that every index stays inside the array and that the
-// signed areas of the convex loops add up to those of the input loops.
-#include <cmath>
+// libFuzzer target: polygons with holes on a small grid -> convex decomposition
+// (HarnessGeometry.h).
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <vector>
 
-#include <kor/ShapeExport/CrossSection.h>
-
-namespace {
-
-using Points = std::vector<kor::Vec<2, double>>;
-
-double SignedArea(const kor::ShapeExport::Loop& loop, const Points& p) {
-    const auto& v = loop.Vertices();
-    double twice = 0.0;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        const auto& a = p[static_cast<std::size_t>(v[i].Index())];
-        const auto& b = p[static_cast<std::size_t>(v[(i + 1) % v.size()].Index())];
-        twice += a.x() * b.y() - b.x() * a.y();
-    }
-    return twice / 2.0;
-}
-
-}  // namespace
+#include "HarnessGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Layout: [scale] then loops, each [count][count bytes, low nibble x, high nibble y].
-    // The first loop is the outline, the others holes. A scale byte of 255 mixes in
-    // huge and tiny coordinates.
-    if (size < 2) return 0;
-    const double scale = data[0] == 255 ? 1e9 : data[0] == 254 ? 1e-9 : 1.0 + (data[0] % 4);
-    std::size_t at = 1;
-    Points positions;
-    std::vector<std::vector<int>> loops;
-    while (at < size && loops.size() < 64) {
-        const std::size_t count = data[at++] % 40;
-        std::vector<int> loop;
-        for (std::size_t i = 0; i < count && at < size; ++i, ++at) {
-            const double x = (data[at] & 15) * scale;
-            const double y = (data[at] >> 4) * scale;
-            positions.emplace_back(x, y);
-            loop.push_back(static_cast<int>(positions.size()) - 1);
-        }
-        loops.push_back(loop);
-    }
-    if (loops.empty()) return 0;
-
-    kor::ShapeExport::CrossSection section(positions, false);
-    for (int i : loops[0]) section.GetExteriorLoop().AddVertex(i, true);
-    double expected = SignedArea(section.ExteriorLoop(), positions);
-    double magnitude = std::fabs(expected);
-    for (std::size_t h = 1; h < loops.size(); ++h) {
-        kor::ShapeExport::Loop& hole = section.AddInteriorLoop();
-        for (int i : loops[h]) hole.AddVertex(i, true);
-        expected += SignedArea(hole, positions);
-        magnitude += std::fabs(SignedArea(hole, positions));
-    }
-
-    if (loops[0].empty()) expected = 0.0;  // an empty outline is not decomposed
-    const std::size_t before = positions.size();
-    double total = 0.0;
-    for (const kor::ShapeExport::Loop& loop : section.ConvexLoops()) {
-        for (const kor::ShapeExport::Vertex& v : loop.Vertices())
-            if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size()) std::abort();
-        total += SignedArea(loop, positions);
-    }
-    if (section.AddedVertices().size() != positions.size() - before) std::abort();
-    if (std::fabs(total - expected) > 1e-9 * (magnitude + scale * scale)) std::abort();
+    fuzzing::CheckGeometry(data, size);
     return 0;
 }

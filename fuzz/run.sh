@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for
-# SECONDS_PER_TARGET seconds (default 180) on a copy of its seed corpus.
-# Exits non-zero on any crash, sanitizer report, leak or hang (timeout 10 s).
+# SECONDS_PER_TARGET seconds (default 180), one after the other, on a corpus in
+# build/fuzz/corpus/<target> that starts from its seed inputs (fuzz/corpus/<target>)
+# and the inputs kept from earlier failures (tests/regressions/inputs/<target>).
+# Exits non-zero on any crash, sanitizer report, failed check, leak, out-of-memory
+# (4 GB) or hang (timeout 10 s); the failing input is left in build/fuzz/artifacts.
+#
+# A failing input is kept as a regression input once minimised and fixed:
+#   build/fuzz/fuzz/<target> -minimize_crash=1 -runs=100000 \
+#       -exact_artifact_path=tests/regressions/inputs/<target>/<name> <crash file>
+# tests/regressions replays it through the same harness (fuzz/Harness*.h).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-180}
@@ -9,6 +17,7 @@ seconds=${1:-180}
 scripts/deps.sh clang libclang-rt-14-dev
 
 build=build/fuzz
+mkdir -p "$build"
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSHAPEEXPORT_BUILD_FUZZERS=ON -DSHAPEEXPORT_BUILD_TESTS=OFF -DSHAPEEXPORT_BUILD_TOOLS=OFF \
     -DSHAPEEXPORT_BUILD_BENCHMARKS=OFF > "$build.configure.log"
@@ -16,11 +25,13 @@ cmake --build "$build" -j "$(nproc)"
 
 status=0
 for fuzzer in "$build"/fuzz/fuzz_*; do
-    [ -x "$fuzzer" ] || continue
+    [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
     corpus="$build/corpus/$name"
     mkdir -p "$corpus" "$build/artifacts/$name"
-    [ -d "fuzz/corpus/$name" ] && cp -n fuzz/corpus/"$name"/* "$corpus"/ 2>/dev/null || true
+    for seeds in "fuzz/corpus/$name" "tests/regressions/inputs/$name"; do
+        [ -d "$seeds" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
+    done
     echo "== $name: ${seconds}s"
     if ! "$fuzzer" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
         -artifact_prefix="$build/artifacts/$name/" -print_final_stats=1 2> "$build/$name.log"; then

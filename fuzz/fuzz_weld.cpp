@@ -1,0 +1,11 @@
+// libFuzzer target: Assimp meshes built from bytes -> Mesh::fromOBJ -> welded copy,
+// compared with the quadratic reference weld (HarnessWeld.h).
+#include <cstddef>
+#include <cstdint>
+
+#include "HarnessWeld.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzzing::CheckWeld(data, size);
+    return 0;
+}
