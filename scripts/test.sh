@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the default build, then the whole suite
-# again under AddressSanitizer + UndefinedBehaviorSanitizer, then the 64-bit Windows
-# build under wine (scripts/test-windows.sh).
+# again under AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer included),
+# then the 64-bit Windows build under wine (scripts/test-windows.sh), then a short
+# run of every libFuzzer target (fuzz/run.sh, FUZZ_SECONDS each).
+
+# Seconds of fuzzing per libFuzzer target; 0 skips fuzzing.
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+phase() { printf '== %s: %ds\n' "$1" "$2"; }
+
 scripts/deps.sh
 
+start=$SECONDS
 cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+phase "default build and tests" $((SECONDS - start))
 
+start=$SECONDS
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+phase "asan build and tests" $((SECONDS - start))
 
 # The same suite on the 64-bit Windows build, under wine.
+start=$SECONDS
 scripts/test-windows.sh
+phase "windows" $((SECONDS - start))
+
+if [ "$FUZZ_SECONDS" -gt 0 ]; then
+    start=$SECONDS
+    fuzz/run.sh "$FUZZ_SECONDS"
+    phase "fuzzing" $((SECONDS - start))
+fi
