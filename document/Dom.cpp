@@ -40,16 +40,6 @@ void Dom::ArrayBlock::deallocate(ArrayBlock* block) noexcept { ::operator delete
 
 // ---- Construction, assignment, destruction ----
 
-Dom::Dom() noexcept = default;
-
-Dom::Dom(bool value) noexcept : m_kind(Kind::Bool) { m_value.b = value; }
-
-Dom::Dom(int value) noexcept : m_kind(Kind::Int) { m_value.i = value; }
-
-Dom::Dom(long long value) noexcept : m_kind(Kind::Int) { m_value.i = value; }
-
-Dom::Dom(double value) noexcept : m_kind(Kind::Double) { m_value.d = value; }
-
 Dom::Dom(const char* text) : Dom(std::string(text ? text : "")) {}
 
 Dom::Dom(std::string text) {
@@ -58,11 +48,6 @@ Dom::Dom(std::string text) {
 }
 
 Dom::Dom(const Dom& other) { copyFrom(other); }
-
-Dom::Dom(Dom&& other) noexcept : m_kind(other.m_kind), m_value(other.m_value) {
-    other.m_kind = Kind::Empty;
-    other.m_value.i = 0;
-}
 
 Dom& Dom::operator=(const Dom& other) {
     if (this != &other) {
@@ -85,8 +70,6 @@ Dom& Dom::operator=(Dom&& other) noexcept {
     }
     return *this;
 }
-
-Dom::~Dom() { release(); }
 
 void Dom::swap(Dom& other) noexcept {
     std::swap(m_kind, other.m_kind);
@@ -275,7 +258,12 @@ Dom& Dom::toObject() {
 }
 
 Dom& Dom::memberFor(const char* key, std::size_t length) {
-    toObject();
+    if (m_kind != Kind::Object) {
+        std::string name(key, length);  // the key may live in the tree being replaced
+        toObject();
+        m_value.o->emplace_back(std::move(name), Dom());
+        return m_value.o->back().second;
+    }
     if (const Dom* found = findMember(key, length))
         return const_cast<Dom&>(*found);
     m_value.o->emplace_back(std::string(key, length), Dom());

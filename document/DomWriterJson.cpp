@@ -2,7 +2,10 @@
 
 #include "JsonNumbers.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -10,44 +13,58 @@ namespace kor {
 
 namespace {
 
-// Collects the text; with a stream attached it hands over whole chunks.
+// Collects the text in a fixed chunk and hands full chunks to the result string
+// or to the stream, so that small pieces cost a copy into the chunk only.
 class TextSink {
 public:
-    explicit TextSink(std::ostream* stream) : m_stream(stream) {
-        if (m_stream)
-            m_text.reserve(kChunk + 1024);
-    }
+    explicit TextSink(std::ostream* stream) : m_stream(stream) {}
 
     void put(char c) {
-        m_text.push_back(c);
-        spill();
+        if (m_used == kChunk)
+            flush();
+        m_chunk[m_used++] = c;
     }
     void put(const char* text, std::size_t length) {
-        m_text.append(text, length);
-        spill();
+        while (length > kChunk - m_used) {
+            const std::size_t part = kChunk - m_used;
+            std::memcpy(m_chunk + m_used, text, part);
+            m_used = kChunk;
+            flush();
+            text += part;
+            length -= part;
+        }
+        std::memcpy(m_chunk + m_used, text, length);
+        m_used += length;
     }
     void spaces(std::size_t count) {
-        m_text.append(count, ' ');
-        spill();
-    }
-    void finish() {
-        if (m_stream && !m_text.empty()) {
-            m_stream->write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
-            m_text.clear();
+        while (count > 0) {
+            if (m_used == kChunk)
+                flush();
+            const std::size_t part = std::min(count, kChunk - m_used);
+            std::memset(m_chunk + m_used, ' ', part);
+            m_used += part;
+            count -= part;
         }
     }
-    std::string take() { return std::move(m_text); }
+    void flush() {
+        if (m_stream)
+            m_stream->write(m_chunk, static_cast<std::streamsize>(m_used));
+        else
+            m_text.append(m_chunk, m_used);
+        m_used = 0;
+    }
+    std::string take() {
+        flush();
+        return std::move(m_text);
+    }
 
 private:
     static constexpr std::size_t kChunk = 1 << 16;
 
-    void spill() {
-        if (m_stream && m_text.size() >= kChunk)
-            finish();
-    }
-
     std::ostream* m_stream;
     std::string m_text;
+    std::size_t m_used = 0;
+    char m_chunk[kChunk];
 };
 
 void writeString(TextSink& sink, const std::string& text) {
@@ -94,11 +111,13 @@ void writeLeaf(TextSink& sink, const Dom& node) {
     }
 }
 
-std::size_t childCount(const Dom& node) { return node.isObject() ? node.objects().size() : node.size(); }
-
 void writeTree(TextSink& sink, const Dom& root, int indent) {
+    // One open container: its elements (arrays are contiguous) or members, how
+    // many there are and which comes next.
     struct Frame {
-        const Dom* node;
+        const Dom* elements;
+        const Dom::Member* members;
+        std::size_t count;
         std::size_t next;
     };
     const bool pretty = indent >= 0;
@@ -109,25 +128,27 @@ void writeTree(TextSink& sink, const Dom& root, int indent) {
         if (pending) {
             const Dom& node = *pending;
             pending = nullptr;
-            if (childCount(node) == 0) {
-                writeLeaf(sink, node);
+            if (node.isObject() && !node.objects().empty()) {
+                sink.put('{');
+                stack.push_back(Frame{nullptr, node.objects().data(), node.objects().size(), 0});
+            } else if (node.size() != 0) {
+                sink.put('[');
+                stack.push_back(Frame{&node[0], nullptr, node.size(), 0});
             } else {
-                sink.put(node.isObject() ? '{' : '[');
-                stack.push_back(Frame{&node, 0});
+                writeLeaf(sink, node);
             }
         }
         if (stack.empty())
             return;
         Frame& frame = stack.back();
-        const Dom& node = *frame.node;
-        const std::size_t count = childCount(node);
-        if (frame.next == count) {
+        if (frame.next == frame.count) {
+            const bool object = frame.members != nullptr;
             stack.pop_back();
             if (pretty) {
                 sink.put('\n');
                 sink.spaces(step * stack.size());
             }
-            sink.put(node.isObject() ? '}' : ']');
+            sink.put(object ? '}' : ']');
             continue;
         }
         if (frame.next > 0)
@@ -137,13 +158,13 @@ void writeTree(TextSink& sink, const Dom& root, int indent) {
             sink.spaces(step * stack.size());
         }
         const std::size_t index = frame.next++;
-        if (node.isObject()) {
-            const Dom::Member& member = node.objects()[index];
+        if (frame.members) {
+            const Dom::Member& member = frame.members[index];
             writeString(sink, member.first);
             pretty ? sink.put(": ", 2) : sink.put(':');
             pending = &member.second;
         } else {
-            pending = &node[index];
+            pending = frame.elements + index;
         }
     }
 }
@@ -151,15 +172,15 @@ void writeTree(TextSink& sink, const Dom& root, int indent) {
 }  // namespace
 
 std::string DomWriterJson::ToString(const Dom& dom, int indent) {
-    TextSink sink(nullptr);
-    writeTree(sink, dom, indent);
-    return sink.take();
+    auto sink = std::make_unique<TextSink>(nullptr);  // the chunk is too big for the stack
+    writeTree(*sink, dom, indent);
+    return sink->take();
 }
 
 void DomWriterJson::Write(std::ostream& stream, const Dom& dom, int indent) {
-    TextSink sink(&stream);
-    writeTree(sink, dom, indent);
-    sink.finish();
+    auto sink = std::make_unique<TextSink>(&stream);
+    writeTree(*sink, dom, indent);
+    sink->flush();
 }
 
 }  // namespace kor

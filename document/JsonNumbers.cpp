@@ -75,6 +75,12 @@ Dom numberFromText(const char* text, std::size_t length) {
     if (integral) {
         if (negative && end - p == 1 && *p == '0')
             return Dom(-0.0);
+        if (end - p <= 18) {  // below 10^18: no overflow possible
+            long long value = 0;
+            for (const char* q = p; q < end; ++q)
+                value = value * 10 + (*q - '0');
+            return Dom(negative ? -value : value);
+        }
         long long value = 0;
         const auto result = std::from_chars(text, end, value);
         if (result.ec == std::errc() && result.ptr == end)
@@ -110,7 +116,10 @@ std::size_t formatDouble(double value, char* out) {
     }
     const auto result = std::to_chars(out, out + kNumberTextSize - 2, value);
     std::size_t length = static_cast<std::size_t>(result.ptr - out);
-    if (!std::memchr(out, '.', length) && !std::memchr(out, 'e', length)) {
+    bool marked = false;  // a '.' or an exponent already says "double"
+    for (std::size_t k = 0; k < length && !marked; ++k)
+        marked = out[k] == '.' || out[k] == 'e';
+    if (!marked) {
         out[length++] = '.';
         out[length++] = '0';
     }

@@ -8,10 +8,6 @@ scripts/deps.sh
 cmake --preset default
 cmake --build --preset default -j "$(nproc)"
 
-tool=build/default/tools/shapeexport
-if [ ! -x "$tool" ]; then
-    echo "The command-line tool is not built yet."
-    exit 0
-fi
-"$tool" decompose -o build/example.json --svg build/example.svg
+# The built-in example: an I-beam, a hollow tube, a plate with holes and an L angle.
+build/default/tools/shapeexport decompose -o build/example.json --svg build/example.svg
 echo "Wrote build/example.json and build/example.svg"

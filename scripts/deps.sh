@@ -12,7 +12,8 @@ packages=(
     build-essential cmake pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     rapidjson-dev nlohmann-json3-dev
-    libassimp-dev libcli11-dev libmeshoptimizer-dev
+    libassimp-dev libcli11-dev libmeshoptimizer-dev zlib1g-dev
+    chromium fonts-dejavu-core
 )
 for arg in "$@"; do
     if [ "$arg" = --windows ]; then

@@ -10,8 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include <kor/ShapeExport/CrossSection.h>
-#include <kor/ShapeExport/Loop.h>
+#include <kor/ShapeExport/ShapeExport.h>
 
 namespace {
 

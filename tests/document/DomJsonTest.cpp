@@ -169,6 +169,7 @@ TEST(DomReaderJson, Strings) {
     EXPECT_EQ(doc[4].asStringRef(), "\xC3\xA9");
     EXPECT_TRUE(doc[5].isString());
     EXPECT_EQ(parse(" \t\r\n true \n").asBool(false), true);
+    EXPECT_EQ(parse("\xEF\xBB\xBF[1]")[0].asInt(0), 1);  // a byte order mark is skipped
     EXPECT_TRUE(parse("null").isEmpty());
 }
 
@@ -198,6 +199,9 @@ TEST(DomReaderJson, MalformedTextGivesAnEmptyNodeAndAnOffset) {
         {"{1: 2}", 1},
         {"[\"a\nb\"]", 3},
         {"[1e999, x]", 8},
+        {"[\"\\ud800\"]", 2},
+        {"\xEF\xBB\xBF[1,]", 6},  // offsets count the byte order mark
+        {"\xEF\xBB", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
@@ -237,6 +241,7 @@ TEST(DomReaderJson, NullTextAndExplicitLengths) {
     EXPECT_EQ(out[0].asInt(0), 42);
     const char truncatedHuge[] = {'[', '1', 'e', '9', '9', '9', ']'};
     EXPECT_FALSE(DomReaderJson::FromString(out, truncatedHuge, 6, &error));
+    EXPECT_EQ(error.find("JSON parse error at byte offset 6"), 0u) << error;
     EXPECT_TRUE(DomReaderJson::FromString(out, truncatedHuge, 7, &error));
     EXPECT_EQ(out[0].asDouble(0.0), kInf);
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,12 @@ TEST(Dom, BuildingReplacesNodesOfOtherKinds) {
     Dom named;
     named[static_cast<const char*>(nullptr)] = Dom(1);  // a null key stands for ""
     EXPECT_TRUE(named.has(""));
+
+    // A key that lives inside the array being replaced by an object.
+    Dom keyed;
+    keyed.append() = Dom("a key longer than the small string buffer");
+    keyed[keyed[0].asStringRef().c_str()] = Dom(2);
+    EXPECT_EQ(static_cast<const Dom&>(keyed)["a key longer than the small string buffer"].asInt(0), 2);
 }
 
 TEST(Dom, AppendGrowsAndKeepsElements) {
@@ -231,6 +238,9 @@ TEST(Dom, AppendGrowsAndKeepsElements) {
     EXPECT_EQ(a[999].asStringRef(), "999");
     a[3] = Dom(true);
     EXPECT_TRUE(a[3].asBool(false));
+    // Beyond 2^32 - 1 elements: refused before anything is allocated, array intact.
+    EXPECT_THROW(a.reserve(std::size_t(1) << 33), std::length_error);
+    EXPECT_EQ(a.size(), 1000u);
 }
 
 TEST(Dom, NonConstIndexPastTheEndGivesAFreshScratchNode) {

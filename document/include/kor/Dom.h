@@ -42,7 +42,8 @@
 // Nodes are values: copying copies the subtree, moving leaves the source empty.
 // Destroying, copying and comparing are iterative, so even a very deep tree built
 // in code (say 100000 nested arrays) cannot overflow the stack. Destruction needs
-// no memory of its own. A node is 16 bytes: the kind and one word (an array is a
+// no memory of its own; comparison keeps a small heap stack of the containers it is
+// inside (comparison is noexcept: should that allocation fail, std::terminate). A node is 16 bytes: the kind and one word (an array is a
 // single allocation holding its element count, capacity and elements).
 #pragma once
 
@@ -62,18 +63,24 @@ public:
     enum class Kind : std::uint8_t { Empty, Bool, Int, Double, String, Array, Object };
     using Member = std::pair<std::string, Dom>;
 
-    Dom() noexcept;
-    Dom(bool value) noexcept;
-    Dom(int value) noexcept;
-    Dom(long long value) noexcept;
-    Dom(double value) noexcept;
+    Dom() noexcept {}
+    Dom(bool value) noexcept : m_kind(Kind::Bool) { m_value.b = value; }
+    Dom(int value) noexcept : m_kind(Kind::Int) { m_value.i = value; }
+    Dom(long long value) noexcept : m_kind(Kind::Int) { m_value.i = value; }
+    Dom(double value) noexcept : m_kind(Kind::Double) { m_value.d = value; }
     Dom(const char* text);  // a null pointer gives the empty string ""
     Dom(std::string text);
     Dom(const Dom& other);
-    Dom(Dom&& other) noexcept;
+    Dom(Dom&& other) noexcept : m_kind(other.m_kind), m_value(other.m_value) {
+        other.m_kind = Kind::Empty;
+        other.m_value.i = 0;
+    }
     Dom& operator=(const Dom& other);
     Dom& operator=(Dom&& other) noexcept;  // also safe when `other` lies inside this tree
-    ~Dom();
+    ~Dom() {
+        if (m_kind >= Kind::String)  // only strings, arrays and objects own memory
+            release();
+    }
 
     // Kind.
     Kind kind() const noexcept { return m_kind; }

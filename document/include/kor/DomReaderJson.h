@@ -3,7 +3,8 @@
 // The dialect is RFC 8259 JSON plus the number tokens NaN, Inf and Infinity (each
 // optionally preceded by '-'), which the writer uses for non-finite doubles, so that
 // every tree survives writing and reading. Leading and trailing white space is
-// allowed; anything else after the document is an error.
+// allowed, and so is a UTF-8 byte order mark at the start (skipped; error offsets
+// still count it); anything else after the document is an error.
 //
 // Numbers: text without '.', 'e' or 'E' becomes an Int when it fits into long long,
 // else a Double; "-0" becomes the Double -0.0; all other numbers are Doubles,

@@ -1,0 +1,49 @@
+#include <kor/ShapeExport/Position.h>
+
+#include <cmath>
+#include <limits>
+
+#include <kor/ShapeExport/Matrix.h>
+
+namespace kor {
+namespace ShapeExport {
+
+namespace {
+constexpr double kUnset = std::numeric_limits<double>::infinity();
+constexpr double kNearSquared = 1e-8;  // (0.0001)^2
+}  // namespace
+
+Position::Position() : m_x(kUnset), m_y(kUnset), m_z(kUnset) {}
+
+Position::Position(double x, double y, double z) : m_x(x), m_y(y), m_z(z) {}
+
+Position::Position(double x, double y, double z, const Matrix& matrix) {
+    const double* m = matrix.m;
+    double r[4];
+    for (int k = 0; k < 4; ++k) r[k] = ((x * m[k] + y * m[4 + k]) + z * m[8 + k]) + 1.0 * m[12 + k];
+    // One reciprocal for all three components, as the results are scaled, not divided.
+    const double inv = 1.0 / r[3];
+    m_x = r[0] * inv;
+    m_y = r[1] * inv;
+    m_z = r[2] * inv;
+}
+
+double Position::Distance2(const Position& other) const {
+    const double dx = m_x - other.m_x;
+    const double dy = m_y - other.m_y;
+    const double dz = m_z - other.m_z;
+    return (dx * dx + dy * dy) + dz * dz;
+}
+
+bool Position::IsValid() const {
+    return m_x != kUnset && m_y != kUnset && m_z != kUnset && !std::isnan(m_x) && !std::isnan(m_y) &&
+           !std::isnan(m_z);
+}
+
+bool Position::Near(const Position& other) const {
+    // Written as "not >=" so that a NaN distance counts as near.
+    return !(Distance2(other) >= kNearSquared);
+}
+
+}  // namespace ShapeExport
+}  // namespace kor

@@ -1,0 +1,29 @@
+// Internal: the welded copy of a mesh's positions and indices.
+#pragma once
+
+#include <vector>
+
+#include <kor/ShapeExport/Position.h>
+
+namespace kor {
+namespace ShapeExport {
+namespace detail {
+
+// Appends to keptOut every position that some index names and that is not Near
+// (squared distance below 1e-8) a lower-numbered position kept before it, and to
+// indicesOut, for every index of `indices` that names a position, the number of the
+// kept position that the named one is near first (lowest kept number). Indices
+// outside [0, positions.size()) are left out. Both outputs must be empty on entry;
+// each is allocated once, at its final size.
+// Works with 32-bit position numbers internally, or with 64-bit ones (WeldWide) for
+// 2^31 positions or more.
+void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices,
+          std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
+
+// The same with 64-bit position numbers whatever the size.
+void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
+
+}  // namespace detail
+}  // namespace ShapeExport
+}  // namespace kor

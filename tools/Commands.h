@@ -1,0 +1,47 @@
+// The subcommands of the shapeexport tool. Each returns the exit code of a run that
+// worked (0) and throws InputError for a problem with its input or output files.
+#pragma once
+
+#include <string>
+
+namespace kor {
+namespace ShapeExport {
+namespace Tool {
+
+struct DecomposeOptions {
+    std::string input;   // empty: the built-in example
+    std::string output;  // empty: the JSON goes to standard output
+    std::string svg;
+    double scale = 1.0;
+    bool normalize = false;
+};
+int RunDecompose(const DecomposeOptions& options);
+
+struct DumpOptions {
+    std::string input;
+    std::string output;  // empty: standard output
+};
+int RunDump(const DumpOptions& options);
+
+struct BlendOptions {
+    std::string first;
+    std::string second;
+    double t = 0.0;
+    bool convex = false;
+    std::string output;  // empty: standard output
+};
+int RunBlend(const BlendOptions& options);
+
+struct WeldOptions {
+    std::string model;
+    std::string obj;   // empty: no OBJ written
+    std::string json;  // empty: no JSON written
+};
+int RunWeld(const WeldOptions& options);
+
+int RunExtrusion(const std::string& input);
+int RunEndPlane(const std::string& input);
+
+}  // namespace Tool
+}  // namespace ShapeExport
+}  // namespace kor

@@ -1,0 +1,47 @@
+// Reading the tool's inputs: a file path, or "-" for standard input, read whole into
+// memory and checked, so that every problem becomes an InputError naming the file.
+#pragma once
+
+#include <string>
+
+#include <kor/Dom.h>
+
+namespace kor {
+namespace ShapeExport {
+
+class CrossSections;
+
+namespace Tool {
+
+struct InputText {
+    std::string name;  // the path as given, or "standard input"
+    std::string text;
+};
+
+// Checks that `path` names an existing, non-empty file (not a directory); an
+// InputError otherwise.
+void CheckInputFile(const std::string& path);
+
+// The whole content of `path` ("-": standard input). A missing path, a directory,
+// an unreadable or empty file is an InputError.
+InputText ReadInput(const std::string& path);
+
+// Parses the text as JSON; text that is not JSON (a zero byte included) is an
+// InputError carrying the parser's message with its byte offset.
+kor::Dom ParseJson(const InputText& input);
+
+// ReadInput + ParseJson; the document must be a JSON object.
+kor::Dom ReadJsonObject(const std::string& path, InputText* raw = nullptr);
+
+// Reads a cross-section document into `set`. Besides being JSON, the document must
+// be an object with an "Outlines" (or "outlines") array; cross sections the library
+// drops as invalid are counted in a warning on standard error.
+void ReadCrossSections(const std::string& path, CrossSections& set);
+void ReadCrossSections(const InputText& input, CrossSections& set);
+
+// How an input is called in messages.
+std::string InputName(const std::string& path);
+
+}  // namespace Tool
+}  // namespace ShapeExport
+}  // namespace kor

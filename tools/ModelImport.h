@@ -1,0 +1,26 @@
+// Importing a model with Assimp into library meshes: one kor::ShapeExport::Mesh per
+// mesh instance of the node tree, placed by the node's accumulated transform.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <kor/ShapeExport/Mesh.h>
+
+namespace kor {
+namespace ShapeExport {
+namespace Tool {
+
+struct ImportedMesh {
+    std::string name;  // the Assimp mesh name, else its node's name, else "mesh <n>"
+    Mesh mesh;
+};
+
+// Reads `path` ("-": standard input, format detected from the content) with
+// triangulation. A file Assimp cannot read, or a model without meshes, is an
+// InputError naming the file.
+std::vector<ImportedMesh> ImportModel(const std::string& path);
+
+}  // namespace Tool
+}  // namespace ShapeExport
+}  // namespace kor

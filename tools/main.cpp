@@ -1,0 +1,126 @@
+// shapeexport: the library's jobs from the command line.
+//
+// Exit codes: 0 success, 1 a problem with an input or output file (one line on
+// standard error naming the file and what is wrong), 2 wrong usage.
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <new>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "Commands.h"
+#include "ToolError.h"
+
+namespace tool = kor::ShapeExport::Tool;
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+// A finite number (and, with `positive`, one greater than zero).
+CLI::Validator NumberCheck(bool positive) {
+    return CLI::Validator(
+        [positive](std::string& text) -> std::string {
+            errno = 0;
+            char* end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            if (text.empty() || end == text.c_str() || *end != '\0') return "not a number: " + text;
+            if (!std::isfinite(value)) return "not a finite number: " + text;
+            if (positive && !(value > 0.0)) return "must be greater than 0: " + text;
+            return std::string();
+        },
+        positive ? "POSITIVE" : "NUMBER");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app("Cross sections, extrusions and meshes: decompose, draw, dump, blend and weld.", "shapeexport");
+    app.require_subcommand(1);
+    app.set_version_flag("--version", SHAPEEXPORT_VERSION);
+    app.footer("Every FILE may be '-' for standard input.\n"
+               "Exit codes: 0 success, 1 a problem with an input or output file, 2 wrong usage.");
+
+    tool::DecomposeOptions decompose;
+    CLI::App* decomposeCommand = app.add_subcommand(
+        "decompose", "Cut every cross section of a set into convex pieces (holes first spliced in by bridges)");
+    decomposeCommand
+        ->add_option("input", decompose.input,
+                     "Cross-section document (JSON); without it, a built-in example of four steel profiles")
+        ->type_name("FILE");
+    decomposeCommand
+        ->add_option("-o,--output", decompose.output,
+                     "Write the JSON {\"positions\", \"items\"} here and print a one-line summary instead")
+        ->type_name("OUT.json");
+    decomposeCommand->add_option("--svg", decompose.svg, "Also draw the pieces, cuts and bridge points as SVG")
+        ->type_name("OUT.svg");
+    decomposeCommand->add_option("--scale", decompose.scale, "Conversion factor applied to the positions read (default 1)")
+        ->check(NumberCheck(true));
+    decomposeCommand->add_flag("--normalize", decompose.normalize, "Shift the set so that its lowest point lies on y = 0");
+
+    tool::DumpOptions dump;
+    CLI::App* dumpCommand = app.add_subcommand("dump", "Print the diagnostic text of a cross-section set");
+    dumpCommand->add_option("input", dump.input, "Cross-section document (JSON)")->required()->type_name("FILE");
+    dumpCommand->add_option("-o,--output", dump.output, "Write the text here instead of standard output")
+        ->type_name("OUT.txt");
+
+    tool::BlendOptions blend;
+    CLI::App* blendCommand =
+        app.add_subcommand("blend", "Interpolate the positions of two compatible cross-section sets: (1-t)*A + t*B");
+    blendCommand->add_option("a", blend.first, "First cross-section document (t = 0)")->required()->type_name("A.json");
+    blendCommand->add_option("b", blend.second, "Second cross-section document (t = 1)")->required()->type_name("B.json");
+    blendCommand->add_option("-t", blend.t, "Blend parameter; values outside 0..1 extrapolate")
+        ->required()
+        ->check(NumberCheck(false));
+    blendCommand->add_flag("--convex", blend.convex, "Compare the sets by their convex loops instead of their outlines");
+    blendCommand->add_option("-o,--output", blend.output, "Write the document here instead of standard output")
+        ->type_name("OUT.json");
+
+    tool::WeldOptions weld;
+    CLI::App* weldCommand = app.add_subcommand(
+        "weld", "Import a model with Assimp and merge coincident positions of every mesh (squared distance < 1e-8)");
+    weldCommand->add_option("model", weld.model, "Any model Assimp reads (OBJ, glTF, PLY, STL, ...)")
+        ->required()
+        ->type_name("MODEL");
+    weldCommand->add_option("-o,--output", weld.obj, "Write the welded meshes as Wavefront OBJ")->type_name("OUT.obj");
+    weldCommand->add_option("--json", weld.json, "Write the welded meshes as JSON")->type_name("OUT.json");
+
+    std::string extrusionInput;
+    CLI::App* extrusionCommand = app.add_subcommand("extrusion", "Show the extrusion read from a document");
+    extrusionCommand->add_option("input", extrusionInput, "Extrusion document (JSON)")->required()->type_name("FILE");
+
+    std::string endPlaneInput;
+    CLI::App* endPlaneCommand = app.add_subcommand("endplane", "Show the end plane read from a document");
+    endPlaneCommand->add_option("input", endPlaneInput, "End plane document (JSON)")->required()->type_name("FILE");
+
+    try {
+        app.parse(argc, argv);
+        if (blendCommand->parsed() && blend.first == "-" && blend.second == "-")
+            throw CLI::ValidationError("a, b", "standard input can be read only once");
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : kUsageError;
+    }
+
+    try {
+        if (decomposeCommand->parsed()) return tool::RunDecompose(decompose);
+        if (dumpCommand->parsed()) return tool::RunDump(dump);
+        if (blendCommand->parsed()) return tool::RunBlend(blend);
+        if (weldCommand->parsed()) return tool::RunWeld(weld);
+        if (extrusionCommand->parsed()) return tool::RunExtrusion(extrusionInput);
+        if (endPlaneCommand->parsed()) return tool::RunEndPlane(endPlaneInput);
+    } catch (const tool::InputError& e) {
+        std::cerr << "shapeexport: " << e.what() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "shapeexport: out of memory\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "shapeexport: " << e.what() << '\n';
+        return 1;
+    }
+    return kUsageError;
+}
