@@ -25,3 +25,6 @@ foreach(folder IN LISTS SHAPEEXPORT_HOST_HEADER_FOLDERS)
     endif()
 endforeach()
 list(APPEND CMAKE_FIND_ROOT_PATH ${SHAPEEXPORT_HOST_HEADERS_ROOT})
+# System headers, as they are natively from /usr/include: our warnings stay off
+# them (GCC treats a folder given with both -I and -isystem as a system folder).
+add_compile_options(-isystem${SHAPEEXPORT_HOST_HEADERS_ROOT}/include)

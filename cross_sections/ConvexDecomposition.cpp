@@ -4,6 +4,7 @@
 #include <kor/ShapeExport/CrossSection.h>
 
 #include <cstddef>
+#include <vector>
 
 namespace kor {
 namespace ShapeExport {
@@ -46,9 +47,17 @@ bool CrossSection::BuildConvexLoop(std::size_t index) const {
     const int s = static_cast<int>(Q.Vertices().size());
     if (s <= 3) return true;
 
-    auto P = [&](int k) -> const Point2& { return Point(Q, k); };
-    auto next = [&](int k) { return Modulo(k + 1, s); };
-    auto prev = [&](int k) { return Modulo(k - 1, s); };
+    // The loop's points in list order: the turn tests below run O(s) times per
+    // vertex in the worst case, so they index this array directly. Every list
+    // position they use lies in -1 .. s.
+    std::vector<Point2> points;
+    points.reserve(static_cast<std::size_t>(s));
+    for (const Vertex& v : Q.Vertices()) points.push_back((*m_positions)[static_cast<std::size_t>(v.Index())]);
+    auto P = [&](int k) -> const Point2& {
+        return points[static_cast<std::size_t>(k < 0 ? k + s : (k >= s ? k - s : k))];
+    };
+    auto next = [s](int k) { return k + 1 == s ? 0 : k + 1; };
+    auto prev = [s](int k) { return k == 0 ? s - 1 : k - 1; };
     auto strictlyConvex = [&](int k) { return Turn(P(k - 1), P(k), P(k + 1)) <= kConvex; };
 
     // Scan for the first corner that is not strictly convex.

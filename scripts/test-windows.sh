@@ -20,12 +20,18 @@ export WINEPREFIX="$PWD/build/windows/wine"
 export WINEDEBUG=-all
 start=$SECONDS
 mkdir -p "$WINEPREFIX"
-# One wine server for the whole run: without it each test waits for the server
-# of the previous one to shut down, or starts a new one.
-wineserver -p
+# One wine server for the whole run: without it every test starts a server and
+# its services, and ctest waits for them to shut down before the next test.
+wineserver -p || true  # fails only when a server for this prefix is already running
 trap 'wineserver -k || true' EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i
+# Boot the prefix (creating it on the first run) before the tests: the services
+# that booting starts live as long as the server, and if a test started them they
+# would keep that test's output pipe open and ctest would wait for it forever.
+boot_log=build/windows/wineboot.log
+if [ -f "$WINEPREFIX/system.reg" ]; then boot=(wineboot); else boot=(wineboot -i); fi
+if ! "${boot[@]}" </dev/null >"$boot_log" 2>&1; then
+    cat "$boot_log"
+    exit 1
 fi
 phase "wine prefix" $((SECONDS - start))
 

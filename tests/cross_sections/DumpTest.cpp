@@ -17,9 +17,12 @@ using testing_support::Points;
 namespace {
 
 // Runs `write` on an ofstream opened on a temporary file and returns what it wrote.
+// The file is named after the running test: CTest runs test cases in parallel.
 template <typename Write>
 std::string Capture(Write write) {
-    const std::string path = ::testing::TempDir() + "shapeexport_dump.txt";
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string path =
+        ::testing::TempDir() + "shapeexport_dump_" + test->test_suite_name() + "_" + test->name() + ".txt";
     {
         std::ofstream out(path);
         write(out);
