@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the default build, then the whole suite
 # again under AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer included),
-# then the 64-bit Windows build under wine (scripts/test-windows.sh), then a short
-# run of every libFuzzer target (fuzz/run.sh, FUZZ_SECONDS each).
+# then a short run of every libFuzzer target (fuzz/run.sh, FUZZ_SECONDS each), then
+# the 64-bit Windows build under wine (scripts/test-windows.sh).
 
 # Seconds of fuzzing per libFuzzer target; 0 skips fuzzing.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
@@ -27,13 +27,13 @@ cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 phase "asan build and tests" $((SECONDS - start))
 
-# The same suite on the 64-bit Windows build, under wine.
-start=$SECONDS
-scripts/test-windows.sh
-phase "windows" $((SECONDS - start))
-
 if [ "$FUZZ_SECONDS" -gt 0 ]; then
     start=$SECONDS
     fuzz/run.sh "$FUZZ_SECONDS"
     phase "fuzzing" $((SECONDS - start))
 fi
+
+# The same suite on the 64-bit Windows build, under wine.
+start=$SECONDS
+scripts/test-windows.sh
+phase "windows" $((SECONDS - start))
