@@ -1,12 +1,13 @@
 #include <kor/DomReaderJson.h>
 
+#include "DomStorage.h"
 #include "JsonNumbers.h"
 
 #include <rapidjson/error/en.h>
-#include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,44 +16,176 @@ namespace kor {
 
 namespace {
 
-constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag |
-                                 rapidjson::kParseNanAndInfFlag;
+// Read-only text for RapidJSON's in-situ mode. In that mode a number reaches the
+// handler as a pointer into the text (no copies of its characters), which is why it
+// is used; but in-situ mode also writes each string, unescaped, over its own text.
+// This stream writes those characters into a separate buffer instead and leaves
+// the text untouched: the handler takes strings and keys from `decoded()` and
+// ignores the pointer it is given (it points into the text). Bounded streams stop
+// at `end` (Peek gives the zero byte there), the others at the first zero byte.
+template <bool Bounded>
+class TextStream {
+public:
+    typedef char Ch;
+
+    TextStream(const char* text, const char* end, std::string* decoded)
+        : m_src(text), m_head(text), m_end(end), m_decoded(decoded) {}
+
+    Ch Peek() const {
+        if (Bounded && m_src == m_end)
+            return '\0';
+        return *m_src;
+    }
+    Ch Take() {
+        if (Bounded && m_src == m_end)
+            return '\0';
+        return *m_src++;
+    }
+    std::size_t Tell() const { return static_cast<std::size_t>(m_src - m_head); }
+
+    // Numbers: the reader asks the stream copy that still stands at the number's
+    // first character, and gets that position. Strings: the characters put follow.
+    Ch* PutBegin() {
+        m_decoded->clear();
+        return const_cast<Ch*>(m_src);  // only ever read through
+    }
+    void Put(Ch c) { m_decoded->push_back(c); }
+    std::size_t PutEnd(Ch*) { return m_decoded->size(); }
+    void Flush() {}
+
+private:
+    const char* m_src;
+    const char* m_head;
+    const char* m_end;
+    std::string* m_decoded;
+};
+
+}  // namespace
+}  // namespace kor
+
+namespace rapidjson {
+// Copied into locals by the reader, as its own string streams are (the number
+// positions above depend on it).
+template <bool Bounded>
+struct StreamTraits<kor::TextStream<Bounded>> {
+    enum { copyOptimization = 1 };
+};
+}  // namespace rapidjson
+
+namespace kor {
+
+namespace {
+
+constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseInsituFlag |
+                                 rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseNanAndInfFlag;
+
+// The values waiting for their array or object to close, in raw storage: nodes are
+// relocated bit for bit when the storage grows and when a container takes them.
+// Slots [0, m_size) hold live nodes; the destructor frees what is still there
+// (after a failed parse).
+class ValueStack {
+public:
+    ValueStack() = default;
+    ValueStack(const ValueStack&) = delete;
+    ValueStack& operator=(const ValueStack&) = delete;
+    ~ValueStack() {
+        clear();
+        ::operator delete(m_nodes);
+    }
+
+    std::size_t size() const noexcept { return m_size; }
+    Dom* at(std::size_t index) noexcept { return m_nodes + index; }
+
+    // Raw storage for one more node, constructed by the caller before anything else
+    // can throw (then `commit`).
+    Dom* slot() {
+        if (m_size == m_capacity)
+            reallocate(m_capacity < 256 ? 256 : m_capacity * 2);
+        return m_nodes + m_size;
+    }
+    void commit() noexcept { ++m_size; }
+    void push(Dom&& value) {
+        new (slot()) Dom(std::move(value));
+        commit();
+    }
+    // The top `count` nodes were relocated elsewhere: forget them without destroying.
+    void dropRelocated(std::size_t count) noexcept { m_size -= count; }
+    // Removes the top `count` nodes (moved-from or not) with their destructors.
+    void pop(std::size_t count) noexcept {
+        for (std::size_t k = 0; k < count; ++k)
+            m_nodes[--m_size].~Dom();
+    }
+    void clear() noexcept { pop(m_size); }
+    Dom takeTop() {
+        Dom result(std::move(m_nodes[m_size - 1]));
+        pop(1);
+        return result;
+    }
+
+    // After a large container has closed the storage may be far bigger than what is
+    // left on it; give that memory back so it does not add to the tree's peak.
+    void trim() {
+        if (m_capacity >= kTrimFrom && m_size * 8 <= m_capacity)
+            reallocate(m_size * 2 + 256);
+    }
+
+private:
+    static constexpr std::size_t kTrimFrom = 1 << 16;
+
+    void reallocate(std::size_t capacity) {
+        if (capacity > static_cast<std::size_t>(-1) / sizeof(Dom))
+            throw std::bad_alloc();
+        Dom* nodes = static_cast<Dom*>(::operator new(capacity * sizeof(Dom)));
+        DomNodes::relocate(nodes, m_nodes, m_size);
+        ::operator delete(m_nodes);
+        m_nodes = nodes;
+        m_capacity = capacity;
+    }
+
+    Dom* m_nodes = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
 
 // SAX handler that builds the tree bottom-up: finished values wait on one stack,
-// and when an array or object closes its children are moved off the top of that
-// stack into storage of exactly the right size.
+// and when an array or object closes its children are relocated off the top of
+// that stack into storage of exactly the right size.
 class TreeBuilder : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, TreeBuilder> {
 public:
     bool Null() {
-        m_values.emplace_back();
+        new (m_values.slot()) Dom();
+        m_values.commit();
         return true;
     }
     bool Bool(bool value) {
-        m_values.emplace_back(value);
+        new (m_values.slot()) Dom(value);
+        m_values.commit();
         return true;
     }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
-        m_values.push_back(json::numberFromText(text, length));
+        new (m_values.slot()) Dom(json::numberFromText(text, length));
+        m_values.commit();
         return true;
     }
-    bool String(const char* text, rapidjson::SizeType length, bool) {
-        m_values.emplace_back(std::string(text, length));
+    // Strings and keys: the characters are in m_decoded (see TextStream).
+    bool String(const char*, rapidjson::SizeType length, bool) {
+        m_values.push(Dom(std::string(m_decoded.data(), length)));
         return true;
     }
-    bool Key(const char* text, rapidjson::SizeType length, bool) {
-        m_keys.emplace_back(text, length);
+    bool Key(const char*, rapidjson::SizeType length, bool) {
+        m_keys.emplace_back(m_decoded.data(), length);
         return true;
     }
     bool StartArray() { return enter(); }
     bool StartObject() { return enter(); }
     bool EndArray(rapidjson::SizeType count) {
         const std::size_t first = m_values.size() - count;
-        Dom array = Dom::FromElements(m_values.data() + first, count);
-        m_values.resize(first);  // moved-from, all empty
-        m_values.push_back(std::move(array));
+        Dom array = DomNodes::array(m_values.at(first), count);
+        m_values.dropRelocated(count);
+        m_values.push(std::move(array));
         --m_depth;
         if (count >= kLargeCount)
-            trimStacks();
+            m_values.trim();
         return true;
     }
     bool EndObject(rapidjson::SizeType count) {
@@ -61,18 +194,21 @@ public:
         std::vector<Dom::Member> members;
         members.reserve(count);
         for (std::size_t k = 0; k < count; ++k)
-            members.emplace_back(std::move(m_keys[firstKey + k]), std::move(m_values[firstValue + k]));
+            members.emplace_back(std::move(m_keys[firstKey + k]), std::move(*m_values.at(firstValue + k)));
         m_keys.resize(firstKey);
-        m_values.resize(firstValue);
-        m_values.push_back(Dom::FromMembers(std::move(members)));
+        m_values.pop(count);
+        m_values.push(Dom::FromMembers(std::move(members)));
         --m_depth;
-        if (count >= kLargeCount)
-            trimStacks();
+        if (count >= kLargeCount) {
+            m_values.trim();
+            trimKeys();
+        }
         return true;
     }
 
+    std::string* decoded() { return &m_decoded; }
     bool tooDeep() const { return m_tooDeep; }
-    Dom takeResult() { return m_values.empty() ? Dom() : std::move(m_values.back()); }
+    Dom takeResult() { return m_values.size() == 0 ? Dom() : m_values.takeTop(); }
     void clear() {
         m_values.clear();
         m_keys.clear();
@@ -83,21 +219,14 @@ public:
 private:
     static constexpr std::size_t kLargeCount = 1 << 16;
 
-    // After a large container closes, the stacks may be far bigger than what is
-    // left on them; give that memory back so it does not add to the tree's peak.
-    template <typename T>
-    static void trim(std::vector<T>& stack) {
-        if (stack.capacity() < kLargeCount || stack.size() * 8 > stack.capacity())
+    void trimKeys() {
+        if (m_keys.capacity() < kLargeCount || m_keys.size() * 8 > m_keys.capacity())
             return;
-        std::vector<T> smaller;
-        smaller.reserve(stack.size() * 2 + 64);
-        for (T& item : stack)
-            smaller.push_back(std::move(item));
-        stack.swap(smaller);
-    }
-    void trimStacks() {
-        trim(m_values);
-        trim(m_keys);
+        std::vector<std::string> smaller;
+        smaller.reserve(m_keys.size() * 2 + 64);
+        for (std::string& key : m_keys)
+            smaller.push_back(std::move(key));
+        m_keys.swap(smaller);
     }
 
     bool enter() {
@@ -108,8 +237,9 @@ private:
         return true;
     }
 
-    std::vector<Dom> m_values;
+    ValueStack m_values;
     std::vector<std::string> m_keys;
+    std::string m_decoded;
     std::size_t m_depth = 0;
     bool m_tooDeep = false;
 };
@@ -163,7 +293,7 @@ bool fail(Dom& out, std::string* error, std::size_t offset, const char* reason) 
 void retryWithHugeNumbers(TreeBuilder& builder, Outcome& outcome, const char* text, std::size_t length) {
     std::string copy(text, length);
     if (json::rewriteHugeNumbers(copy)) {
-        rapidjson::MemoryStream stream(copy.data(), copy.size());
+        TextStream<true> stream(copy.data(), copy.data() + copy.size(), builder.decoded());
         outcome = parseOnce(builder, stream, copy.size());
     }
 }
@@ -186,7 +316,7 @@ bool DomReaderJson::FromString(Dom& out, const char* text, std::string* error) {
     const std::size_t skipped = byteOrderMarkLength(text, 3);
     text += skipped;
     TreeBuilder builder;
-    rapidjson::StringStream stream(text);
+    TextStream<false> stream(text, nullptr, builder.decoded());
     Outcome outcome = parseOnce(builder, stream, kUnknownLength);
     if (outcome.code == rapidjson::kParseErrorNumberTooBig)
         retryWithHugeNumbers(builder, outcome, text, std::strlen(text));
@@ -200,7 +330,7 @@ bool DomReaderJson::FromString(Dom& out, const char* text, std::size_t length, s
     text += skipped;
     length -= skipped;
     TreeBuilder builder;
-    rapidjson::MemoryStream stream(text, length);
+    TextStream<true> stream(text, text + length, builder.decoded());
     Outcome outcome = parseOnce(builder, stream, length);
     if (outcome.code == rapidjson::kParseErrorNumberTooBig)
         retryWithHugeNumbers(builder, outcome, text, length);
