@@ -6,6 +6,7 @@
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -79,10 +80,11 @@ namespace {
 constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseInsituFlag |
                                  rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseNanAndInfFlag;
 
-// The values waiting for their array or object to close, in raw storage: nodes are
-// relocated bit for bit when the storage grows and when a container takes them.
-// Slots [0, m_size) hold live nodes; the destructor frees what is still there
-// (after a failed parse).
+// The values waiting for their array or object to close, in raw storage of fixed
+// 64 KB segments: pushing never moves what is already there, no single allocation
+// grows with the document, and segments are given back as the stack shrinks. Nodes
+// are relocated bit for bit when a container takes them. Slots [0, m_size) hold
+// live nodes; the destructor frees what is still there (after a failed parse).
 class ValueStack {
 public:
     ValueStack() = default;
@@ -90,61 +92,79 @@ public:
     ValueStack& operator=(const ValueStack&) = delete;
     ~ValueStack() {
         clear();
-        ::operator delete(m_nodes);
+        for (Dom* segment : m_segments)
+            ::operator delete(segment);
     }
 
     std::size_t size() const noexcept { return m_size; }
-    Dom* at(std::size_t index) noexcept { return m_nodes + index; }
+    Dom* at(std::size_t index) noexcept { return m_segments[index >> kShift] + (index & kMask); }
 
     // Raw storage for one more node, constructed by the caller before anything else
     // can throw (then `commit`).
     Dom* slot() {
-        if (m_size == m_capacity)
-            reallocate(m_capacity < 256 ? 256 : m_capacity * 2);
-        return m_nodes + m_size;
+        if ((m_size >> kShift) == m_segments.size())
+            addSegment();
+        return at(m_size);
     }
     void commit() noexcept { ++m_size; }
     void push(Dom&& value) {
         new (slot()) Dom(std::move(value));
         commit();
     }
-    // The top `count` nodes were relocated elsewhere: forget them without destroying.
-    void dropRelocated(std::size_t count) noexcept { m_size -= count; }
     // Removes the top `count` nodes (moved-from or not) with their destructors.
     void pop(std::size_t count) noexcept {
         for (std::size_t k = 0; k < count; ++k)
-            m_nodes[--m_size].~Dom();
+            at(--m_size)->~Dom();
+        releaseSegments();
     }
     void clear() noexcept { pop(m_size); }
     Dom takeTop() {
-        Dom result(std::move(m_nodes[m_size - 1]));
+        Dom result(std::move(*at(m_size - 1)));
         pop(1);
         return result;
     }
-
-    // After a large container has closed the storage may be far bigger than what is
-    // left on it; give that memory back so it does not add to the tree's peak.
-    void trim() {
-        if (m_capacity >= kTrimFrom && m_size * 8 <= m_capacity)
-            reallocate(m_size * 2 + 256);
+    // An array node made of the top `count` nodes, which leave the stack.
+    Dom takeArray(std::size_t count) {
+        const std::size_t first = m_size - count;
+        Dom array = DomNodes::array(count, [this, first](Dom* to) {
+            for (std::size_t index = first; index < m_size;) {
+                const std::size_t piece = std::min(kSegment - (index & kMask), m_size - index);
+                DomNodes::relocate(to, at(index), piece);
+                to += piece;
+                index += piece;
+            }
+        });
+        m_size = first;  // the nodes were relocated: nothing to destroy
+        releaseSegments();
+        return array;
     }
 
 private:
-    static constexpr std::size_t kTrimFrom = 1 << 16;
+    static constexpr std::size_t kShift = 12;
+    static constexpr std::size_t kSegment = std::size_t{1} << kShift;  // nodes
+    static constexpr std::size_t kMask = kSegment - 1;
 
-    void reallocate(std::size_t capacity) {
-        if (capacity > static_cast<std::size_t>(-1) / sizeof(Dom))
-            throw std::bad_alloc();
-        Dom* nodes = static_cast<Dom*>(::operator new(capacity * sizeof(Dom)));
-        DomNodes::relocate(nodes, m_nodes, m_size);
-        ::operator delete(m_nodes);
-        m_nodes = nodes;
-        m_capacity = capacity;
+    void addSegment() {
+        Dom* segment = static_cast<Dom*>(::operator new(kSegment * sizeof(Dom)));
+        try {
+            m_segments.push_back(segment);
+        } catch (...) {
+            ::operator delete(segment);
+            throw;
+        }
+    }
+    // Keeps the segments in use and one more, so that a stack going up and down
+    // around a segment boundary does not allocate each time.
+    void releaseSegments() noexcept {
+        const std::size_t keep = (m_size >> kShift) + 2;
+        while (m_segments.size() > keep) {
+            ::operator delete(m_segments.back());
+            m_segments.pop_back();
+        }
     }
 
-    Dom* m_nodes = nullptr;
+    std::vector<Dom*> m_segments;
     std::size_t m_size = 0;
-    std::size_t m_capacity = 0;
 };
 
 // SAX handler that builds the tree bottom-up: finished values wait on one stack,
@@ -179,13 +199,8 @@ public:
     bool StartArray() { return enter(); }
     bool StartObject() { return enter(); }
     bool EndArray(rapidjson::SizeType count) {
-        const std::size_t first = m_values.size() - count;
-        Dom array = DomNodes::array(m_values.at(first), count);
-        m_values.dropRelocated(count);
-        m_values.push(std::move(array));
+        m_values.push(m_values.takeArray(count));
         --m_depth;
-        if (count >= kLargeCount)
-            m_values.trim();
         return true;
     }
     bool EndObject(rapidjson::SizeType count) {
@@ -199,10 +214,8 @@ public:
         m_values.pop(count);
         m_values.push(Dom::FromMembers(std::move(members)));
         --m_depth;
-        if (count >= kLargeCount) {
-            m_values.trim();
+        if (count >= kLargeCount)
             trimKeys();
-        }
         return true;
     }
 

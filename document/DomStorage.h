@@ -32,16 +32,18 @@ struct DomNodes {
             node->m_value = from[k].m_value;
         }
     }
-    // An array node that owns `count` nodes relocated from `from` (exactly sized
-    // storage, none for count 0). On an exception nothing has been relocated.
-    static Dom array(Dom* from, std::size_t count) {
+    // An array node of exactly `count` elements (no storage for 0): `fill(elements)`
+    // relocates them into the raw storage at `elements` and must not throw. On an
+    // exception (allocation) nothing has been relocated.
+    template <typename Fill>
+    static Dom array(std::size_t count, Fill fill) {
         Dom result;
         result.m_kind = Dom::Kind::Array;
         result.m_value.a = nullptr;
         if (count == 0)
             return result;
         Dom::ArrayBlock* block = Dom::ArrayBlock::allocate(count);
-        relocate(block->elements(), from, count);
+        fill(block->elements());
         block->size = static_cast<std::uint32_t>(count);
         result.m_value.a = block;
         return result;

@@ -220,6 +220,33 @@ TEST(DomReaderJson, RandomTreesReadBackEqual) {
     }
 }
 
+// The reader keeps waiting values in storage of fixed-size pieces: containers whose
+// elements straddle piece boundaries, large objects, and texts that break off with
+// many values (strings among them) still waiting.
+TEST(DomReaderJson, LargeContainersAndTextsBreakingOff) {
+    Dom doc;
+    int counter = 0;
+    for (std::size_t size : {1u, 4095u, 4096u, 4097u, 3u, 8193u, 0u, 12289u}) {
+        Dom& array = doc.append().toArray();
+        for (std::size_t k = 0; k < size; ++k) {
+            if (k % 1000 == 7)
+                array.append()["s"] = Dom("text " + std::to_string(counter++));
+            else
+                array.append() = Dom(counter++);
+        }
+    }
+    Dom& object = doc.append().toObject();
+    for (int k = 0; k < 5000; ++k)
+        object["key " + std::to_string(k)] = k % 2 ? Dom(std::to_string(k)) : Dom(k * 0.5);
+    const std::string text = DomWriterJson::ToString(doc);
+    EXPECT_TRUE(parse(text) == doc);
+    for (std::size_t cut : {text.size() / 3, text.size() / 2, text.size() - 2}) {
+        Dom out(1);
+        EXPECT_FALSE(DomReaderJson::FromString(out, text.substr(0, cut).c_str(), nullptr));
+        EXPECT_TRUE(out.isEmpty());
+    }
+}
+
 TEST(DomReaderJson, HugeNumbersKeepStringsAndErrorOffsets) {
     // Numbers too big for the underlying parser are rewritten before a second
     // pass; strings that look like numbers stay as they are.
