@@ -3,7 +3,10 @@
 #include <kor/DomReaderJson.h>
 #include <kor/ShapeExport/CrossSections.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kor {
@@ -21,18 +24,20 @@ int LowBits(long long value) {
 bool Loop::From(const kor::Dom& indices, bool exterior) {
     const std::size_t available = m_positions->size();
     const std::size_t count = indices.size();
-    std::vector<Vertex> read;
-    read.reserve(count);
+    const std::size_t before = m_vertices.size();
+    m_vertices.reserve(before + count);
     for (std::size_t i = 0; i < count; ++i) {
         const int v = LowBits(indices[i].asInt(0));
         if (v < 0 || static_cast<std::size_t>(v) >= available) continue;
-        read.emplace_back(v, true);
+        m_vertices.emplace_back(v, true);
     }
-    // An interior list is stored in reverse: each index goes to the front.
-    if (exterior)
-        m_vertices.insert(m_vertices.end(), read.begin(), read.end());
-    else
-        m_vertices.insert(m_vertices.begin(), read.rbegin(), read.rend());
+    // An interior list is stored in reverse: each index goes to the front, so the
+    // indices read end up reversed ahead of the vertices the loop had.
+    if (!exterior && m_vertices.size() > before) {
+        const auto read = m_vertices.begin() + static_cast<std::ptrdiff_t>(before);
+        std::reverse(read, m_vertices.end());
+        std::rotate(m_vertices.begin(), read, m_vertices.end());
+    }
     m_leftMost = -1;
     if (m_vertices.empty()) return false;
     if (m_vertices.front().Index() == m_vertices.back().Index()) m_vertices.pop_back();
@@ -81,14 +86,16 @@ void CrossSections::From(std::istream& in) {
     const std::streamoff length = in.tellg();
     in.seekg(0, std::ios::beg);
     if (length <= 0 || !in) return;
-    std::string buffer;
-    buffer.resize(static_cast<std::size_t>(length));
-    in.read(&buffer[0], static_cast<std::streamsize>(length));
-    buffer.resize(static_cast<std::size_t>(in.gcount()));  // the terminating zero follows
+    // One buffer of exactly the text's size and the terminating zero, not cleared
+    // first: every byte that is read is written once.
+    const std::size_t size = static_cast<std::size_t>(length);
+    std::unique_ptr<char[]> buffer(new char[size + 1]);
+    in.read(buffer.get(), static_cast<std::streamsize>(size));
+    buffer[static_cast<std::size_t>(in.gcount())] = '\0';
 
     kor::Dom document;
-    kor::DomReaderJson::FromString(document, buffer.c_str(), nullptr);
-    std::string().swap(buffer);
+    kor::DomReaderJson::FromString(document, buffer.get(), nullptr);
+    buffer.reset();
     From(document);
 }
 

@@ -101,28 +101,6 @@ void Dom::copyFrom(const Dom& other) { DomTree::copy(*this, other); }
 
 // ---- Values ----
 
-bool Dom::asBool(bool fallback) const noexcept { return m_kind == Kind::Bool ? m_value.b : fallback; }
-
-long long Dom::asInt(long long fallback) const noexcept {
-    if (m_kind == Kind::Int)
-        return m_value.i;
-    if (m_kind == Kind::Double) {
-        // [-2^63, 2^63): both bounds are exact doubles; NaN fails both tests.
-        const double d = m_value.d;
-        if (d >= -9223372036854775808.0 && d < 9223372036854775808.0)
-            return static_cast<long long>(d);
-    }
-    return fallback;
-}
-
-double Dom::asDouble(double fallback) const noexcept {
-    if (m_kind == Kind::Double)
-        return m_value.d;
-    if (m_kind == Kind::Int)
-        return static_cast<double>(m_value.i);
-    return fallback;
-}
-
 std::string Dom::asString(const std::string& fallback) const {
     return m_kind == Kind::String ? *m_value.s : fallback;
 }
@@ -134,15 +112,7 @@ const std::string& Dom::asStringRef() const noexcept {
 
 // ---- Arrays ----
 
-std::size_t Dom::size() const noexcept {
-    return (m_kind == Kind::Array && m_value.a) ? m_value.a->size : 0;
-}
-
-const Dom& Dom::operator[](std::size_t index) const noexcept {
-    if (index < size())
-        return m_value.a->elements()[index];
-    return g_emptyNode;
-}
+const Dom& Dom::emptyNode() noexcept { return g_emptyNode; }
 
 Dom& Dom::operator[](std::size_t index) {
     if (index < size())

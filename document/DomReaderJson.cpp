@@ -1,12 +1,14 @@
 #include <kor/DomReaderJson.h>
 
+#include "DomStorage.h"
 #include "JsonNumbers.h"
 
 #include <rapidjson/error/en.h>
-#include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,44 +17,190 @@ namespace kor {
 
 namespace {
 
-constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag |
-                                 rapidjson::kParseNanAndInfFlag;
+// Read-only text for RapidJSON's in-situ mode. In that mode a number reaches the
+// handler as a pointer into the text (no copies of its characters), which is why it
+// is used; but in-situ mode also writes each string, unescaped, over its own text.
+// This stream writes those characters into a separate buffer instead and leaves
+// the text untouched: the handler takes strings and keys from `decoded()` and
+// ignores the pointer it is given (it points into the text). Bounded streams stop
+// at `end` (Peek gives the zero byte there), the others at the first zero byte.
+template <bool Bounded>
+class TextStream {
+public:
+    typedef char Ch;
+
+    TextStream(const char* text, const char* end, std::string* decoded)
+        : m_src(text), m_head(text), m_end(end), m_decoded(decoded) {}
+
+    Ch Peek() const {
+        if (Bounded && m_src == m_end)
+            return '\0';
+        return *m_src;
+    }
+    Ch Take() {
+        if (Bounded && m_src == m_end)
+            return '\0';
+        return *m_src++;
+    }
+    std::size_t Tell() const { return static_cast<std::size_t>(m_src - m_head); }
+
+    // Numbers: the reader asks the stream copy that still stands at the number's
+    // first character, and gets that position. Strings: the characters put follow.
+    Ch* PutBegin() {
+        m_decoded->clear();
+        return const_cast<Ch*>(m_src);  // only ever read through
+    }
+    void Put(Ch c) { m_decoded->push_back(c); }
+    std::size_t PutEnd(Ch*) { return m_decoded->size(); }
+    void Flush() {}
+
+private:
+    const char* m_src;
+    const char* m_head;
+    const char* m_end;
+    std::string* m_decoded;
+};
+
+}  // namespace
+}  // namespace kor
+
+namespace rapidjson {
+// Copied into locals by the reader, as its own string streams are (the number
+// positions above depend on it).
+template <bool Bounded>
+struct StreamTraits<kor::TextStream<Bounded>> {
+    enum { copyOptimization = 1 };
+};
+}  // namespace rapidjson
+
+namespace kor {
+
+namespace {
+
+constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseInsituFlag |
+                                 rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseNanAndInfFlag;
+
+// The values waiting for their array or object to close, in raw storage of fixed
+// 64 KB segments: pushing never moves what is already there, no single allocation
+// grows with the document, and segments are given back as the stack shrinks. Nodes
+// are relocated bit for bit when a container takes them. Slots [0, m_size) hold
+// live nodes; the destructor frees what is still there (after a failed parse).
+class ValueStack {
+public:
+    ValueStack() = default;
+    ValueStack(const ValueStack&) = delete;
+    ValueStack& operator=(const ValueStack&) = delete;
+    ~ValueStack() {
+        clear();
+        for (Dom* segment : m_segments)
+            ::operator delete(segment);
+    }
+
+    std::size_t size() const noexcept { return m_size; }
+    Dom* at(std::size_t index) noexcept { return m_segments[index >> kShift] + (index & kMask); }
+
+    // Raw storage for one more node, constructed by the caller before anything else
+    // can throw (then `commit`).
+    Dom* slot() {
+        if ((m_size >> kShift) == m_segments.size())
+            addSegment();
+        return at(m_size);
+    }
+    void commit() noexcept { ++m_size; }
+    void push(Dom&& value) {
+        new (slot()) Dom(std::move(value));
+        commit();
+    }
+    // Removes the top `count` nodes (moved-from or not) with their destructors.
+    void pop(std::size_t count) noexcept {
+        for (std::size_t k = 0; k < count; ++k)
+            at(--m_size)->~Dom();
+        releaseSegments();
+    }
+    void clear() noexcept { pop(m_size); }
+    Dom takeTop() {
+        Dom result(std::move(*at(m_size - 1)));
+        pop(1);
+        return result;
+    }
+    // An array node made of the top `count` nodes, which leave the stack.
+    Dom takeArray(std::size_t count) {
+        const std::size_t first = m_size - count;
+        Dom array = DomNodes::array(count, [this, first](Dom* to) {
+            for (std::size_t index = first; index < m_size;) {
+                const std::size_t piece = std::min(kSegment - (index & kMask), m_size - index);
+                DomNodes::relocate(to, at(index), piece);
+                to += piece;
+                index += piece;
+            }
+        });
+        m_size = first;  // the nodes were relocated: nothing to destroy
+        releaseSegments();
+        return array;
+    }
+
+private:
+    static constexpr std::size_t kShift = 12;
+    static constexpr std::size_t kSegment = std::size_t{1} << kShift;  // nodes
+    static constexpr std::size_t kMask = kSegment - 1;
+
+    void addSegment() {
+        Dom* segment = static_cast<Dom*>(::operator new(kSegment * sizeof(Dom)));
+        try {
+            m_segments.push_back(segment);
+        } catch (...) {
+            ::operator delete(segment);
+            throw;
+        }
+    }
+    // Keeps the segments in use and one more, so that a stack going up and down
+    // around a segment boundary does not allocate each time.
+    void releaseSegments() noexcept {
+        const std::size_t keep = (m_size >> kShift) + 2;
+        while (m_segments.size() > keep) {
+            ::operator delete(m_segments.back());
+            m_segments.pop_back();
+        }
+    }
+
+    std::vector<Dom*> m_segments;
+    std::size_t m_size = 0;
+};
 
 // SAX handler that builds the tree bottom-up: finished values wait on one stack,
-// and when an array or object closes its children are moved off the top of that
-// stack into storage of exactly the right size.
+// and when an array or object closes its children are relocated off the top of
+// that stack into storage of exactly the right size.
 class TreeBuilder : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, TreeBuilder> {
 public:
     bool Null() {
-        m_values.emplace_back();
+        new (m_values.slot()) Dom();
+        m_values.commit();
         return true;
     }
     bool Bool(bool value) {
-        m_values.emplace_back(value);
+        new (m_values.slot()) Dom(value);
+        m_values.commit();
         return true;
     }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
-        m_values.push_back(json::numberFromText(text, length));
+        new (m_values.slot()) Dom(json::numberFromText(text, length));
+        m_values.commit();
         return true;
     }
-    bool String(const char* text, rapidjson::SizeType length, bool) {
-        m_values.emplace_back(std::string(text, length));
+    // Strings and keys: the characters are in m_decoded (see TextStream).
+    bool String(const char*, rapidjson::SizeType length, bool) {
+        m_values.push(Dom(std::string(m_decoded.data(), length)));
         return true;
     }
-    bool Key(const char* text, rapidjson::SizeType length, bool) {
-        m_keys.emplace_back(text, length);
+    bool Key(const char*, rapidjson::SizeType length, bool) {
+        m_keys.emplace_back(m_decoded.data(), length);
         return true;
     }
     bool StartArray() { return enter(); }
     bool StartObject() { return enter(); }
     bool EndArray(rapidjson::SizeType count) {
-        const std::size_t first = m_values.size() - count;
-        Dom array = Dom::FromElements(m_values.data() + first, count);
-        m_values.resize(first);  // moved-from, all empty
-        m_values.push_back(std::move(array));
+        m_values.push(m_values.takeArray(count));
         --m_depth;
-        if (count >= kLargeCount)
-            trimStacks();
         return true;
     }
     bool EndObject(rapidjson::SizeType count) {
@@ -61,18 +209,19 @@ public:
         std::vector<Dom::Member> members;
         members.reserve(count);
         for (std::size_t k = 0; k < count; ++k)
-            members.emplace_back(std::move(m_keys[firstKey + k]), std::move(m_values[firstValue + k]));
+            members.emplace_back(std::move(m_keys[firstKey + k]), std::move(*m_values.at(firstValue + k)));
         m_keys.resize(firstKey);
-        m_values.resize(firstValue);
-        m_values.push_back(Dom::FromMembers(std::move(members)));
+        m_values.pop(count);
+        m_values.push(Dom::FromMembers(std::move(members)));
         --m_depth;
         if (count >= kLargeCount)
-            trimStacks();
+            trimKeys();
         return true;
     }
 
+    std::string* decoded() { return &m_decoded; }
     bool tooDeep() const { return m_tooDeep; }
-    Dom takeResult() { return m_values.empty() ? Dom() : std::move(m_values.back()); }
+    Dom takeResult() { return m_values.size() == 0 ? Dom() : m_values.takeTop(); }
     void clear() {
         m_values.clear();
         m_keys.clear();
@@ -83,21 +232,14 @@ public:
 private:
     static constexpr std::size_t kLargeCount = 1 << 16;
 
-    // After a large container closes, the stacks may be far bigger than what is
-    // left on them; give that memory back so it does not add to the tree's peak.
-    template <typename T>
-    static void trim(std::vector<T>& stack) {
-        if (stack.capacity() < kLargeCount || stack.size() * 8 > stack.capacity())
+    void trimKeys() {
+        if (m_keys.capacity() < kLargeCount || m_keys.size() * 8 > m_keys.capacity())
             return;
-        std::vector<T> smaller;
-        smaller.reserve(stack.size() * 2 + 64);
-        for (T& item : stack)
-            smaller.push_back(std::move(item));
-        stack.swap(smaller);
-    }
-    void trimStacks() {
-        trim(m_values);
-        trim(m_keys);
+        std::vector<std::string> smaller;
+        smaller.reserve(m_keys.size() * 2 + 64);
+        for (std::string& key : m_keys)
+            smaller.push_back(std::move(key));
+        m_keys.swap(smaller);
     }
 
     bool enter() {
@@ -108,8 +250,9 @@ private:
         return true;
     }
 
-    std::vector<Dom> m_values;
+    ValueStack m_values;
     std::vector<std::string> m_keys;
+    std::string m_decoded;
     std::size_t m_depth = 0;
     bool m_tooDeep = false;
 };
@@ -163,7 +306,7 @@ bool fail(Dom& out, std::string* error, std::size_t offset, const char* reason) 
 void retryWithHugeNumbers(TreeBuilder& builder, Outcome& outcome, const char* text, std::size_t length) {
     std::string copy(text, length);
     if (json::rewriteHugeNumbers(copy)) {
-        rapidjson::MemoryStream stream(copy.data(), copy.size());
+        TextStream<true> stream(copy.data(), copy.data() + copy.size(), builder.decoded());
         outcome = parseOnce(builder, stream, copy.size());
     }
 }
@@ -186,7 +329,7 @@ bool DomReaderJson::FromString(Dom& out, const char* text, std::string* error) {
     const std::size_t skipped = byteOrderMarkLength(text, 3);
     text += skipped;
     TreeBuilder builder;
-    rapidjson::StringStream stream(text);
+    TextStream<false> stream(text, nullptr, builder.decoded());
     Outcome outcome = parseOnce(builder, stream, kUnknownLength);
     if (outcome.code == rapidjson::kParseErrorNumberTooBig)
         retryWithHugeNumbers(builder, outcome, text, std::strlen(text));
@@ -200,7 +343,7 @@ bool DomReaderJson::FromString(Dom& out, const char* text, std::size_t length, s
     text += skipped;
     length -= skipped;
     TreeBuilder builder;
-    rapidjson::MemoryStream stream(text, length);
+    TextStream<true> stream(text, text + length, builder.decoded());
     Outcome outcome = parseOnce(builder, stream, length);
     if (outcome.code == rapidjson::kParseErrorNumberTooBig)
         retryWithHugeNumbers(builder, outcome, text, length);

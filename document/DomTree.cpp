@@ -17,7 +17,9 @@ using Kind = Dom::Kind;
 // Destruction empties one container at a time, from its last element backwards.
 // Descending into a child container vacates the parent's last slot; that slot then
 // stores the link to the parent's own parent (kind and pointer), so the chain of
-// ancestors lives inside the tree being destroyed and no memory is needed.
+// ancestors lives inside the tree being destroyed and no memory is needed. An
+// array's elements that own nothing (the common numbers) are passed over without
+// a destructor call each; the block is freed when its end is reached.
 void DomTree::destroy(Kind kind, void* storage) noexcept {
     struct Link {
         Kind kind;
@@ -60,7 +62,25 @@ void DomTree::destroy(Kind kind, void* storage) noexcept {
     Link current{kind, storage};
     Link parent{Kind::Empty, nullptr};
     for (;;) {
-        Dom* last = lastSlot(current);
+        Dom* last;
+        if (current.kind == Kind::Array) {
+            // Skip (and free the strings of) the trailing elements without containers.
+            auto* block = static_cast<Dom::ArrayBlock*>(current.storage);
+            Dom* elements = block->elements();
+            std::uint32_t size = block->size;
+            while (size > 0) {
+                Dom& element = elements[size - 1];
+                if (element.m_kind == Kind::String)
+                    delete element.m_value.s;
+                else if (element.m_kind >= Kind::Array && storageOf(element))
+                    break;
+                --size;  // nothing left to release: the slot is dead storage now
+            }
+            block->size = size;
+            last = size ? elements + (size - 1) : nullptr;
+        } else {
+            last = lastSlot(current);
+        }
         if (!last) {
             if (current.kind == Kind::Array)
                 Dom::ArrayBlock::deallocate(static_cast<Dom::ArrayBlock*>(current.storage));
@@ -82,7 +102,7 @@ void DomTree::destroy(Kind kind, void* storage) noexcept {
             parent = current;
             current = next;
         } else {
-            removeLast(current);  // a leaf: at most a string to free
+            removeLast(current);  // an object's leaf member: at most a string to free
         }
     }
 }

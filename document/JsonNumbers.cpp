@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <system_error>
@@ -54,6 +55,82 @@ long long leadingExponent(const char* p, const char* end) {
     return leading + exponent;
 }
 
+// A number of at most 19 digits (so that they fit into 64 bits) and an exponent
+// of at most four digits: digits, the count of digits, the decimal exponent that
+// applies to them (from the fraction and the exponent), and whether the text had
+// neither fraction nor exponent.
+struct ShortNumber {
+    std::uint64_t digits = 0;
+    int count = 0;
+    int exponent = 0;
+    bool integral = true;
+};
+
+// Scans the digits from p on, at most `room` of them, into `digits`; returns the end.
+const char* scanDigits(const char* p, const char* end, std::size_t room, std::uint64_t& digits) {
+    const char* limit = static_cast<std::size_t>(end - p) > room ? p + room : end;
+    for (; p < limit; ++p) {
+        const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+        if (digit > 9)
+            break;
+        digits = digits * 10 + digit;
+    }
+    return p;
+}
+
+// Scans the text after the sign; false for any other text (longer, or not of the
+// form digits[.digits][(e|E)[+|-]digits]).
+bool scanShortNumber(const char* p, const char* end, ShortNumber& n) {
+    const char* start = p;
+    p = scanDigits(p, end, 19, n.digits);
+    n.count = static_cast<int>(p - start);
+    if (n.count == 0 || (p < end && isDigit(*p)))
+        return false;  // no digits, or more than 19
+    if (p < end && *p == '.') {
+        n.integral = false;
+        const char* fraction = ++p;
+        p = scanDigits(p, end, static_cast<std::size_t>(19 - n.count), n.digits);
+        if (p < end && isDigit(*p))
+            return false;
+        n.count += static_cast<int>(p - fraction);
+        n.exponent = -static_cast<int>(p - fraction);
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        n.integral = false;
+        ++p;
+        bool negative = false;
+        if (p < end && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+        std::uint64_t written = 0;
+        const char* first = p;
+        p = scanDigits(p, end, 4, written);
+        if (p == first)
+            return false;
+        n.exponent += negative ? -static_cast<int>(written) : static_cast<int>(written);
+    }
+    return p == end;
+}
+
+// Powers of ten that doubles hold exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The double of a short decimal when it can be had exactly: digits w <= 2^53 are
+// a double exactly, and so is 10^k for k <= 22, so w * 10^e or w / 10^-e is one
+// correctly rounded operation on exact operands, the same double as any correct
+// conversion of the text gives. False for the rest.
+bool exactDecimal(const ShortNumber& n, bool negative, double& value) {
+    double result = 0.0;
+    if (n.digits != 0) {
+        if (n.digits > (std::uint64_t{1} << 53) || n.exponent < -22 || n.exponent > 22)
+            return false;
+        result = static_cast<double>(n.digits);
+        result = n.exponent < 0 ? result / kExactPowers[-n.exponent] : result * kExactPowers[n.exponent];
+    }
+    value = negative ? -result : result;
+    return true;
+}
+
 }  // namespace
 
 Dom numberFromText(const char* text, std::size_t length) {
@@ -66,6 +143,40 @@ Dom numberFromText(const char* text, std::size_t length) {
         const double inf = std::numeric_limits<double>::infinity();
         return Dom(negative ? -inf : inf);
     }
+    // The bulk of a document: integers and plain decimals ("-123.456789") of at
+    // most 19 digits, read in one pass.
+    {
+        std::uint64_t digits = 0;
+        const char* q = scanDigits(p, end, 19, digits);
+        const std::size_t integerDigits = static_cast<std::size_t>(q - p);
+        if (q == end && integerDigits - 1 < 18) {  // 1 to 18 digits: below 10^18
+            if (negative && integerDigits == 1 && digits == 0)
+                return Dom(-0.0);
+            const long long value = static_cast<long long>(digits);
+            return Dom(negative ? -value : value);
+        }
+        if (integerDigits - 1 < 18 && q < end && *q == '.') {
+            const char* fraction = q + 1;
+            q = scanDigits(fraction, end, 19 - integerDigits, digits);
+            const std::size_t fractionDigits = static_cast<std::size_t>(q - fraction);
+            if (q == end && fractionDigits > 0 && digits <= (std::uint64_t{1} << 53)) {
+                const double value = static_cast<double>(digits) / kExactPowers[fractionDigits];
+                return Dom(negative ? -value : value);
+            }
+        }
+    }
+    ShortNumber shortNumber;
+    if (scanShortNumber(p, end, shortNumber)) {
+        if (shortNumber.integral && shortNumber.count <= 18) {  // below 10^18: no overflow
+            if (negative && shortNumber.count == 1 && shortNumber.digits == 0)
+                return Dom(-0.0);
+            const long long value = static_cast<long long>(shortNumber.digits);
+            return Dom(negative ? -value : value);
+        }
+        double value;
+        if (!shortNumber.integral && exactDecimal(shortNumber, negative, value))
+            return Dom(value);
+    }
     bool integral = true;
     for (const char* q = p; q < end; ++q)
         if (*q == '.' || *q == 'e' || *q == 'E') {
@@ -73,14 +184,6 @@ Dom numberFromText(const char* text, std::size_t length) {
             break;
         }
     if (integral) {
-        if (negative && end - p == 1 && *p == '0')
-            return Dom(-0.0);
-        if (end - p <= 18) {  // below 10^18: no overflow possible
-            long long value = 0;
-            for (const char* q = p; q < end; ++q)
-                value = value * 10 + (*q - '0');
-            return Dom(negative ? -value : value);
-        }
         long long value = 0;
         const auto result = std::from_chars(text, end, value);
         if (result.ec == std::errc() && result.ptr == end)

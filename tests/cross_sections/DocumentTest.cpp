@@ -98,6 +98,27 @@ TEST(Document, LoopListsAndCrossSectionEntries) {
     }
 }
 
+TEST(Document, LoopReadKeepsTheVerticesItHas) {
+    // The loop holds "0 1' " before each read; read vertices carry the exterior flag.
+    struct Case { const char* name; bool exterior; const char* list; const char* expected; bool valid; };
+    const std::vector<Case> cases{
+        {"exterior list appended", true, "[3,9,4,-1,5]", "0 1' 3 4 5", true},
+        {"hole list reversed in front", false, "[3,9,4,-1,5]", "5 4 3 0 1'", true},
+        {"closing repeat across old and new", true, "[2,0]", "0 1' 2", true},
+        {"hole repeat is not a closing one", false, "[1,2]", "2 1 0 1'", true},
+        {"nothing valid read", false, "[7,-8]", "0 1'", false},
+        {"a string is index 0", false, "[\"x\"]", "0 0 1'", true},
+        {"not a list", true, "{\"a\": 3}", "0 1'", false},
+    };
+    const std::vector<kor::Vec<2, double>> positions(6);
+    for (const Case& c : cases) {
+        Loop loop(positions, false);
+        testing_support::Append(loop, "0 1'");
+        EXPECT_EQ(loop.From(Parse(c.list), c.exterior), c.valid) << c.name;
+        EXPECT_EQ(Text(loop), c.expected) << c.name;
+    }
+}
+
 TEST(Document, PointArrayAlone) {
     const CrossSections set = Read(R"({"Outlines": [[[0,0],[4,0],[4,4],[0,4],[1,1],[1,2],[2,2]]]})");
     EXPECT_EQ(ItemTexts(set), (std::vector<std::string>{"0 1 2 3 4 5 6"}));

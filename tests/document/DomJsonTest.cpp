@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -105,6 +107,144 @@ TEST(DomReaderJson, NumberKindsAndValues) {
     EXPECT_TRUE(std::isnan(parse("[-NaN]")[0].asDouble(0.0)));
     EXPECT_EQ(parse("-1.5").asInt(0), -1);
     EXPECT_EQ(parse("1e999").asInt(5), 5);
+}
+
+// Number texts of every shape the grammar allows, compared with std::from_chars
+// (the reference conversion, correctly rounded): short decimals take a shortcut in
+// the reader, and every other text the general conversion.
+TEST(DomReaderJson, NumberTextsConvertExactlyLikeFromChars) {
+    std::mt19937_64 random(2024);
+    auto digits = [&random](std::size_t count, bool leadingNonZero) {
+        std::string text;
+        for (std::size_t k = 0; k < count; ++k)
+            text += static_cast<char>('0' + (k == 0 && leadingNonZero ? 1 + random() % 9 : random() % 10));
+        return text;
+    };
+    std::vector<std::string> texts = {
+        "9007199254740992", "9007199254740993", "9007199254740992.0", "9007199254740993.0",
+        "900719925474099.25", "4503599627370497.5", "0.000000000000000001", "0.0000000000000000001",
+        "123456789012345678", "1234567890123456789", "-999999999999999999", "12345678901234567.8",
+        "1.7976931348623157", "0.1", "0.30000000000000004", "2.5e-3", "1e22", "1e23", "1.5e-22", "3e-23",
+        "-0.0", "0.000", "-0.000e5", "100", "-100.5",
+    };
+    for (int k = 0; k < 20000; ++k) {
+        std::string text = random() % 2 ? "-" : "";
+        const std::size_t integerDigits = 1 + random() % 20;
+        text += random() % 5 == 0 ? "0" : digits(integerDigits, true);
+        if (random() % 4 != 0)
+            text += "." + digits(1 + random() % 22, false);
+        if (random() % 3 == 0) {
+            text += random() % 2 ? "e" : "E";
+            const int sign = static_cast<int>(random() % 3);
+            text += sign == 0 ? "" : sign == 1 ? "+" : "-";
+            text += std::to_string(random() % (random() % 2 ? 30 : 330));
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        const Dom value = parse("[" + text + "]")[0];
+        const char* end = text.data() + text.size();
+        long long integer = 0;
+        const auto asInteger = std::from_chars(text.data(), end, integer);
+        if (text.find_first_of(".eE") == std::string::npos && text != "-0" && asInteger.ec == std::errc() &&
+            asInteger.ptr == end) {
+            ASSERT_TRUE(value.isInt());
+            EXPECT_EQ(value.asInt(0), integer);
+            continue;
+        }
+        double expected = 0.0;
+        const auto asDouble = std::from_chars(text.data(), end, expected);
+        if (asDouble.ec != std::errc())
+            continue;  // beyond the double range: covered by NumberKindsAndValues
+        ASSERT_TRUE(value.isDouble());
+        EXPECT_EQ(bitsOf(value.asDouble(0.0)), bitsOf(expected)) << value.asDouble(0.0) << " vs " << expected;
+    }
+}
+
+// Random trees of every kind (escaped strings and keys, zero bytes, numbers of every
+// size, nesting, empty containers) written as text and read back, through both
+// entry points: the same tree.
+TEST(DomReaderJson, RandomTreesReadBackEqual) {
+    std::mt19937_64 random(77);
+    auto randomString = [&random]() {
+        static const char pieces[] = {'a', 'Z', '"', '\\', '/', '\b', '\f', '\n', '\r', '\t', '\0', '\x1f', ' ', '7'};
+        std::string text;
+        const std::size_t length = random() % 12;
+        for (std::size_t k = 0; k < length; ++k)
+            text += random() % 4 == 0 ? "\xC3\xA9" : std::string(1, pieces[random() % sizeof pieces]);
+        return text;
+    };
+    auto randomScalar = [&](Dom& node) {
+        switch (random() % 6) {
+        case 0: node = Dom(random() % 2 == 0); break;
+        case 1: node = Dom(static_cast<long long>(random()) >> (random() % 64)); break;
+        case 2: {
+            double d;
+            const std::uint64_t bits = random();
+            std::memcpy(&d, &bits, sizeof d);
+            node = Dom(std::isnan(d) ? 0.5 : d);
+            break;
+        }
+        case 3: node = Dom(static_cast<double>(static_cast<int>(random() % 2000001) - 1000000) / 1000.0); break;
+        case 4: node = Dom(randomString()); break;
+        default: node = Dom(); break;
+        }
+    };
+    for (int round = 0; round < 300; ++round) {
+        Dom root;
+        std::vector<Dom*> open{&root.toArray()};
+        const int steps = static_cast<int>(random() % 200);
+        for (int step = 0; step < steps && !open.empty(); ++step) {
+            Dom& container = *open.back();
+            const unsigned choice = static_cast<unsigned>(random() % 10);
+            if (choice == 0) {
+                open.pop_back();
+                continue;
+            }
+            Dom& child = container.isArray() ? container.append() : container[randomString()];
+            if (choice <= 2 && open.size() < 30)
+                open.push_back(choice == 1 ? &child.toArray() : &child.toObject());
+            else
+                randomScalar(child);
+        }
+        for (int indent : {-1, 2}) {
+            const std::string text = DomWriterJson::ToString(root, indent);
+            SCOPED_TRACE(text.substr(0, 200));
+            EXPECT_TRUE(parse(text) == root);
+            Dom sized;
+            std::string error;
+            EXPECT_TRUE(DomReaderJson::FromString(sized, text.data(), text.size(), &error)) << error;
+            EXPECT_TRUE(sized == root);
+        }
+    }
+}
+
+// The reader keeps waiting values in storage of fixed-size pieces: containers whose
+// elements straddle piece boundaries, large objects, and texts that break off with
+// many values (strings among them) still waiting.
+TEST(DomReaderJson, LargeContainersAndTextsBreakingOff) {
+    Dom doc;
+    int counter = 0;
+    for (std::size_t size : {1u, 4095u, 4096u, 4097u, 3u, 8193u, 0u, 12289u}) {
+        Dom& array = doc.append().toArray();
+        for (std::size_t k = 0; k < size; ++k) {
+            if (k % 1000 == 7)
+                array.append()["s"] = Dom("text " + std::to_string(counter++));
+            else
+                array.append() = Dom(counter++);
+        }
+    }
+    Dom& object = doc.append().toObject();
+    for (int k = 0; k < 5000; ++k)
+        object["key " + std::to_string(k)] = k % 2 ? Dom(std::to_string(k)) : Dom(k * 0.5);
+    const std::string text = DomWriterJson::ToString(doc);
+    EXPECT_TRUE(parse(text) == doc);
+    for (std::size_t cut : {text.size() / 3, text.size() / 2, text.size() - 2}) {
+        Dom out(1);
+        EXPECT_FALSE(DomReaderJson::FromString(out, text.substr(0, cut).c_str(), nullptr));
+        EXPECT_TRUE(out.isEmpty());
+    }
 }
 
 TEST(DomReaderJson, HugeNumbersKeepStringsAndErrorOffsets) {

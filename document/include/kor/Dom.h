@@ -94,16 +94,31 @@ public:
     bool isArray() const noexcept { return m_kind == Kind::Array; }
     bool isObject() const noexcept { return m_kind == Kind::Object; }
 
-    // Values.
-    bool asBool(bool fallback) const noexcept;
-    long long asInt(long long fallback) const noexcept;
-    double asDouble(double fallback) const noexcept;
+    // Values (the reading accessors are inline: documents are read node by node).
+    bool asBool(bool fallback) const noexcept { return m_kind == Kind::Bool ? m_value.b : fallback; }
+    long long asInt(long long fallback) const noexcept {
+        if (m_kind == Kind::Int)
+            return m_value.i;
+        // [-2^63, 2^63): both bounds are exact doubles; NaN fails both tests.
+        if (m_kind == Kind::Double && m_value.d >= -9223372036854775808.0 && m_value.d < 9223372036854775808.0)
+            return static_cast<long long>(m_value.d);
+        return fallback;
+    }
+    double asDouble(double fallback) const noexcept {
+        if (m_kind == Kind::Double)
+            return m_value.d;
+        if (m_kind == Kind::Int)
+            return static_cast<double>(m_value.i);
+        return fallback;
+    }
     std::string asString(const std::string& fallback = std::string()) const;
     const std::string& asStringRef() const noexcept;
 
     // Arrays: number of elements (0 for every other kind) and element access.
-    std::size_t size() const noexcept;
-    const Dom& operator[](std::size_t index) const noexcept;
+    std::size_t size() const noexcept { return (m_kind == Kind::Array && m_value.a) ? m_value.a->size : 0; }
+    const Dom& operator[](std::size_t index) const noexcept {
+        return index < size() ? m_value.a->elements()[index] : emptyNode();
+    }
     Dom& operator[](std::size_t index);  // index < size() required; otherwise a shared scratch node
     // Any other integer type, so that a literal 0 is an index and not a null key; a
     // negative index counts as past the end.
@@ -142,9 +157,25 @@ public:
     void swap(Dom& other) noexcept;
 
 private:
-    struct ArrayBlock;  // element count, capacity and the elements, in one allocation
-    friend struct DomTree;  // the iterative tree walks: destruction, copy, comparison
+    // An array's storage: the element count and capacity, then the elements, in one
+    // allocation. Only the first `size` elements are constructed.
+    struct ArrayBlock {
+        std::uint32_t size;
+        std::uint32_t capacity;
 
+        Dom* elements() noexcept { return reinterpret_cast<Dom*>(this + 1); }
+        const Dom* elements() const noexcept { return reinterpret_cast<const Dom*>(this + 1); }
+
+        // Storage for `capacity` elements (1 ... 2^32 - 1), none constructed, size 0.
+        // Throws std::length_error above the limit and std::bad_alloc.
+        static ArrayBlock* allocate(std::size_t capacity);
+        // Frees the storage; the elements must already be destroyed.
+        static void deallocate(ArrayBlock* block) noexcept;
+    };
+    friend struct DomTree;  // the iterative tree walks: destruction, copy, comparison
+    friend struct DomNodes;  // relocation of nodes for the reader's value stack
+
+    static const Dom& emptyNode() noexcept;  // what const lookups give for a missing node
     void release() noexcept;
     void copyFrom(const Dom& other);
     const Dom* findMember(const char* key, std::size_t length) const noexcept;
