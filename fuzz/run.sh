@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for
 # SECONDS_PER_TARGET seconds (default 180), one after the other, on a corpus in
 # build/fuzz/corpus/<target> that starts from its seed inputs (fuzz/corpus/<target>)
-# and the inputs kept from earlier failures (tests/regressions/inputs/<target>).
+# and the inputs kept from earlier failures (tests/regressions/inputs/<target>),
+# with the dictionary fuzz/<target>.dict when there is one.
 # Exits non-zero on any crash, sanitizer report, failed check, leak, out-of-memory
 # (4 GB) or hang (timeout 10 s); the failing input is left in build/fuzz/artifacts.
 #
@@ -32,8 +33,10 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     for seeds in "fuzz/corpus/$name" "tests/regressions/inputs/$name"; do
         [ -d "$seeds" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
     done
+    options=()
+    [ -f "fuzz/$name.dict" ] && options+=(-dict="fuzz/$name.dict")
     echo "== $name: ${seconds}s"
-    if ! "$fuzzer" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
+    if ! "$fuzzer" "$corpus" "${options[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
         -artifact_prefix="$build/artifacts/$name/" -print_final_stats=1 2> "$build/$name.log"; then
         echo "$name FAILED; see $build/$name.log and $build/artifacts/$name/"
         tail -n 40 "$build/$name.log"

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -131,6 +132,8 @@ struct Case {
     Kind kind;
     std::function<Shape()> make;
 };
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 std::vector<Case> Cases() {
     return {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -45,6 +46,9 @@ struct Input {
     std::string kind;  // "seed" or "regression"
     std::filesystem::path path;
 };
+
+// Shown by GoogleTest (and CTest) as the test's parameter.
+void PrintTo(const Input& input, std::ostream* out) { *out << input.path.filename().string(); }
 
 std::vector<Input> ListInputs() {
     std::vector<Input> inputs;
