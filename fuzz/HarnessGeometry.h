@@ -17,29 +17,13 @@
 #include <kor/ShapeExport/CrossSection.h>
 
 #include "HarnessSupport.h"
+#include "Shapes.h"  // tests/support
 
 namespace fuzzing {
 
-namespace geometry {
-
-using Points = std::vector<kor::Vec<2, double>>;
-
-inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& p) {
-    const auto& v = loop.Vertices();
-    double twice = 0.0;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        const auto& a = p[static_cast<std::size_t>(v[i].Index())];
-        const auto& b = p[static_cast<std::size_t>(v[(i + 1) % v.size()].Index())];
-        twice += a.x() * b.y() - b.x() * a.y();
-    }
-    return twice / 2.0;
-}
-
-}  // namespace geometry
-
 inline void CheckGeometry(const std::uint8_t* data, std::size_t size) {
-    using geometry::Points;
-    using geometry::SignedArea;
+    using testing_support::Points;
+    using testing_support::SignedArea;
     if (size < 2) return;
     const double scale = data[0] == 255 ? 1e9 : data[0] == 254 ? 1e-9 : 1.0 + (data[0] % 4);
     std::size_t at = 1;
