@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for
-# SECONDS_PER_TARGET seconds (default 180), one after the other, on a corpus in
+# SECONDS_PER_TARGET seconds (default 180), or for FUZZ_RUNS executions when that
+# is set (a long campaign: FUZZ_RUNS=10000000 nice fuzz/run.sh), one after the other, on a corpus in
 # build/fuzz/corpus/<target> that starts from its seed inputs (fuzz/corpus/<target>)
 # and the inputs kept from earlier failures (tests/regressions/inputs/<target>),
 # with the dictionary fuzz/<target>.dict when there is one.
@@ -35,8 +36,14 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     done
     options=()
     [ -f "fuzz/$name.dict" ] && options+=(-dict="fuzz/$name.dict")
-    echo "== $name: ${seconds}s"
-    if ! "$fuzzer" "$corpus" "${options[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
+    if [ -n "${FUZZ_RUNS:-}" ]; then
+        options+=(-runs="$FUZZ_RUNS")
+        echo "== $name: $FUZZ_RUNS executions"
+    else
+        options+=(-max_total_time="$seconds")
+        echo "== $name: ${seconds}s"
+    fi
+    if ! "$fuzzer" "$corpus" "${options[@]}" -timeout=10 -rss_limit_mb=4096 \
         -artifact_prefix="$build/artifacts/$name/" -print_final_stats=1 2> "$build/$name.log"; then
         echo "$name FAILED; see $build/$name.log and $build/artifacts/$name/"
         tail -n 40 "$build/$name.log"
