@@ -16,7 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-180}
 
-scripts/deps.sh clang libclang-rt-14-dev
+scripts/deps.sh
 
 build=build/fuzz
 mkdir -p "$build"

@@ -54,7 +54,7 @@ namespace detail {
 
 namespace {
 
-constexpr double kNearSquared = 1e-8;
+constexpr double kNearSquared = Position::kNearDistance2;
 constexpr double kCellScale = 512.0;  // cell edge 2^-9, about 1.95e-3
 constexpr double kReach = 1.0001e-4;  // above every per-axis gap between near positions
 constexpr double kReachInCells = kReach * kCellScale;

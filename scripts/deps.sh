@@ -1,27 +1,37 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, skipping those that
-# are already there. Extra package names may be passed as arguments; --windows adds
-# what the Windows cross build and its tests under wine need (scripts/test-windows.sh).
+# are already there.
+#   scripts/deps.sh            everything the tests, benchmarks and fuzzers need
+#   scripts/deps.sh --build    only what the libraries and the tool need
+#   scripts/deps.sh --windows  also what the Windows cross build and wine need
+# Further package names may be passed as arguments.
 set -euo pipefail
 
+build_packages=(
+    build-essential cmake pkg-config
+    rapidjson-dev libassimp-dev libcli11-dev
+)
+test_packages=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    nlohmann-json3-dev libmeshoptimizer-dev
+    clang libclang-rt-14-dev
+)
 windows_packages=(
     g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
-packages=(
-    build-essential cmake pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
-    rapidjson-dev nlohmann-json3-dev
-    libassimp-dev libcli11-dev libmeshoptimizer-dev zlib1g-dev
-    chromium fonts-dejavu-core
-)
+packages=("${build_packages[@]}")
+with_tests=1
+extra=()
 for arg in "$@"; do
-    if [ "$arg" = --windows ]; then
-        packages+=("${windows_packages[@]}")
-    else
-        packages+=("$arg")
-    fi
+    case "$arg" in
+        --build) with_tests=0 ;;
+        --windows) extra+=("${windows_packages[@]}") ;;
+        *) extra+=("$arg") ;;
+    esac
 done
+[ "$with_tests" = 1 ] && packages+=("${test_packages[@]}")
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

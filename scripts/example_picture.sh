@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Renders the built-in example's SVG with headless Chromium into docs/example.png
-# (the picture in the README). Needs the default build and chromium (scripts/deps.sh).
+# (the picture in the README). Needs the release build (scripts/demo.sh); installs chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tool=build/default/tools/shapeexport
+scripts/deps.sh --build chromium fonts-dejavu-core
+tool=build/release/tools/shapeexport
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -37,6 +37,7 @@ using kor::ShapeExport::Position;
 
 namespace {
 
+const kor::Mat<4, double> kIdentity = kor::Mat<4, double>::Identity();
 constexpr double kSpacing = 0.01;  // grid spacing, far above the tolerance
 constexpr double kJitter = 2e-5;   // per component: two corners differ by < 1e-4 / sqrt(3)
 
@@ -97,7 +98,7 @@ std::unique_ptr<Mesh> BuildGridMesh(const Key& key) {
         }
     }
     auto mesh = std::make_unique<Mesh>(L"grid");
-    mesh->fromOBJ(&ai, Matrix(kor::Mat<4, double>::Identity()));
+    mesh->fromOBJ(&ai, Matrix(kIdentity));
     return mesh;
 }
 

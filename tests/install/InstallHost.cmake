@@ -39,10 +39,12 @@ if(MINGW)
     # the host takes from the DLL __declspec(dllimport), data members included.
     list(APPEND configure_args -D "CMAKE_EXE_LINKER_FLAGS=-Wl,--disable-auto-import")
 endif()
-if(SANITIZE)
+if(SANITIZE STREQUAL "address")
     # An instrumented library needs an instrumented program to load it.
     list(APPEND configure_args -D "CMAKE_CXX_FLAGS=-fsanitize=address,undefined"
         -D "CMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined")
+elseif(SANITIZE STREQUAL "thread")
+    list(APPEND configure_args -D "CMAKE_CXX_FLAGS=-fsanitize=thread" -D "CMAKE_EXE_LINKER_FLAGS=-fsanitize=thread")
 endif()
 run(${CMAKE_COMMAND} ${configure_args})
 run(${CMAKE_COMMAND} --build ${host_build} ${config_args})
@@ -55,4 +57,26 @@ endif()
 run(${EMULATOR} ${host})
 if(NOT output MATCHES "host: ok")
     message(FATAL_ERROR "the host did not report success")
+endif()
+
+# 4. Natively, the same host once more without CMake: compiled and linked with the
+#    flags of the installed pkg-config file.
+find_program(pkg_config pkg-config NO_CACHE)
+if(NOT EMULATOR AND NOT MINGW AND pkg_config)
+    set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
+    execute_process(COMMAND ${pkg_config} --cflags --libs shapeexport
+        OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    separate_arguments(flags UNIX_COMMAND "${flags}")
+    set(sanitize_flags)
+    if(SANITIZE STREQUAL "address")
+        set(sanitize_flags -fsanitize=address,undefined)
+    elseif(SANITIZE STREQUAL "thread")
+        set(sanitize_flags -fsanitize=thread)
+    endif()
+    run(${CXX_COMPILER} -std=c++17 ${sanitize_flags} ${HOST_SOURCE_DIR}/main.cpp ${flags}
+        -Wl,-rpath,${prefix}/lib -o ${host_build}/host-pkg-config)
+    run(${host_build}/host-pkg-config)
+    if(NOT output MATCHES "host: ok")
+        message(FATAL_ERROR "the host built with pkg-config did not report success")
+    endif()
 endif()

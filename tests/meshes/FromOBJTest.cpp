@@ -62,7 +62,7 @@ TEST(FromOBJ, AppendsTrianglesOnly) {
 TEST(FromOBJ, IdentityKeepsWidenedCoordinates) {
     Mesh mesh(L"");
     const auto ai = MakeAiMesh(kFour, {{0, 1, 2}});
-    mesh.fromOBJ(ai.get(), Matrix(Mat4::Identity()));
+    mesh.fromOBJ(ai.get(), Matrix(kIdentity));
     ASSERT_EQ(mesh.Positions().size(), kFour.size());
     for (std::size_t k = 0; k < kFour.size(); ++k) {
         EXPECT_EQ(mesh.Positions()[k].X(), static_cast<double>(kFour[k].x));
@@ -95,7 +95,7 @@ TEST(FromOBJ, GrowsEachArrayOnceToItsExactSize) {
     Mesh mesh(L"growth");
     // Five faces reserve fifteen index places; only two triangles fill them.
     const auto a = MakeAiMesh(kFour, {{0, 1, 2}, {0, 1, 2, 3}, {1, 2}, {3, 2, 1}, {0}});
-    mesh.fromOBJ(a.get(), Matrix(Mat4::Identity()));
+    mesh.fromOBJ(a.get(), Matrix(kIdentity));
     EXPECT_EQ(mesh.Positions().capacity(), 4u);
     EXPECT_EQ(mesh.Indices().size(), 6u);
     EXPECT_EQ(mesh.Indices().capacity(), 15u);
@@ -103,14 +103,14 @@ TEST(FromOBJ, GrowsEachArrayOnceToItsExactSize) {
     // Enough room for three more triangles: the index array is not reallocated.
     const long long* before = mesh.Indices().data();
     const auto b = MakeAiMesh({{7, 7, 7}}, {{0, 0, 0}, {1, 1, 1}, {2, 3, 1}});
-    mesh.fromOBJ(b.get(), Matrix(Mat4::Identity()));
+    mesh.fromOBJ(b.get(), Matrix(kIdentity));
     EXPECT_EQ(mesh.Indices().data(), before);
     EXPECT_EQ(mesh.Indices().capacity(), 15u);
     EXPECT_EQ(mesh.Positions().capacity(), 5u);  // raised to exactly 4 + 1
 
     // Too little room: raised to exactly the new size.
     const auto c = MakeAiMesh({}, {{0, 1, 2}, {2, 1, 0}});
-    mesh.fromOBJ(c.get(), Matrix(Mat4::Identity()));
+    mesh.fromOBJ(c.get(), Matrix(kIdentity));
     EXPECT_EQ(mesh.Indices().size(), 21u);
     EXPECT_EQ(mesh.Indices().capacity(), 21u);
     EXPECT_EQ(mesh.Positions().size(), 5u);

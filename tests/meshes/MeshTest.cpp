@@ -69,7 +69,7 @@ TEST(Mesh, CopiesAreEqualAndIndependent) {
     assigned = source;
     ExpectEqualMeshes(assigned, source);
     const auto more = MakeAiMesh({{5, 5, 5}}, {{0, 0, 0}});
-    assigned.fromOBJ(more.get(), Matrix(Mat4::Identity()));
+    assigned.fromOBJ(more.get(), Matrix(kIdentity));
     EXPECT_EQ(source.Positions().size(), 4u);
     EXPECT_EQ(source.Indices().size(), 6u);
     EXPECT_EQ(source.Transform(), SomeTransform());
@@ -92,7 +92,7 @@ TEST(Mesh, MoveLeavesEmptyContentsAndKeepsTransform) {
 
         // The moved-from mesh stays usable.
         const auto ai = MakeAiMesh({{1, 2, 3}}, {{0, 0, 0}});
-        a.fromOBJ(ai.get(), Matrix(Mat4::Identity()));
+        a.fromOBJ(ai.get(), Matrix(kIdentity));
         EXPECT_EQ(a.Positions().size(), 1u);
         EXPECT_EQ(a.Indices(), (std::vector<long long>{0, 0, 0}));
     }

@@ -20,6 +20,7 @@ using Mat4 = kor::Mat<4, double>;
 using kor::ShapeExport::Matrix;
 using kor::ShapeExport::Mesh;
 using kor::ShapeExport::Position;
+inline const Mat4 kIdentity = Mat4::Identity();
 
 struct Vec3f {
     float x, y, z;
@@ -75,7 +76,7 @@ inline Mesh MakeMesh(const std::vector<Position>& positions, const std::vector<u
     Mesh mesh(name);
     for (const Position& p : positions) AppendExact(mesh, p.X(), p.Y(), p.Z());
     const auto faces = MakeAiMesh({}, Triangles(corners));
-    mesh.fromOBJ(faces.get(), Matrix(Mat4::Identity()));
+    mesh.fromOBJ(faces.get(), Matrix(kIdentity));
     return mesh;
 }
 

@@ -46,7 +46,7 @@ namespace ShapeExport {
 
 class SHAPEEXPORT_EXPORT CrossSections {
 public:
-    explicit CrossSections(double conversionFactor = 1.0);
+    CrossSections(double conversionFactor = 1.0);  // not explicit: CrossSections s = 0.001; is allowed
     // One item on a copy of `positions`; with `fill` its outline runs through them all.
     CrossSections(const std::vector<kor::Vec<2, double>>& positions, bool fill);
     // Blend: positions (1-t)*a + t*b when a and b are compatible (a's alone

@@ -57,7 +57,7 @@ namespace ShapeExport {
 
 class SHAPEEXPORT_EXPORT Mesh {
 public:
-    explicit Mesh(const wchar_t* name);
+    Mesh(const wchar_t* name);  // not explicit: Mesh m = L"beam"; is allowed
     Mesh(const Mesh& other);
     Mesh(Mesh&& other) noexcept;
     Mesh(const Mesh& other, bool weld);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include <kor/Dom.h>
 #include <kor/ShapeExport/Matrix.h>
 
 namespace kor {
@@ -10,7 +11,6 @@ namespace ShapeExport {
 
 namespace {
 constexpr double kUnset = std::numeric_limits<double>::infinity();
-constexpr double kNearSquared = 1e-8;  // (0.0001)^2
 }  // namespace
 
 Position::Position() : m_x(kUnset), m_y(kUnset), m_z(kUnset) {}
@@ -42,7 +42,21 @@ bool Position::IsValid() const {
 
 bool Position::Near(const Position& other) const {
     // Written as "not >=" so that a NaN distance counts as near.
-    return !(Distance2(other) >= kNearSquared);
+    return !(Distance2(other) >= kNearDistance2);
+}
+
+// Document form: an array of up to three numbers.
+bool Position::from(const kor::Dom& node) {
+    m_x = node.size() >= 1 ? node[std::size_t(0)].asDouble(0.0) : kUnset;
+    m_y = node.size() >= 2 ? node[std::size_t(1)].asDouble(0.0) : kUnset;
+    m_z = node.size() >= 3 ? node[std::size_t(2)].asDouble(0.0) : kUnset;
+    return true;
+}
+
+void Position::to(kor::Dom& node) const {
+    node.append() = kor::Dom(m_x);
+    node.append() = kor::Dom(m_y);
+    node.append() = kor::Dom(m_z);
 }
 
 }  // namespace ShapeExport

@@ -34,6 +34,9 @@ class Matrix;
 
 class SHAPEEXPORT_EXPORT Position {
 public:
+    // Two positions are Near when their squared distance is below this: (0.0001)^2.
+    static constexpr double kNearDistance2 = 1e-8;
+
     Position();
     // The point (x, y, z) as given, without transform.
     Position(double x, double y, double z);

@@ -20,6 +20,9 @@ namespace ShapeExport {
 class SHAPEEXPORT_EXPORT Matrix {
 public:
     explicit Matrix(const kor::Mat<4, double>& mat) : m(mat.m) {}
+    // A Matrix only refers to its transform: one made from a temporary would refer
+    // to freed memory once the full expression ends.
+    explicit Matrix(const kor::Mat<4, double>&& mat) = delete;
 
     const double* m;  // the sixteen doubles of the referenced transform
 };
