@@ -2,11 +2,21 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <utility>
+
+#include <kor/Dom.h>
+
+#include "Decomposition.h"
 
 namespace kor {
 namespace ShapeExport {
 
 namespace {
+
+using PointArray = std::vector<kor::Vec<2, double>>;
 
 // Loop-by-loop assignment: loops the target already has are assigned (and keep
 // their own arrays), new ones are copy-constructed, surplus ones destroyed.
@@ -22,10 +32,33 @@ void AssignLoops(std::vector<Loop>& target, const std::vector<Loop>& source) {
     }
 }
 
-bool LoopIndicesBelow(const Loop& loop, std::size_t limit) {
-    for (const Vertex& v : loop.Vertices())
-        if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= limit) return false;
-    return true;
+bool IndicesBelow(const Loop& loop, std::size_t limit) {
+    return std::all_of(loop.Vertices().begin(), loop.Vertices().end(), [limit](const Vertex& v) {
+        return v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < limit;
+    });
+}
+
+// The list position of the leftmost vertex as the loop itself finds it (through its
+// own array, honouring its cache), leaving the loop as it is.
+int LeftMostOf(const Loop& loop) { return Loop(loop).LeftMostVertex(); }
+
+// The convex list as the decomposition steps take it: every entry's vertices and,
+// for hole removal, the leftmost vertex of the entries after the first (which fills
+// their caches, as asking each entry does); `origin` is the entry's place.
+detail::WorkingList WorkingListOf(std::vector<Loop>& convex, bool forHoleRemoval) {
+    detail::WorkingList list;
+    for (std::size_t i = 0; i < convex.size(); ++i)
+        list.Add(convex[i].Vertices(), forHoleRemoval && i > 0 ? convex[i].LeftMostVertex() : -1, static_cast<int>(i));
+    return list;
+}
+
+// Appends the points a decomposition created to the array and their indices to
+// `added`.
+void AppendPoints(PointArray& positions, std::vector<int>& added, const std::vector<kor::Vec<2, double>>& points) {
+    for (const kor::Vec<2, double>& p : points) {
+        added.push_back(static_cast<int>(positions.size()));
+        positions.push_back(p);
+    }
 }
 
 }  // namespace
@@ -34,8 +67,7 @@ std::vector<kor::Vec<2, double>> CrossSection::m_emptyPositions;
 
 CrossSection::CrossSection() : m_positions(&m_emptyPositions) {}
 
-CrossSection::CrossSection(std::vector<kor::Vec<2, double>>& positions, bool fill)
-    : m_exterior(positions, fill), m_positions(&positions) {}
+CrossSection::CrossSection(PointArray& positions, bool fill) : m_exterior(positions, fill), m_positions(&positions) {}
 
 CrossSection::CrossSection(const CrossSection& other)
     : m_exterior(other.m_exterior),
@@ -44,14 +76,15 @@ CrossSection::CrossSection(const CrossSection& other)
       m_positions(other.m_positions),
       m_added(other.m_added) {}
 
-CrossSection::CrossSection(const CrossSection& other, std::vector<kor::Vec<2, double>>& positions)
-    : m_exterior(other.m_exterior, positions), m_positions(&positions) {
+CrossSection::CrossSection(const CrossSection& other, PointArray& positions)
+    : CrossSection(other, positions, other.ConvexLoops()) {}  // a plain `other` is decomposed first
+
+CrossSection::CrossSection(const CrossSection& other, PointArray& positions, const std::vector<Loop>& convex)
+    : m_exterior(other.m_exterior, positions), m_positions(&positions), m_added(other.m_added) {
     m_interiors.reserve(other.m_interiors.size());
     for (const Loop& loop : other.m_interiors) m_interiors.emplace_back(loop, positions);
-    const std::vector<Loop>& convex = other.ConvexLoops();
     m_convex.reserve(convex.size());
     for (const Loop& loop : convex) m_convex.emplace_back(loop, positions);
-    m_added = other.m_added;
 }
 
 CrossSection& CrossSection::operator=(const CrossSection& other) {
@@ -65,13 +98,6 @@ CrossSection& CrossSection::operator=(const CrossSection& other) {
 
 CrossSection::~CrossSection() = default;
 
-void CrossSection::Rebind(std::vector<kor::Vec<2, double>>& positions) {
-    m_positions = &positions;
-    m_exterior.Rebind(positions);
-    for (Loop& loop : m_interiors) loop.Rebind(positions);
-    for (Loop& loop : m_convex) loop.Rebind(positions);
-}
-
 std::vector<Loop>& CrossSection::GetConvexLoops() {
     ComputeConvexLoops();
     return m_convex;
@@ -84,14 +110,31 @@ const std::vector<Loop>& CrossSection::ConvexLoops() const {
 
 void CrossSection::ComputeConvexLoops() const {
     if (!m_convex.empty() || m_exterior.Vertices().empty()) return;
-    m_convex.reserve(1 + m_interiors.size());
-    m_convex.push_back(m_exterior);
-    for (const Loop& loop : m_interiors) m_convex.push_back(loop);
-    // Loops naming positions that do not exist are handed back as they are: the
-    // algorithms below read the point of every vertex.
-    if (!IndicesInRange()) return;
-    RemoveHoles();
-    BuildConvexLoops();
+    if (!IndicesInRange()) {
+        // Loops naming positions that do not exist are handed back as they are:
+        // the decomposition reads the point of every vertex.
+        m_convex.push_back(m_exterior);
+        m_convex.insert(m_convex.end(), m_interiors.begin(), m_interiors.end());
+        return;
+    }
+    std::vector<detail::Hole> holes;
+    holes.reserve(m_interiors.size());
+    for (const Loop& loop : m_interiors) holes.push_back(detail::Hole{&loop.Vertices(), LeftMostOf(loop)});
+    detail::Decomposition result = detail::Decompose(*m_positions, m_exterior.Vertices(), holes);
+
+    // The remains of the outline and the holes not spliced keep their loops' arrays;
+    // the pieces are bound to this cross section's array.
+    std::vector<Loop> convex;
+    convex.reserve(result.list.Size());
+    for (std::size_t i = 0; i < result.list.Size(); ++i) {
+        const int origin = result.list.origin[i];
+        const PointArray& array = origin == detail::WorkingList::kOutline ? m_exterior.Positions()
+                                 : origin >= 0 ? m_interiors[static_cast<std::size_t>(origin)].Positions()
+                                               : *m_positions;
+        convex.emplace_back(array, std::move(result.list.loops[i]));
+    }
+    AppendPoints(*m_positions, m_added, result.added);
+    m_convex.swap(convex);
 }
 
 Loop& CrossSection::AddInteriorLoop() {
@@ -116,32 +159,116 @@ kor::BBox<2, double> CrossSection::BBox() const {
     return box;
 }
 
-int CrossSection::Modulo(int value, int count) const {
-    if (count <= 0) return 0;
-    // Same result as adding `count` while negative, then taking the remainder.
-    const int r = value % count;
-    return r < 0 ? r + count : r;
-}
-
 bool CrossSection::IndicesInRange() const {
     const std::size_t own = m_positions->size();
-    auto fits = [own](const Loop& loop) {
-        return LoopIndicesBelow(loop, std::min(own, loop.Positions().size()));
-    };
-    if (!fits(m_exterior)) return false;
-    for (const Loop& loop : m_interiors)
-        if (!fits(loop)) return false;
-    return true;
+    auto fits = [own](const Loop& loop) { return IndicesBelow(loop, std::min(own, loop.Positions().size())); };
+    return fits(m_exterior) && std::all_of(m_interiors.begin(), m_interiors.end(), fits);
 }
 
-const kor::Vec<2, double>& CrossSection::Point(const Loop& loop, int pos) const {
-    const int count = static_cast<int>(loop.Vertices().size());
-    const Vertex& v = loop.Vertices()[static_cast<std::size_t>(Modulo(pos, count))];
-    return (*m_positions)[static_cast<std::size_t>(v.Index())];
+// ---- The decomposition one step at a time ----
+
+bool CrossSection::RemoveHole() const {
+    detail::WorkingList list = WorkingListOf(m_convex, true);
+    detail::Points points(*m_positions);
+    if (!detail::RemoveHole(list, points)) return false;
+    // Entry 0 took a hole's vertices; that hole's entry is gone from the list.
+    m_convex[0] = Loop(*m_positions, std::move(list.loops[0]));
+    std::size_t spliced = 1;
+    while (spliced < list.Size() && list.origin[spliced] == static_cast<int>(spliced)) ++spliced;
+    m_convex.erase(m_convex.begin() + static_cast<std::ptrdiff_t>(spliced));
+    AppendPoints(*m_positions, m_added, points.Added());
+    return true;
 }
 
 void CrossSection::RemoveHoles() const {
     while (RemoveHole()) {
+    }
+}
+
+bool CrossSection::BuildConvexLoop(std::size_t index) const {
+    if (index >= m_convex.size()) return true;
+    const detail::Points points(*m_positions);
+    if (m_convex.size() >= points.Size()) return true;  // never more loops than positions
+    detail::VertexList rest = m_convex[index].Vertices();
+    detail::VertexList piece;
+    if (!detail::CutPiece(rest, points, piece)) return true;
+    m_convex[index] = Loop(*m_positions, std::move(rest));
+    m_convex.emplace_back(*m_positions, std::move(piece));
+    return false;
+}
+
+void CrossSection::BuildConvexLoops() const {
+    detail::WorkingList list = WorkingListOf(m_convex, false);
+    const std::size_t before = list.Size();
+    bool limited = false;
+    detail::CutPieces(list, detail::Points(*m_positions), limited);
+    for (std::size_t i = 0; i < before; ++i) m_convex[i] = Loop(*m_positions, std::move(list.loops[i]));
+    for (std::size_t i = before; i < list.Size(); ++i) m_convex.emplace_back(*m_positions, std::move(list.loops[i]));
+}
+
+int CrossSection::Modulo(int value, int count) const { return count > 0 ? detail::Modulo(value, count) : 0; }
+
+// ---- Document form, compatibility, dump ----
+
+bool CrossSection::From(const kor::Dom& entry) {
+    const std::size_t count = entry.size();
+    if (count == 0) return false;
+    int exteriorCount = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const kor::Dom& element = entry[i];
+        if (element.size() < 2) continue;
+        const bool exterior = element[1].asBool(false);
+        Loop* target = &m_exterior;
+        if (exterior)
+            ++exteriorCount;
+        else
+            target = &AddInteriorLoop();
+        if (!target->From(element[0], exterior)) return false;
+    }
+    return exteriorCount == 1;
+}
+
+void CrossSection::To(kor::Dom& entries) const {
+    kor::Dom& exterior = entries.append().toArray();
+    m_exterior.To(exterior.append().toArray(), true);
+    exterior.append() = kor::Dom(true);
+    for (const Loop& loop : m_interiors) {
+        kor::Dom& interior = entries.append().toArray();
+        loop.To(interior.append().toArray(), false);
+        interior.append() = kor::Dom(false);
+    }
+}
+
+bool CrossSection::IsCompatible(const CrossSection& other, bool convex) const {
+    auto alike = [](const std::vector<Loop>& a, const std::vector<Loop>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](const Loop& x, const Loop& y) { return x.IsCompatible(y); });
+    };
+    if (convex) {
+        const std::vector<Loop>& mine = ConvexLoops();
+        return alike(mine, other.ConvexLoops());
+    }
+    return m_interiors.size() == other.m_interiors.size() && m_exterior.IsCompatible(other.m_exterior) &&
+           alike(m_interiors, other.m_interiors);
+}
+
+void CrossSection::Dump(std::ofstream& out, const char* prefix) const { Dump(static_cast<std::ostream&>(out), prefix); }
+
+void CrossSection::Dump(std::ostream& out, const char* prefix) const {
+    const std::string p(prefix);
+    const std::string nested = p + "        " + p + "    ";
+    out << p << "Cross Section:\n";
+    out << p << "    Exterior Loop:\n";
+    m_exterior.Dump(out, (p + "        ").c_str());
+    out << p << "    Interior Loops:\n";
+    for (const Loop& loop : m_interiors) {
+        out << p << "        Loop:\n";
+        loop.Dump(out, nested.c_str());
+    }
+    out << p << "    Convex Loops:\n";
+    for (const Loop& loop : ConvexLoops()) {
+        out << p << "        Loop:\n";
+        loop.Dump(out, nested.c_str());
     }
 }
 

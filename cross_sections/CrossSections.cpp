@@ -1,14 +1,49 @@
 #include <kor/ShapeExport/CrossSections.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <fstream>
+#include <istream>
+#include <memory>
+#include <ostream>
 #include <set>
+#include <string>
+#include <utility>
+
+#include <kor/Dom.h>
+#include <kor/DomReaderJson.h>
 
 namespace kor {
 namespace ShapeExport {
 
+namespace {
+
+using Point = kor::Vec<2, double>;
+
+bool Inside(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
+
+// Whether the convex loops of a blended item name only positions that are blends
+// of corresponding positions: below the blend's size, and in both sets either an
+// ordinary position or a bridge point of this very item (same added vertices).
+bool NamesCorrespondingPositions(const CrossSection& fromA, const CrossSection& fromB, const std::set<int>& bridgesOfB,
+                                 std::size_t size) {
+    if (fromA.AddedVertices() != fromB.AddedVertices()) return false;
+    const std::set<int> bridges(fromA.AddedVertices().begin(), fromA.AddedVertices().end());
+    for (int index : bridges)
+        if (!Inside(index, size)) return false;
+    for (const Loop& loop : fromA.ConvexLoops())
+        for (const Vertex& v : loop.Vertices())
+            if (!Inside(v.Index(), size) || (bridges.count(v.Index()) == 0 && bridgesOfB.count(v.Index()) != 0))
+                return false;
+    return true;
+}
+
+}  // namespace
+
 CrossSections::CrossSections(double conversionFactor) : m_conversionFactor(conversionFactor) {}
 
-CrossSections::CrossSections(const std::vector<kor::Vec<2, double>>& positions, bool fill)
+CrossSections::CrossSections(const std::vector<Point>& positions, bool fill)
     : m_positions(positions), m_conversionFactor(1.0) {
     m_items.emplace_back(m_positions, fill);
     InitBBox();
@@ -16,31 +51,28 @@ CrossSections::CrossSections(const std::vector<kor::Vec<2, double>>& positions, 
 
 CrossSections::CrossSections(const CrossSections& other)
     : m_positions(other.m_positions),
-      m_items(other.m_items),
       m_conversionFactor(other.m_conversionFactor),
       m_box(other.m_box),
       m_parameters(other.m_parameters) {
-    RebindItems();
+    CopyItems(other.m_items);
 }
 
 CrossSections::CrossSections(CrossSections&& other)
     : m_positions(std::move(other.m_positions)),
-      m_items(std::move(other.m_items)),
       m_conversionFactor(other.m_conversionFactor),
       m_box(other.m_box),
       m_parameters(std::move(other.m_parameters)) {
+    CopyItems(other.m_items);
     other.m_positions.clear();
     other.m_items.clear();
     other.m_parameters.clear();
-    RebindItems();
 }
 
 CrossSections& CrossSections::operator=(const CrossSections& other) {
     if (this != &other) {
         m_positions = other.m_positions;
-        m_items = other.m_items;
+        CopyItems(other.m_items);
         m_parameters = other.m_parameters;
-        RebindItems();
     }
     m_conversionFactor = other.m_conversionFactor;
     m_box = other.m_box;
@@ -50,12 +82,11 @@ CrossSections& CrossSections::operator=(const CrossSections& other) {
 CrossSections& CrossSections::operator=(CrossSections&& other) {
     if (this != &other) {
         m_positions = std::move(other.m_positions);
-        m_items = std::move(other.m_items);
+        CopyItems(other.m_items);
         other.m_positions.clear();
         other.m_items.clear();
         m_parameters.clear();
         m_parameters.swap(other.m_parameters);
-        RebindItems();
     }
     m_conversionFactor = other.m_conversionFactor;
     m_box = other.m_box;
@@ -64,23 +95,26 @@ CrossSections& CrossSections::operator=(CrossSections&& other) {
 
 CrossSections::~CrossSections() = default;
 
-void CrossSections::RebindItems() {
-    for (CrossSection& item : m_items) item.Rebind(m_positions);
+void CrossSections::CopyItems(const std::vector<CrossSection>& items) {
+    std::vector<CrossSection> copies;
+    copies.reserve(items.size());
+    for (const CrossSection& item : items) copies.push_back(CrossSection(item, m_positions, item.m_convex));
+    m_items.swap(copies);
 }
 
 void CrossSections::InitBBox() {
-    for (const kor::Vec<2, double>& p : m_positions) m_box.Extend(p);
+    for (const Point& p : m_positions) m_box.Extend(p);
 }
 
 void CrossSections::TransformPositions(const double (&m)[3][3]) {
     m_box.Clear();
-    for (kor::Vec<2, double>& p : m_positions) {
+    for (Point& p : m_positions) {
         const double x = p.x();
         const double y = p.y();
         const double u = x * m[0][0] + y * m[1][0] + m[2][0];
         const double v = x * m[0][1] + y * m[1][1] + m[2][1];
         const double w = x * m[0][2] + y * m[1][2] + m[2][2];
-        p = kor::Vec<2, double>(u / w, v / w);
+        p = Point(u / w, v / w);
         m_box.Extend(p);
     }
 }
@@ -104,11 +138,136 @@ void CrossSections::NormalizeVertical() {
 void CrossSections::ResetConvexLoops() {
     std::set<int> removed;
     for (CrossSection& item : m_items) item.ResetConvexLoops(removed);
-    for (auto it = removed.rbegin(); it != removed.rend(); ++it) {
-        const int index = *it;
-        if (index < 0 || static_cast<std::size_t>(index) >= m_positions.size()) continue;
-        m_positions.erase(m_positions.begin() + index);
+    for (auto it = removed.rbegin(); it != removed.rend(); ++it)
+        if (Inside(*it, m_positions.size())) m_positions.erase(m_positions.begin() + *it);
+}
+
+// ---- Document form ----
+
+void CrossSections::From(std::istream& in) {
+    in.seekg(0, std::ios::end);
+    const std::streamoff length = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (length <= 0 || !in) return;
+    // One buffer of exactly the text's size and the terminating zero, not cleared
+    // first: every byte that is read is written once.
+    const std::size_t size = static_cast<std::size_t>(length);
+    std::unique_ptr<char[]> buffer(new char[size + 1]);
+    in.read(buffer.get(), static_cast<std::streamsize>(size));
+    buffer[static_cast<std::size_t>(in.gcount())] = '\0';
+
+    kor::Dom document;
+    kor::DomReaderJson::FromString(document, buffer.get(), nullptr);
+    buffer.reset();
+    From(document);
+}
+
+void CrossSections::From(const kor::Dom& document) {
+    const kor::Dom& outlines = document.has("Outlines") ? document["Outlines"] : document["outlines"];
+    if (outlines.size() >= 1) {
+        const kor::Dom& points = outlines[0];
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const kor::Dom& point = points[i];
+            if (point.size() >= 2) m_positions.emplace_back(point[0].asDouble(0.0), point[1].asDouble(0.0));
+        }
+        if (outlines.size() == 1) {
+            m_items.emplace_back(m_positions, true);
+        } else {
+            // No room is reserved for the entries: invalid ones are dropped, and the
+            // items kept may be far fewer than the entries read.
+            const kor::Dom& sections = outlines[1];
+            for (std::size_t i = 0; i < sections.size(); ++i) {
+                m_items.emplace_back(m_positions, false);
+                if (!m_items.back().From(sections[i])) m_items.pop_back();
+            }
+        }
     }
+    ConvertPositions(m_conversionFactor);
+    m_parameters.clear();
+    if (document.has("Params")) {
+        const kor::Dom& params = document["Params"];
+        if (params.isObject())
+            for (const kor::Dom::Member& member : params.objects()) m_parameters[member.first] = member.second.asDouble(0.0);
+    }
+}
+
+void CrossSections::To(kor::Dom& document) const {
+    document["RefPoints"].toArray();
+    kor::Dom& outlines = document["Outlines"].toArray();
+    kor::Dom& points = outlines.append().toArray();
+    for (const Point& p : m_positions) {
+        kor::Dom& point = points.append().toArray();
+        point.append() = kor::Dom(p.x());
+        point.append() = kor::Dom(p.y());
+    }
+    kor::Dom& sections = outlines.append().toArray();
+    for (const CrossSection& item : m_items) item.To(sections.append().toArray());
+    if (m_parameters.empty()) return;
+    kor::Dom& params = document["Params"].toArray();
+    for (const auto& parameter : m_parameters) params.append()[parameter.first] = kor::Dom(parameter.second);
+}
+
+// ---- Compatibility and blending ----
+
+bool CrossSections::IsCompatible(const CrossSections& other, bool convex) const {
+    if (m_items.size() != other.m_items.size()) return false;
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (!m_items[i].IsCompatible(other.m_items[i], convex)) return false;
+    return true;
+}
+
+CrossSections::CrossSections(const CrossSections& a, const CrossSections& b, double t, bool convex)
+    : m_conversionFactor(1.0) {
+    // a's convex loops first, so that the bridge points they append are among the
+    // positions taken below.
+    for (const CrossSection& item : a.m_items) item.ConvexLoops();
+    const bool compatible = a.IsCompatible(b, convex);
+    if (compatible) {
+        const std::size_t n = std::min(a.m_positions.size(), b.m_positions.size());
+        const double s = 1.0 - t;
+        m_positions.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Point& p = a.m_positions[i];
+            const Point& q = b.m_positions[i];
+            m_positions.emplace_back(s * p.x() + t * q.x(), s * p.y() + t * q.y());
+        }
+    } else {
+        m_positions = a.m_positions;
+    }
+    InitBBox();
+
+    std::set<int> bridgesOfB;
+    for (const CrossSection& item : b.m_items) bridgesOfB.insert(item.AddedVertices().begin(), item.AddedVertices().end());
+    m_items.reserve(a.m_items.size());
+    for (std::size_t i = 0; i < a.m_items.size(); ++i) {
+        m_items.emplace_back(a.m_items[i], m_positions);
+        // An item whose decomposition names positions that are not the blend of
+        // its own corresponding positions is left plain: it decomposes again on the
+        // blend's positions when asked.
+        if (compatible && !NamesCorrespondingPositions(a.m_items[i], b.m_items[i], bridgesOfB, m_positions.size())) {
+            std::set<int> unused;
+            m_items.back().ResetConvexLoops(unused);
+        }
+    }
+}
+
+// ---- Dump ----
+
+void CrossSections::Dump(std::ofstream& out, const char* prefix) const {
+    if (out.is_open()) Dump(static_cast<std::ostream&>(out), prefix);
+}
+
+void CrossSections::Dump(std::ostream& out, const char* prefix) const {
+    const std::string p(prefix);
+    out << p << "CrossSections:\n";
+    out << p << "    Positions:\n";
+    int i = 0;
+    for (const Point& position : m_positions) {
+        out << p << "        " << i << ": (" << position.x() << ", " << position.y() << ")\n";
+        ++i;
+    }
+    const std::string itemPrefix = p + "    ";
+    for (const CrossSection& item : m_items) item.Dump(out, itemPrefix.c_str());
 }
 
 }  // namespace ShapeExport

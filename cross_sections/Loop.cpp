@@ -1,20 +1,42 @@
 #include <kor/ShapeExport/Loop.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <fstream>
+#include <ostream>
+
+#include <kor/Dom.h>
+
+#include "VertexRuns.h"
 
 namespace kor {
 namespace ShapeExport {
+
+namespace {
+
+bool Inside(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
+
+// An index read from the document, kept to its low 32 bits as a signed int.
+int LowBits(long long value) {
+    return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
+}
+
+}  // namespace
 
 const std::vector<kor::Vec<2, double>> Loop::m_emptyPositions;
 
 Loop::Loop() : m_positions(&m_emptyPositions), m_leftMost(-1) {}
 
-Loop::Loop(const std::vector<kor::Vec<2, double>>& positions, bool fill)
-    : m_positions(&positions), m_leftMost(-1) {
+Loop::Loop(const std::vector<kor::Vec<2, double>>& positions, bool fill) : m_positions(&positions), m_leftMost(-1) {
     if (!fill) return;
     m_vertices.reserve(positions.size());
     for (std::size_t i = 0; i < positions.size(); ++i) m_vertices.emplace_back(static_cast<int>(i), true);
 }
+
+Loop::Loop(const std::vector<kor::Vec<2, double>>& positions, std::vector<Vertex> vertices)
+    : m_vertices(std::move(vertices)), m_positions(&positions), m_leftMost(-1) {}
 
 Loop::Loop(const Loop& other)
     : m_vertices(other.m_vertices), m_positions(other.m_positions), m_leftMost(other.m_leftMost) {}
@@ -30,18 +52,13 @@ Loop& Loop::operator=(const Loop& other) {
 
 Loop::~Loop() = default;
 
-void Loop::Rebind(const std::vector<kor::Vec<2, double>>& positions) {
-    m_positions = &positions;
-    m_leftMost = -1;
-}
-
 void Loop::AddVertex(int index, bool exterior) {
     m_vertices.emplace_back(index, exterior);
     m_leftMost = -1;
 }
 
 void Loop::InsertVertex(int index, int pos) {
-    if (pos >= 0 && static_cast<std::size_t>(pos) < m_vertices.size())
+    if (Inside(pos, m_vertices.size()))
         m_vertices.insert(m_vertices.begin() + pos, Vertex(index, true));
     else
         m_vertices.emplace_back(index, true);
@@ -50,62 +67,31 @@ void Loop::InsertVertex(int index, int pos) {
 
 void Loop::Add(const Loop& other, int at, int first, int last) {
     if (first < 0 || &other == this) return;
-    const int lastRun = last == -1 ? first : last;
-    const std::vector<Vertex>& src = other.m_vertices;
-    const int count = static_cast<int>(src.size());
-    if (first >= count || lastRun < 0 || lastRun >= count) return;
-
-    // The cyclic run first .. lastRun. When both are the same the whole loop is
-    // walked; spliced into a non-empty loop the run then closes on `first` again.
-    const bool splice = !m_vertices.empty();
-    std::vector<Vertex> run;
-    if (lastRun > first) {
-        run.assign(src.begin() + first, src.begin() + lastRun + 1);
-    } else if (lastRun < first) {
-        run.assign(src.begin() + first, src.end());
-        run.insert(run.end(), src.begin(), src.begin() + lastRun + 1);
+    const int runEnd = last == -1 ? first : last;
+    const std::size_t count = other.m_vertices.size();
+    if (!Inside(first, count) || !Inside(runEnd, count)) return;
+    if (m_vertices.empty()) {
+        m_vertices = detail::CopyRun(other.m_vertices, first, runEnd);
     } else {
-        run.assign(src.begin() + first, src.end());
-        run.insert(run.end(), src.begin(), src.begin() + (splice ? first + 1 : first));
+        if (!Inside(at, m_vertices.size())) return;
+        detail::SpliceBridge(m_vertices, at, other.m_vertices, first, runEnd);
     }
-
-    if (!splice) {
-        m_vertices = std::move(run);
-        if (lastRun != first) m_vertices[0].SetExterior(false);
-        m_leftMost = -1;
-        return;
-    }
-
-    if (at < 0 || static_cast<std::size_t>(at) >= m_vertices.size()) return;
-    const Vertex returning(m_vertices[static_cast<std::size_t>(at)].Index(), false);
-    run.push_back(returning);
-    run.front().SetExterior(false);
-    m_vertices.insert(m_vertices.begin() + at + 1, run.begin(), run.end());
     m_leftMost = -1;
 }
 
 void Loop::Cut(int first, int last) {
-    const int count = static_cast<int>(m_vertices.size());
-    if (first < 0 || last < 0 || first >= count || last >= count) return;
-    if (last > first) {
-        m_vertices.erase(m_vertices.begin() + first + 1, m_vertices.begin() + last);
-        m_vertices[static_cast<std::size_t>(first) + 1].SetExterior(false);
-    } else {
-        m_vertices.erase(m_vertices.begin() + first + 1, m_vertices.end());
-        m_vertices.erase(m_vertices.begin(), m_vertices.begin() + last);
-        m_vertices[0].SetExterior(false);
-    }
+    if (!Inside(first, m_vertices.size()) || !Inside(last, m_vertices.size())) return;
+    detail::CutRun(m_vertices, first, last);
     m_leftMost = -1;
 }
 
 int Loop::LeftMostVertex() {
-    if (m_leftMost >= 0 && static_cast<std::size_t>(m_leftMost) < m_vertices.size()) return m_leftMost;
+    if (Inside(m_leftMost, m_vertices.size())) return m_leftMost;
     m_leftMost = -1;
-    double best = 1.7976931348623157e308;
-    const std::size_t available = m_positions->size();
+    double best = std::numeric_limits<double>::max();
     for (std::size_t i = 0; i < m_vertices.size(); ++i) {
         const int index = m_vertices[i].Index();
-        if (index < 0 || static_cast<std::size_t>(index) >= available) continue;
+        if (!Inside(index, m_positions->size())) continue;
         const double x = (*m_positions)[static_cast<std::size_t>(index)].x();
         if (!(x >= best)) {
             m_leftMost = static_cast<int>(i);
@@ -117,15 +103,45 @@ int Loop::LeftMostVertex() {
 
 kor::BBox<2, double> Loop::BBox() const {
     kor::BBox<2, double> box;
-    const std::size_t available = m_positions->size();
-    for (const Vertex& v : m_vertices) {
-        if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= available) continue;
-        box.Extend((*m_positions)[static_cast<std::size_t>(v.Index())]);
-    }
+    for (const Vertex& v : m_vertices)
+        if (Inside(v.Index(), m_positions->size())) box.Extend((*m_positions)[static_cast<std::size_t>(v.Index())]);
     return box;
 }
 
+bool Loop::From(const kor::Dom& indices, bool exterior) {
+    const std::size_t before = m_vertices.size();
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+        const int v = LowBits(indices[i].asInt(0));
+        if (Inside(v, m_positions->size())) m_vertices.emplace_back(v, true);
+    }
+    // An interior list is stored in reverse: each index goes to the front, so the
+    // indices read end up reversed ahead of the vertices the loop had.
+    if (!exterior) {
+        const auto read = m_vertices.begin() + static_cast<std::ptrdiff_t>(before);
+        std::reverse(read, m_vertices.end());
+        std::rotate(m_vertices.begin(), read, m_vertices.end());
+    }
+    m_leftMost = -1;
+    if (m_vertices.empty()) return false;
+    if (m_vertices.front().Index() == m_vertices.back().Index()) m_vertices.pop_back();
+    return m_vertices.size() > 2;
+}
+
+void Loop::To(kor::Dom& indices, bool exterior) const {
+    if (exterior) {
+        for (const Vertex& v : m_vertices) indices.append() = kor::Dom(v.Index());
+    } else {
+        for (auto it = m_vertices.rbegin(); it != m_vertices.rend(); ++it) indices.append() = kor::Dom(it->Index());
+    }
+}
+
 bool Loop::IsCompatible(const Loop& other) const { return m_vertices == other.m_vertices; }
+
+void Loop::Dump(std::ofstream& out, const char* prefix) const { Dump(static_cast<std::ostream&>(out), prefix); }
+
+void Loop::Dump(std::ostream& out, const char* prefix) const {
+    for (const Vertex& v : m_vertices) out << prefix << v.Index() << "\n";
+}
 
 }  // namespace ShapeExport
 }  // namespace kor

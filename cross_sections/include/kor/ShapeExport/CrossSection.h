@@ -28,13 +28,19 @@
 //   - A decomposition never runs away: every loop of the algorithm is bounded by the
 //     loop sizes, also for NaN or infinite coordinates.
 //
-// There are no move operations: a move copies. Several const operations fill the
-// convex loops and lengthen the shared position array, so a cross section must not
-// be used from two threads at once, even for reading.
+// There are no move operations: a move copies.
+//
+// Threads: the library has no shared mutable state of its own, so separate cross
+// sections (on separate position arrays) may be used in separate threads freely.
+// Const operations of one cross section may run concurrently once its convex loops
+// exist (after GetConvexLoops or ConvexLoops): they only read. The first
+// decomposition is not a read: it fills the convex loops and appends positions to
+// the shared array, so it must not run while anything else uses the cross section,
+// its array, or another cross section on the same array.
 #pragma once
 
 #include <cstddef>
-#include <fstream>
+#include <iosfwd>
 #include <set>
 #include <vector>
 
@@ -102,26 +108,32 @@ public:
     bool IsCompatible(const CrossSection& other, bool convex) const;
     // Indented text of the loops, convex loops computed first when missing.
     void Dump(std::ofstream& out, const char* prefix) const;
+    void Dump(std::ostream& out, const char* prefix) const;
 
 protected:
+    // The steps of the decomposition, one at a time, on the convex-loop list.
+    // Splices one hole into entry 0; false when none can be spliced.
     bool RemoveHole() const;
     void RemoveHoles() const;
+    // Cuts one convex piece off entry `index`; true when it cuts nothing.
     bool BuildConvexLoop(std::size_t index) const;
+    // Cuts every entry present now into convex pieces.
     void BuildConvexLoops() const;
+    // `value` taken cyclically in 0 .. count-1 (0 when count is not positive).
     int Modulo(int value, int count) const;
 
 private:
     friend class CrossSections;
-    // Binds this cross section and all its loops (convex ones included) to `positions`.
-    void Rebind(std::vector<kor::Vec<2, double>>& positions);
+    // A copy of `other` with the convex loops `convex`, all its loops bound to
+    // `positions` (a set's copies and moves take it with other's convex loops as
+    // they are, without decomposing).
+    CrossSection(const CrossSection& other, std::vector<kor::Vec<2, double>>& positions,
+                 const std::vector<Loop>& convex);
     // Fills the convex list when it is empty and the exterior loop has vertices.
     void ComputeConvexLoops() const;
     // True when every index of the exterior and interior loops names a position of
     // both this cross section's array and the loop's own array.
     bool IndicesInRange() const;
-    // The point of vertex `pos` (taken cyclically) of convex-list entry `loop`.
-    const kor::Vec<2, double>& Point(const Loop& loop, int pos) const;
-
     Loop m_exterior;
     std::vector<Loop> m_interiors;
     mutable std::vector<Loop> m_convex;

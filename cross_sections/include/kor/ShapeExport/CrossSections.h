@@ -18,18 +18,30 @@
 // Copies and moves: the items of a copied or moved set, and all their loops, are
 // re-bound to the new set's own positions, so sets can live in containers that
 // grow, be returned by value and outlive their source. Copying never decomposes.
+// Assignment makes the target an independent copy of the source: every item is
+// replaced by a copy of the source's item, its convex loops and added vertices
+// included, so after A = B, A.ResetConvexLoops() erases exactly the positions B's
+// decompositions appended (from A's own copy of them).
 //
 // Blending: the convex loops of a's items are computed before positions are taken,
-// so bridge points are part of the blend; a blended item whose convex loops or
-// added vertices name a position the blend does not hold is left plain (it
-// recomputes its convex loops on the blend's positions when asked).
+// so bridge points are part of the blend. A blended item keeps the convex loops
+// copied from a only when every position they name is the blend of corresponding
+// positions: one the blend holds and that is, in a and in b alike, either an
+// ordinary position or a bridge point of this same item (equal added vertices).
+// Otherwise it is left plain and decomposes again on the blend's positions when
+// asked.
+//
+// Threads: separate sets may be used in separate threads. Const operations of one
+// set (reading its positions and items, writing it to a document, dumping it,
+// comparing or blending from it) may run concurrently once every item is
+// decomposed; the first decomposition of an item appends to the set's positions and
+// is therefore a write.
 //
 // The box is a cache: only the constructors, a read with a factor other than 1,
 // NormalizeVertical and copying change it.
 #pragma once
 
-#include <fstream>
-#include <istream>
+#include <iosfwd>
 #include <map>
 #include <string>
 #include <vector>
@@ -81,6 +93,7 @@ public:
 
     // Indented text of the positions and every item; nothing when `out` is not open.
     void Dump(std::ofstream& out, const char* prefix) const;
+    void Dump(std::ostream& out, const char* prefix) const;
 
 private:
     void InitBBox();
@@ -88,8 +101,9 @@ private:
     // Rewrites every position as (u/w, v/w) of the row vector (x, y, 1) times the
     // 3x3 matrix `m`, and rebuilds the box.
     void TransformPositions(const double (&m)[3][3]);
-    // Binds every item and its loops to this set's positions.
-    void RebindItems();
+    // Replaces the items by copies of `items` bound to this set's positions, their
+    // convex loops taken as they are.
+    void CopyItems(const std::vector<CrossSection>& items);
 
     std::vector<kor::Vec<2, double>> m_positions;
     std::vector<CrossSection> m_items;

@@ -18,7 +18,7 @@
 // LeftMostVertex() skip indices outside it.
 #pragma once
 
-#include <fstream>
+#include <iosfwd>
 #include <vector>
 
 #include <kor/ShapeExport/Export.h>
@@ -31,8 +31,6 @@ class Dom;
 
 namespace ShapeExport {
 
-class CrossSection;
-
 class SHAPEEXPORT_EXPORT Loop {
 public:
     // The array of a loop that was given none. Always empty.
@@ -42,6 +40,8 @@ public:
     // Bound to `positions`; with `fill` the loop runs through every position in
     // array order (Vertex(i, true) for i = 0 .. size-1), otherwise it is empty.
     Loop(const std::vector<kor::Vec<2, double>>& positions, bool fill);
+    // Bound to `positions` with the given vertices.
+    Loop(const std::vector<kor::Vec<2, double>>& positions, std::vector<Vertex> vertices);
     Loop(const Loop& other);
     // Copies the vertex list of `other` and binds it to `positions`.
     Loop(const Loop& other, const std::vector<kor::Vec<2, double>>& positions);
@@ -84,12 +84,9 @@ public:
 
     // Writes every vertex index on a line of its own, each line starting with `prefix`.
     void Dump(std::ofstream& out, const char* prefix) const;
+    void Dump(std::ostream& out, const char* prefix) const;
 
 private:
-    friend class CrossSection;
-    // Gives this vertex list another array (used when a cross section is re-bound).
-    void Rebind(const std::vector<kor::Vec<2, double>>& positions);
-
     std::vector<Vertex> m_vertices;
     const std::vector<kor::Vec<2, double>>* m_positions;
     int m_leftMost;

@@ -13,7 +13,7 @@ namespace ShapeExport {
 
 class SHAPEEXPORT_EXPORT Vertex {
 public:
-    Vertex(int index, bool exterior);
+    Vertex(int index, bool exterior) : m_index(index), m_exterior(exterior) {}
     Vertex(const Vertex&) = default;
     Vertex(Vertex&&) = default;
     Vertex& operator=(const Vertex&) = default;
@@ -25,11 +25,11 @@ public:
     void SetExterior(bool exterior) { m_exterior = exterior; }
 
     // Equal when both the index and the exterior flag are equal.
-    bool operator==(const Vertex& other) const;
-    bool operator!=(const Vertex& other) const;
+    bool operator==(const Vertex& other) const { return m_index == other.m_index && m_exterior == other.m_exterior; }
+    bool operator!=(const Vertex& other) const { return !(*this == other); }
 
 protected:
-    Vertex();  // index -1, flag false
+    Vertex() : m_index(-1), m_exterior(false) {}
 
 private:
     int m_index;
