@@ -58,13 +58,6 @@ Decomposition DecomposeSimply(const std::vector<Point>& positions, const VertexL
     return result;
 }
 
-// Until the fast steps are written, they take the simple route.
-void RemoveHolesFast(WorkingList& list, Points& points) {
-    while (RemoveHole(list, points)) {
-    }
-}
-
-void CutPiecesFast(WorkingList& list, const Points& points, bool& limited) { CutPieces(list, points, limited); }
 
 }  // namespace detail
 }  // namespace ShapeExport

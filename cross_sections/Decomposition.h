@@ -127,7 +127,7 @@ void CutPieces(WorkingList& list, const Points& points, bool& limited);
 // The fast steps: the same results as calling RemoveHole until it returns false, and
 // as CutPieces. Preconditions: every point of the lists finite with
 // |coordinate| <= kFastCoordinateLimit.
-constexpr double kFastCoordinateLimit = 1e100;
+constexpr double kFastCoordinateLimit = 1e150;
 void RemoveHolesFast(WorkingList& list, Points& points);
 void CutPiecesFast(WorkingList& list, const Points& points, bool& limited);
 

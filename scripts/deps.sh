@@ -13,7 +13,7 @@ build_packages=(
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
-    nlohmann-json3-dev libmeshoptimizer-dev
+    nlohmann-json3-dev libmeshoptimizer-dev libcgal-dev
     clang libclang-rt-14-dev
 )
 windows_packages=(

@@ -1,103 +1,182 @@
-// Cost of the convex decomposition as inputs grow: a comb with n teeth, a
-// tessellated circle with n vertices, and a square plate with a grid of h holes.
-// Each iteration decomposes a fresh cross section; the counter "s_per_vertex"
-// divides the time by the outline's vertex count (holes included).
+// The convex decomposition side by side with CGAL's partitions of the same shapes:
+// Hertel-Mehlhorn (approx_convex_partition_2, outlines without holes only) and the
+// triangulation decomposition (Polygon_triangulation_decomposition_2, holes too).
+//
+// Shapes: 65 small outlines without holes (4 to 2,000 vertices: stars, combs,
+// spirals), 92 small outlines with holes (stars with 1 to 9 holes, plates), combs of
+// 4,003 to 48,003 vertices and plates with 64 to 1,024 round holes of 16 vertices.
+// Every timing includes building the input (a cross-section set, a CGAL polygon).
+// After the runs a table gives each case's time, pieces and our time divided by
+// the faster CGAL method (ratio <= 1: we are at least as fast).
+//
+//   build/default/bench/cross_sections/bench_decomposition
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
 #include <vector>
+
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Partition_traits_2.h>
+#include <CGAL/Polygon_triangulation_decomposition_2.h>
+#include <CGAL/Polygon_with_holes_2.h>
+#include <CGAL/partition_2.h>
 
 #include <kor/ShapeExport/CrossSections.h>
 
-using kor::ShapeExport::CrossSection;
-using kor::ShapeExport::CrossSections;
-using Points = std::vector<kor::Vec<2, double>>;
+#include "Shapes.h"
 
 namespace {
 
-struct Shape {
-    Points positions;
-    std::vector<int> exterior;
-    std::vector<std::vector<int>> holes;
-    std::size_t VertexCount() const {
-        std::size_t count = exterior.size();
-        for (const auto& hole : holes) count += hole.size();
-        return count;
-    }
+using testing_support::Shape;
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using Polygon = CGAL::Polygon_2<Kernel>;
+using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
+
+struct Case {
+    std::string name;
+    std::vector<Shape> shapes;
+    bool holes;
 };
 
-int Add(Shape& s, double x, double y) {
-    s.positions.emplace_back(x, y);
-    return static_cast<int>(s.positions.size()) - 1;
-}
-
-Shape Comb(int teeth) {
-    Shape s;
-    s.exterior = {Add(s, 0, 0), Add(s, 2.0 * teeth, 0), Add(s, 2.0 * teeth, 1)};
-    for (int i = teeth - 1; i >= 0; --i) {
-        s.exterior.push_back(Add(s, 2.0 * i + 1.5, 1));
-        s.exterior.push_back(Add(s, 2.0 * i + 1.5, 5));
-        s.exterior.push_back(Add(s, 2.0 * i + 0.5, 5));
-        s.exterior.push_back(Add(s, 2.0 * i + 0.5, 1));
-    }
-    s.exterior.push_back(Add(s, 0, 1));
-    return s;
-}
-
-Shape Circle(int n) {
-    Shape s;
-    for (int i = 0; i < n; ++i) {
-        const double a = 2.0 * 3.14159265358979323846 * i / n;
-        s.exterior.push_back(Add(s, 1000.0 * std::cos(a), 1000.0 * std::sin(a)));
-    }
-    return s;
-}
-
-// A square plate with side*side square holes (clockwise).
-Shape Plate(int side) {
-    Shape s;
-    const double size = 3.0 * side + 1.0;
-    s.exterior = {Add(s, 0, 0), Add(s, size, 0), Add(s, size, size), Add(s, 0, size)};
-    for (int i = 0; i < side; ++i)
-        for (int j = 0; j < side; ++j) {
-            const double x = 3.0 * i + 1.0;
-            const double y = 3.0 * j + 1.0;
-            s.holes.push_back({Add(s, x, y), Add(s, x, y + 2), Add(s, x + 2, y + 2), Add(s, x + 2, y)});
+std::vector<Shape> SmallOutlines() {
+    std::vector<Shape> shapes;
+    for (int k = 0; k < 65; ++k) {
+        const int n = static_cast<int>(std::lround(4.0 * std::pow(500.0, k / 64.0)));
+        switch (k % 3) {
+            case 0: shapes.push_back(testing_support::Star(n, 0, 100 + k)); break;
+            case 1: shapes.push_back(testing_support::Comb(std::max(1, (n - 3) / 4), 200 + k)); break;
+            default: shapes.push_back(testing_support::Spiral(1 + n / 200, std::max(4, n / (2 + n / 100)))); break;
         }
-    return s;
+    }
+    return shapes;
 }
 
-void Decompose(benchmark::State& state, const Shape& shape) {
+std::vector<Shape> SmallOutlinesWithHoles() {
+    std::vector<Shape> shapes;
+    for (int k = 0; k < 92; ++k) {
+        const int n = static_cast<int>(std::lround(8.0 * std::pow(100.0, k / 91.0)));
+        if (k % 4 == 3)
+            shapes.push_back(testing_support::Plate(1 + k % 3, 6 + k % 11, 300 + k));
+        else
+            shapes.push_back(testing_support::Star(n, 1 + k % 9, 400 + k));
+    }
+    return shapes;
+}
+
+const std::vector<Case>& Cases() {
+    static const std::vector<Case> cases = [] {
+        std::vector<Case> list{{"outlines_65", SmallOutlines(), false}, {"with_holes_92", SmallOutlinesWithHoles(), true}};
+        for (int teeth : {1000, 4000, 12000})
+            list.push_back({"comb_" + std::to_string(4 * teeth + 3), {testing_support::Comb(teeth)}, false});
+        for (int side : {8, 16, 32})
+            list.push_back({"plate_" + std::to_string(side * side) + "_holes", {testing_support::Plate(side, 16)}, true});
+        return list;
+    }();
+    return cases;
+}
+
+Polygon OutlineOf(const Shape& s, const std::vector<int>& loop) {
+    Polygon polygon;
+    for (int i : loop) polygon.push_back(Kernel::Point_2(s.positions[static_cast<std::size_t>(i)].x(),
+                                                          s.positions[static_cast<std::size_t>(i)].y()));
+    return polygon;
+}
+
+std::size_t Ours(const Shape& shape) {
+    const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
+    return set.Items()[0].ConvexLoops().size();
+}
+
+std::size_t HertelMehlhorn(const Shape& shape) {
+    const Polygon polygon = OutlineOf(shape, shape.outline);
+    std::vector<CGAL::Partition_traits_2<Kernel>::Polygon_2> pieces;
+    CGAL::approx_convex_partition_2(polygon.vertices_begin(), polygon.vertices_end(), std::back_inserter(pieces));
+    return pieces.size();
+}
+
+std::size_t Triangulation(const Shape& shape) {
+    PolygonWithHoles polygon(OutlineOf(shape, shape.outline));
+    for (const std::vector<int>& hole : shape.holes) polygon.add_hole(OutlineOf(shape, hole));
+    std::vector<Polygon> pieces;
+    CGAL::Polygon_triangulation_decomposition_2<Kernel> decompose;
+    decompose(polygon, std::back_inserter(pieces));
+    return pieces.size();
+}
+
+using Method = std::size_t (*)(const Shape&);
+
+void Run(benchmark::State& state, const Case& c, Method method) {
+    std::size_t pieces = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        CrossSections set(shape.positions, false);
-        CrossSection& item = set.GetItems()[0];
-        for (int i : shape.exterior) item.GetExteriorLoop().AddVertex(i, true);
-        for (const auto& hole : shape.holes) {
-            kor::ShapeExport::Loop& loop = item.AddInteriorLoop();
-            for (int i : hole) loop.AddVertex(i, true);
-        }
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(item.ConvexLoops().size());
+        pieces = 0;
+        for (const Shape& shape : c.shapes) pieces += method(shape);
+        benchmark::DoNotOptimize(pieces);
     }
-    const double vertices = static_cast<double>(shape.VertexCount());
-    state.counters["vertices"] = vertices;
-    state.counters["s_per_vertex"] = benchmark::Counter(
-        vertices * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.SetComplexityN(static_cast<benchmark::IterationCount>(vertices));
+    state.counters["pieces"] = static_cast<double>(pieces);
 }
 
-void BM_Comb(benchmark::State& state) { Decompose(state, Comb(static_cast<int>(state.range(0)))); }
-void BM_Circle(benchmark::State& state) { Decompose(state, Circle(static_cast<int>(state.range(0)))); }
-void BM_PlateWithHoles(benchmark::State& state) { Decompose(state, Plate(static_cast<int>(state.range(0)))); }
+// Collects the times and piece counts as the console reporter prints them.
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            const std::string name = run.benchmark_name();
+            const auto slash = name.find('/');
+            Result& r = m_results[name.substr(slash + 1)][name.substr(0, slash)];
+            r.ms = run.GetAdjustedRealTime() * 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            const auto pieces = run.counters.find("pieces");
+            if (pieces != run.counters.end()) r.pieces = pieces->second.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintTable() const {
+        std::printf("\n%-18s %12s %12s %12s %14s\n", "input", "ours ms", "HM ms", "CDT ms", "ours/fastest");
+        for (const Case& c : Cases()) {
+            const auto found = m_results.find(c.name);
+            if (found == m_results.end()) continue;
+            const auto& row = found->second;
+            auto get = [&row](const char* method) {
+                const auto it = row.find(method);
+                return it == row.end() ? Result{} : it->second;
+            };
+            const Result ours = get("ours"), hm = get("cgal_hertel_mehlhorn"), cdt = get("cgal_triangulation");
+            double fastest = cdt.ms;
+            if (hm.ms > 0 && (fastest <= 0 || hm.ms < fastest)) fastest = hm.ms;
+            std::printf("%-18s %8.3f/%-5.0f %8.3f/%-5.0f %8.3f/%-5.0f %10.2f\n", c.name.c_str(), ours.ms, ours.pieces, hm.ms,
+                        hm.pieces, cdt.ms, cdt.pieces, fastest > 0 ? ours.ms / fastest : 0.0);
+        }
+        std::printf("(time in ms / pieces; HM: CGAL approx_convex_partition_2, CDT: CGAL "
+                    "Polygon_triangulation_decomposition_2)\n");
+    }
+
+private:
+    struct Result {
+        double ms = 0;
+        double pieces = 0;
+    };
+    std::map<std::string, std::map<std::string, Result>> m_results;
+};
 
 }  // namespace
 
-// Comb teeth 12 .. 12 500 (50 .. 50 000 vertices).
-BENCHMARK(BM_Comb)->Arg(12)->Arg(50)->Arg(200)->Arg(800)->Arg(3200)->Arg(12500)->Unit(benchmark::kMillisecond)->Complexity();
-// Circle 64 .. 49 152 vertices.
-BENCHMARK(BM_Circle)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Arg(16384)->Arg(49152)->Unit(benchmark::kMillisecond)->Complexity();
-// Plate with 1 .. 1 024 holes (grid side 1 .. 32).
-BENCHMARK(BM_PlateWithHoles)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond)->Complexity();
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    for (const Case& c : Cases()) {
+        benchmark::RegisterBenchmark(("ours/" + c.name).c_str(), Run, c, Ours)->Unit(benchmark::kMillisecond);
+        // Hertel-Mehlhorn grows as the square of large outlines (seconds at 16,003).
+        if (!c.holes && c.shapes.front().VertexCount() < 10000)
+            benchmark::RegisterBenchmark(("cgal_hertel_mehlhorn/" + c.name).c_str(), Run, c, HertelMehlhorn)
+                ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("cgal_triangulation/" + c.name).c_str(), Run, c, Triangulation)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintTable();
+    benchmark::Shutdown();
+}

@@ -1,12 +1,16 @@
-// Building blocks for geometry tests: point lists, cross sections on them, signed
-// areas and convexity checks computed independently of the library.
+// Shapes for tests, fuzz harnesses and benchmarks: seeded outlines with holes
+// (counter-clockwise outlines, clockwise holes), and the geometric checks that
+// tests apply to decompositions, computed independently of the library.
 #pragma once
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <random>
 #include <vector>
 
 #include <kor/ShapeExport/CrossSection.h>
+#include <kor/ShapeExport/CrossSections.h>
 #include <kor/ShapeExport/Loop.h>
 #include <kor/math/Vec.h>
 
@@ -14,6 +18,106 @@ namespace testing_support {
 
 using Point = kor::Vec<2, double>;
 using Points = std::vector<Point>;
+
+struct Shape {
+    Points positions;
+    std::vector<int> outline;
+    std::vector<std::vector<int>> holes;
+
+    int Add(double x, double y) {
+        positions.emplace_back(x, y);
+        return static_cast<int>(positions.size()) - 1;
+    }
+    std::size_t VertexCount() const {
+        std::size_t count = outline.size();
+        for (const std::vector<int>& hole : holes) count += hole.size();
+        return count;
+    }
+};
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A regular polygon (or, with `jitter`, a star-shaped one) around (cx, cy); clockwise
+// when `clockwise`.
+inline std::vector<int> Ring(Shape& s, double cx, double cy, double radius, int count, bool clockwise,
+                             std::mt19937_64* jitter = nullptr) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<int> ring;
+    for (int i = 0; i < count; ++i) {
+        const double angle = (clockwise ? -2.0 : 2.0) * kPi * (i + (jitter ? 0.8 * unit(*jitter) : 0.0)) / count;
+        const double r = jitter ? radius * (0.4 + 0.6 * unit(*jitter)) : radius;
+        ring.push_back(s.Add(cx + r * std::cos(angle), cy + r * std::sin(angle)));
+    }
+    return ring;
+}
+
+// A bar with `teeth` teeth: 4 * teeth + 3 vertices; seeded teeth have random heights.
+inline Shape Comb(int teeth, std::uint64_t seed = 0) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    auto vary = [&](double amount) { return seed ? amount * unit(random) : 0.0; };
+    Shape s;
+    s.outline = {s.Add(0, 0), s.Add(2.0 * teeth, 0), s.Add(2.0 * teeth, 1)};
+    for (int i = teeth - 1; i >= 0; --i) {
+        const double height = 5.0 + vary(4.0);
+        for (const Point& p : {Point(2.0 * i + 1.5 - vary(0.3), 1), Point(2.0 * i + 1.5 - vary(0.3), height),
+                               Point(2.0 * i + 0.5 + vary(0.3), height + vary(1.0)), Point(2.0 * i + 0.5 + vary(0.3), 1)})
+            s.outline.push_back(s.Add(p.x(), p.y()));
+    }
+    s.outline.push_back(s.Add(0, 1));
+    return s;
+}
+
+// A star-shaped outline of `vertices` vertices (radii 4 to 10) with `holes` (at most
+// 9) random star-shaped holes that neither touch each other nor the outline.
+inline Shape Star(int vertices, int holes, std::uint64_t seed) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    Shape s;
+    s.outline = Ring(s, 0, 0, 10, vertices, false, &random);
+    for (int h = 0; h < holes && h < 9; ++h)
+        s.holes.push_back(Ring(s, 2.0 * (h % 3) - 2.0, 2.0 * (h / 3) - 2.0, 0.3 + 0.5 * unit(random),
+                               3 + static_cast<int>(unit(random) * 9), true, &random));
+    return s;
+}
+
+// A band wound `turns` times around the origin, `perTurn` vertices a turn per side.
+inline Shape Spiral(int turns, int perTurn) {
+    Shape s;
+    std::vector<Point> inner;
+    for (int i = 0; i <= turns * perTurn; ++i) {
+        const double angle = 2.0 * kPi * i / perTurn;
+        const double radius = 1.0 + 0.9 * angle;
+        s.outline.push_back(s.Add(radius * std::cos(angle), radius * std::sin(angle)));
+        inner.emplace_back((radius - 0.5) * std::cos(angle), (radius - 0.5) * std::sin(angle));
+    }
+    for (auto p = inner.rbegin(); p != inner.rend(); ++p) s.outline.push_back(s.Add(p->x(), p->y()));
+    return s;
+}
+
+// A square plate with side * side round holes of `holeVertices` vertices in a grid.
+inline Shape Plate(int side, int holeVertices, std::uint64_t seed = 0) {
+    std::mt19937_64 random(seed);
+    Shape s;
+    const double size = 3.0 * side + 1.0;
+    s.outline = {s.Add(0, 0), s.Add(size, 0), s.Add(size, size), s.Add(0, size)};
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j)
+            s.holes.push_back(Ring(s, 3.0 * i + 2.0, 3.0 * j + 2.0, 0.9, holeVertices, true, seed ? &random : nullptr));
+    return s;
+}
+
+// A set of one cross section holding the shape.
+inline kor::ShapeExport::CrossSections MakeSet(const Shape& shape) {
+    kor::ShapeExport::CrossSections set(shape.positions, false);
+    kor::ShapeExport::CrossSection& item = set.GetItems()[0];
+    for (int i : shape.outline) item.GetExteriorLoop().AddVertex(i, true);
+    for (const std::vector<int>& hole : shape.holes) {
+        kor::ShapeExport::Loop& loop = item.AddInteriorLoop();
+        for (int i : hole) loop.AddVertex(i, true);
+    }
+    return set;
+}
 
 // A cross section on `positions` with the given exterior indices and holes.
 inline kor::ShapeExport::CrossSection MakeSection(Points& positions, const std::vector<int>& exterior,

@@ -1,0 +1,480 @@
+// Convex cuts with the same pieces, in the same order, as the simple steps
+// (SimpleDecomposition.cpp), at a cost that grows with the pieces rather than with
+// the square of the loop:
+//   - the loop is a ring of nodes that cuts unlink; a cut only changes the corners
+//     at its two ends, so the strictly convex corners and the others are kept in two
+//     sets, and "the first corner of either kind after a node, in list order" (where
+//     the scan for a start and the run over corners that are not strictly convex
+//     stop) is a lookup, not a walk;
+//   - "the first vertex after the piece, in list order, that lies inside it" comes
+//     from a tree of bounding boxes over the nodes in list order: a subtree whose
+//     box lies wholly beyond the piece's diagonal or one of its edges is skipped, and
+//     every vertex that is not skipped gets the exact test of the simple steps, in
+//     the same order. A box is skipped only when the exact test would find each of
+//     its points outside: the turn measure is monotone in each coordinate of the
+//     point (rounding to nearest is monotone), so its largest value over the box is
+//     the one computed at the box's extreme corner, with the same arithmetic.
+// The loop's list order is the cyclic order of its surviving nodes from `head`: a
+// cut removes the nodes strictly between its ends, and a cut that wraps past the
+// end of the list makes the list begin at the piece's last vertex.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <cstdint>
+
+#include "Decomposition.h"
+
+namespace kor {
+namespace ShapeExport {
+namespace detail {
+
+namespace {
+
+// Loops this short are cut by the simple steps: building the index costs more.
+constexpr std::size_t kShortLoop = 24;
+// A piece with more edges than this is pruned against its diagonal and the edges at
+// its extreme vertices only (the exact test still sees every edge).
+constexpr std::size_t kPruningEdges = 8;
+
+double Turn(const Point& A, const Point& B, const Point& C) {
+    return (A.x() - B.x()) * (C.y() - B.y()) - (A.y() - B.y()) * (C.x() - B.x());
+}
+
+double Distance2(const Point& p, const Point& q) {
+    const double dx = p.x() - q.x();
+    const double dy = p.y() - q.y();
+    return dx * dx + dy * dy;
+}
+
+struct Box {
+    double minX = std::numeric_limits<double>::infinity();
+    double minY = std::numeric_limits<double>::infinity();
+    double maxX = -std::numeric_limits<double>::infinity();
+    double maxY = -std::numeric_limits<double>::infinity();
+
+    bool Empty() const { return minX > maxX; }
+    void Extend(const Box& b) {
+        minX = std::min(minX, b.minX);
+        minY = std::min(minY, b.minY);
+        maxX = std::max(maxX, b.maxX);
+        maxY = std::max(maxY, b.maxY);
+    }
+};
+
+// The half-plane of the points X with Turn(A, B, X) at or beyond `limit`, and the
+// largest Turn(A, B, X) over the points of a box, as computed: the turn is monotone
+// in X.x and in X.y (the signs of A - B say which way), so it is largest at one
+// corner, and rounding to nearest keeps that order.
+class TurnBound {
+public:
+    TurnBound() = default;
+    TurnBound(const Point& A, const Point& B, bool inclusive)
+        : m_B(B), m_dx(A.x() - B.x()), m_dy(A.y() - B.y()), m_inclusive(inclusive) {}
+
+    // Whether Turn(A, B, X) <= -kTurnTolerance (inclusive) or < -kTurnTolerance
+    // holds for every point X of the box.
+    bool Excludes(const Box& box) const {
+        const double x = m_dy >= 0.0 ? box.minX : box.maxX;
+        const double y = m_dx >= 0.0 ? box.maxY : box.minY;
+        // Turn(A, B, X) with A - B taken once: the same operations in the same order.
+        const double largest = m_dx * (y - m_B.y()) - m_dy * (x - m_B.x());
+        return m_inclusive ? largest <= -kTurnTolerance : largest < -kTurnTolerance;
+    }
+
+private:
+    Point m_B;
+    double m_dx = 0.0;
+    double m_dy = 0.0;
+    bool m_inclusive = false;
+};
+
+// A set of nodes with "the first member in a range" in a few word operations: one
+// bit per node, and one summary bit per word that has any member.
+class NodeSet {
+public:
+    explicit NodeSet(int size)
+        : m_words((static_cast<std::size_t>(size) + 63) / 64), m_summary((m_words.size() + 63) / 64) {}
+
+    void Insert(int node) {
+        const std::size_t w = static_cast<std::size_t>(node) >> 6;
+        m_words[w] |= Bit(node);
+        m_summary[w >> 6] |= Bit(static_cast<int>(w));
+    }
+    void Erase(int node) {
+        const std::size_t w = static_cast<std::size_t>(node) >> 6;
+        m_words[w] &= ~Bit(node);
+        if (m_words[w] == 0) m_summary[w >> 6] &= ~Bit(static_cast<int>(w));
+    }
+
+    // The first member in [first, last], or -1.
+    int First(int first, int last) const {
+        if (first > last) return -1;
+        const std::size_t from = static_cast<std::size_t>(first) >> 6;
+        const std::size_t to = static_cast<std::size_t>(last) >> 6;
+        std::uint64_t bits = m_words[from] & (~std::uint64_t{0} << (first & 63));
+        if (from == to) return Lowest(from, bits & UpTo(last));
+        if (bits) return Lowest(from, bits);
+        // Whole words between, found through the summary.
+        for (std::size_t w = from + 1; w < to;) {
+            const std::uint64_t summary = m_summary[w >> 6] & (~std::uint64_t{0} << (w & 63));
+            if (summary == 0) {
+                w = ((w >> 6) + 1) << 6;
+                continue;
+            }
+            const std::size_t found = ((w >> 6) << 6) + static_cast<std::size_t>(__builtin_ctzll(summary));
+            if (found < to) return Lowest(found, m_words[found]);
+            break;
+        }
+        return Lowest(to, m_words[to] & UpTo(last));
+    }
+
+private:
+    static std::uint64_t Bit(int n) { return std::uint64_t{1} << (n & 63); }
+    static std::uint64_t UpTo(int n) { return (n & 63) == 63 ? ~std::uint64_t{0} : (Bit(n) << 1) - 1; }
+    static int Lowest(std::size_t word, std::uint64_t bits) {
+        return bits ? static_cast<int>((word << 6) + static_cast<std::size_t>(__builtin_ctzll(bits))) : -1;
+    }
+
+    std::vector<std::uint64_t> m_words;
+    std::vector<std::uint64_t> m_summary;
+};
+
+// Bounding boxes of the living nodes in their original order: the nodes in blocks
+// of kBlock, the blocks as the leaves of a complete binary tree of boxes.
+class BoxTree {
+public:
+    explicit BoxTree(const std::vector<Point>& points) : m_points(points), m_alive(points.size(), 1) {
+        const std::size_t blocks = (points.size() + kBlock - 1) / kBlock;
+        m_leaves = 1;
+        while (m_leaves < blocks) m_leaves <<= 1;
+        m_boxes.resize(2 * m_leaves);
+        for (std::size_t b = 0; b < blocks; ++b) m_boxes[m_leaves + b] = BlockBox(b);
+        for (std::size_t t = m_leaves - 1; t > 0; --t) m_boxes[t] = Merged(t);
+    }
+
+    void Remove(int node) {
+        m_alive[static_cast<std::size_t>(node)] = 0;
+        std::size_t t = m_leaves + static_cast<std::size_t>(node) / kBlock;
+        m_boxes[t] = BlockBox(t - m_leaves);
+        for (t >>= 1; t > 0; t >>= 1) m_boxes[t] = Merged(t);
+    }
+
+    // The first living node in [first, last] whose point `skip` does not exclude, or
+    // -1. Blocks, and subtrees of blocks, that lie wholly in the range and whose box
+    // `skip` excludes are passed over; the walk goes from the block of `first`
+    // rightwards over the largest such subtrees.
+    template <typename Skip>
+    int First(int first, int last, const Skip& skip) const {
+        const std::size_t firstBlock = static_cast<std::size_t>(first) / kBlock;
+        const int lastBlock = last / static_cast<int>(kBlock);
+        const int found = Scan(first, std::min(last, BlockEnd(firstBlock)), skip);
+        if (found >= 0 || static_cast<int>(firstBlock) == lastBlock) return found;
+        std::size_t t = m_leaves + firstBlock + 1;
+        int height = 0;
+        for (;;) {
+            while ((t & 1) == 0 && t > 1 && High(t >> 1, height + 1) < lastBlock) {
+                t >>= 1;
+                ++height;
+            }
+            const int inside = Descend(t, height, last, skip);
+            if (inside >= 0) return inside;
+            while (t & 1) {
+                t >>= 1;
+                ++height;
+            }
+            if (t == 0 || Low(++t, height) > lastBlock) return -1;
+        }
+    }
+
+private:
+    static constexpr std::size_t kBlock = 8;
+
+    int BlockEnd(std::size_t block) const { return static_cast<int>(std::min(m_points.size(), (block + 1) * kBlock)) - 1; }
+    int Low(std::size_t t, int height) const { return static_cast<int>((t << height) - m_leaves); }
+    int High(std::size_t t, int height) const { return Low(t, height) + (1 << height) - 1; }
+
+    Box BlockBox(std::size_t block) const {
+        Box box;
+        for (std::size_t n = block * kBlock; n < m_points.size() && n < (block + 1) * kBlock; ++n)
+            if (m_alive[n]) box.Extend(Box{m_points[n].x(), m_points[n].y(), m_points[n].x(), m_points[n].y()});
+        return box;
+    }
+    Box Merged(std::size_t t) const {
+        Box box = m_boxes[2 * t];
+        box.Extend(m_boxes[2 * t + 1]);
+        return box;
+    }
+
+    // The nodes first .. last one by one.
+    template <typename Skip>
+    int Scan(int first, int last, const Skip& skip) const {
+        for (int n = first; n <= last; ++n) {
+            const Point& p = m_points[static_cast<std::size_t>(n)];
+            if (m_alive[static_cast<std::size_t>(n)] && !skip(Box{p.x(), p.y(), p.x(), p.y()})) return n;
+        }
+        return -1;
+    }
+
+    // Subtree t of blocks, from its first block on (it starts inside the range).
+    template <typename Skip>
+    int Descend(std::size_t t, int height, int last, const Skip& skip) const {
+        const int lo = Low(t, height);
+        if (lo * static_cast<int>(kBlock) > last || m_boxes[t].Empty()) return -1;
+        // A subtree reaching past `last` holds points outside the range: its box says
+        // nothing about those inside, so it is only looked into.
+        if ((High(t, height) + 1) * static_cast<int>(kBlock) - 1 <= last && skip(m_boxes[t])) return -1;
+        if (height == 0) return Scan(lo * static_cast<int>(kBlock), std::min(last, BlockEnd(static_cast<std::size_t>(lo))), skip);
+        const int found = Descend(2 * t, height - 1, last, skip);
+        return found >= 0 ? found : Descend(2 * t + 1, height - 1, last, skip);
+    }
+
+    const std::vector<Point>& m_points;
+    std::vector<char> m_alive;
+    std::size_t m_leaves;
+    std::vector<Box> m_boxes;
+};
+
+// One loop being cut into pieces.
+class RingCutter {
+public:
+    RingCutter(const VertexList& loop, const Points& points)
+        : m_size(static_cast<int>(loop.size())),
+          m_count(m_size),
+          m_vertices(loop),
+          m_points(PointsOf(loop, points)),
+          m_tree(m_points),
+          m_convex(m_size),
+          m_notConvex(m_size) {
+        m_next.resize(loop.size());
+        m_prev.resize(loop.size());
+        for (int n = 0; n < m_size; ++n) {
+            m_next[static_cast<std::size_t>(n)] = n + 1 == m_size ? 0 : n + 1;
+            m_prev[static_cast<std::size_t>(n)] = n == 0 ? m_size - 1 : n - 1;
+        }
+        for (int n = 0; n < m_size; ++n) Classify(n);
+    }
+
+    int Count() const { return m_count; }
+
+    // Cuts one piece off, as CutPiece does; false when the loop cannot be split.
+    bool Cut(VertexList& piece) {
+        if (m_count <= 3) return false;
+        const int r = FirstFrom(m_notConvex, m_head, Prev(m_head));
+        if (r < 0) return false;
+        int a = r;
+        int k = Next(a);
+        int c = -1;
+        for (;;) {
+            // Run: a becomes the last of the corners that are not strictly convex
+            // before the next strictly convex one, k; coming back to r ends the call.
+            if (k == r) return false;
+            const int convex = FirstFrom(m_convex, k, Prev(r));
+            if (convex < 0) return false;
+            if (convex != k) a = Prev(convex);
+            k = convex;
+            c = Shrink(a, Grow(a, Next(k)));
+            if (c >= 0) break;
+            a = Next(a);
+            k = Next(a);
+        }
+        CutOff(a, c, piece);
+        return true;
+    }
+
+    // The loop's vertices in list order.
+    VertexList Remaining() const {
+        VertexList rest;
+        rest.reserve(static_cast<std::size_t>(m_count));
+        int n = m_head;
+        for (int i = 0; i < m_count; ++i, n = Next(n)) rest.push_back(m_vertices[static_cast<std::size_t>(n)]);
+        return rest;
+    }
+
+private:
+    static std::vector<Point> PointsOf(const VertexList& loop, const Points& points) {
+        std::vector<Point> result;
+        result.reserve(loop.size());
+        for (const Vertex& v : loop) result.push_back(points[v.Index()]);
+        return result;
+    }
+
+    int Next(int n) const { return m_next[static_cast<std::size_t>(n)]; }
+    int Prev(int n) const { return m_prev[static_cast<std::size_t>(n)]; }
+    const Point& P(int n) const { return m_points[static_cast<std::size_t>(n)]; }
+    bool StrictlyConvex(int n) const { return Turn(P(Prev(n)), P(n), P(Next(n))) <= -kTurnTolerance; }
+    // The place of node n in list order (an order, not a count).
+    int Place(int n) const { return n >= m_head ? n - m_head : n - m_head + m_size; }
+
+    // The first member of `set` from node `first` to node `last` in list order.
+    static int FirstFrom(const NodeSet& set, int first, int last, int size) {
+        if (first <= last) return set.First(first, last);
+        const int found = set.First(first, size - 1);
+        return found >= 0 ? found : set.First(0, last);
+    }
+    int FirstFrom(const NodeSet& set, int first, int last) const { return FirstFrom(set, first, last, m_size); }
+
+    // Files node n under its corner's kind.
+    void Classify(int n) {
+        const bool convex = StrictlyConvex(n);
+        (convex ? m_convex : m_notConvex).Insert(n);
+        (convex ? m_notConvex : m_convex).Erase(n);
+    }
+
+    int Grow(int a, int k) const {
+        while (Next(k) != a && StrictlyConvex(k) && !(Turn(P(k), P(Next(k)), P(a)) > -kTurnTolerance) &&
+               !(Turn(P(Next(k)), P(a), P(Next(a))) > -kTurnTolerance))
+            k = Next(k);
+        return k;
+    }
+
+    bool InsidePiece(int k, int a, int c) const {
+        if (Turn(P(a), P(c), P(k)) <= -kTurnTolerance) return false;
+        for (int d = c; d != a; d = Prev(d)) {
+            const double u = Turn(P(d), P(Prev(d)), P(k));
+            if (u >= kTurnTolerance) continue;
+            if (std::fabs(u) > kTurnTolerance) return false;
+            if (!(Distance2(P(k), P(d)) > kCoincidentDistance2) ||
+                !(Distance2(P(k), P(Prev(d))) > kCoincidentDistance2))
+                return false;
+        }
+        return true;
+    }
+
+    // The half-planes that boxes are pruned with: beyond the diagonal c -> a, and
+    // clearly beyond an edge of the piece (all of them for a small piece, else the
+    // edges at its extreme vertices).
+    void ChooseBounds(int a, int c) {
+        m_boundCount = 0;
+        m_bounds[m_boundCount++] = TurnBound(P(a), P(c), true);
+        int extreme[4] = {c, c, c, c};  // smallest x, largest x, smallest y, largest y
+        std::size_t edges = 0;
+        for (int d = c; d != a; d = Prev(d), ++edges) {
+            const Point& p = P(Prev(d));
+            if (p.x() < P(extreme[0]).x()) extreme[0] = Prev(d);
+            if (p.x() > P(extreme[1]).x()) extreme[1] = Prev(d);
+            if (p.y() < P(extreme[2]).y()) extreme[2] = Prev(d);
+            if (p.y() > P(extreme[3]).y()) extreme[3] = Prev(d);
+        }
+        auto addEdge = [this](int d) { m_bounds[m_boundCount++] = TurnBound(P(d), P(Prev(d)), false); };
+        if (edges <= kPruningEdges) {
+            for (int d = c; d != a; d = Prev(d)) addEdge(d);
+            return;
+        }
+        for (int e : extreme) {
+            // The edges arriving at and leaving the extreme vertex, inside the piece.
+            if (e != a) addEdge(e);
+            if (e != c) addEdge(Next(e));
+        }
+    }
+
+    // Whether the exact test finds every point of the box outside the piece.
+    bool Beyond(const Box& box) const {
+        for (std::size_t i = 0; i < m_boundCount; ++i)
+            if (m_bounds[i].Excludes(box)) return true;
+        return false;
+    }
+
+    // The first node from k to the one before a, in list order, that the boxes do not
+    // put outside the piece a..c; a when there is none.
+    int NextCandidate(int k, int a) const {
+        auto beyond = [this](const Box& box) { return Beyond(box); };
+        if (k == a) return a;
+        const int last = Prev(a);
+        if (k <= last) {
+            const int n = m_tree.First(k, last, beyond);
+            return n >= 0 ? n : a;
+        }
+        int n = m_tree.First(k, m_size - 1, beyond);
+        if (n < 0) n = m_tree.First(0, last, beyond);
+        return n >= 0 ? n : a;
+    }
+
+    int Shrink(int a, int c) {
+        ChooseBounds(a, c);
+        for (int k = NextCandidate(Next(c), a); k != a;) {
+            if (!InsidePiece(k, a, c)) {
+                k = NextCandidate(Next(k), a);
+                continue;
+            }
+            c = Prev(c);
+            if (c == a || c == Next(a)) return -1;
+            ChooseBounds(a, c);
+        }
+        return c;
+    }
+
+    void CutOff(int a, int c, VertexList& piece) {
+        std::size_t length = 1;
+        for (int n = a; n != c; n = Next(n)) ++length;
+        piece.clear();
+        piece.reserve(length);
+        for (int n = a;; n = Next(n)) {
+            piece.push_back(m_vertices[static_cast<std::size_t>(n)]);
+            if (n == c) break;
+        }
+        piece.front().SetExterior(false);
+        const bool wraps = Place(c) < Place(a);
+        for (int n = Next(a); n != c;) {
+            const int following = Next(n);
+            m_tree.Remove(n);
+            m_convex.Erase(n);
+            m_notConvex.Erase(n);
+            --m_count;
+            n = following;
+        }
+        m_next[static_cast<std::size_t>(a)] = c;
+        m_prev[static_cast<std::size_t>(c)] = a;
+        m_vertices[static_cast<std::size_t>(c)].SetExterior(false);
+        if (wraps) m_head = c;
+        Classify(a);
+        Classify(c);
+    }
+
+    int m_size;   // nodes at the start
+    int m_count;  // nodes left
+    int m_head = 0;
+    VertexList m_vertices;
+    std::vector<Point> m_points;
+    std::vector<int> m_next;
+    std::vector<int> m_prev;
+    BoxTree m_tree;
+    NodeSet m_convex;     // living nodes whose corner is strictly convex
+    NodeSet m_notConvex;  // and the others
+    TurnBound m_bounds[1 + kPruningEdges];  // the diagonal, then edges
+    std::size_t m_boundCount = 0;
+};
+
+}  // namespace
+
+void CutPiecesFast(WorkingList& list, const Points& points, bool& limited) {
+    const std::size_t count = list.Size();
+    for (std::size_t index = 0; index < count; ++index) {
+        if (list.loops[index].size() <= 3) continue;
+        VertexList piece;
+        if (list.loops[index].size() <= kShortLoop) {
+            for (;;) {
+                if (list.Size() >= points.Size()) {
+                    limited = true;
+                    break;
+                }
+                if (!CutPiece(list.loops[index], points, piece)) break;
+                list.Add(std::move(piece), -1, WorkingList::kPiece);
+            }
+            continue;
+        }
+        RingCutter ring(list.loops[index], points);
+        for (;;) {
+            if (list.Size() >= points.Size()) {
+                limited = true;
+                break;
+            }
+            if (!ring.Cut(piece)) break;
+            list.Add(std::move(piece), -1, WorkingList::kPiece);
+        }
+        list.loops[index] = ring.Remaining();
+    }
+}
+
+}  // namespace detail
+}  // namespace ShapeExport
+}  // namespace kor
