@@ -10,6 +10,7 @@
 #include <kor/Dom.h>
 
 #include "Decomposition.h"
+#include "Parallel.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -110,31 +111,74 @@ const std::vector<Loop>& CrossSection::ConvexLoops() const {
 
 void CrossSection::ComputeConvexLoops() const {
     if (!m_convex.empty() || m_exterior.Vertices().empty()) return;
-    if (!IndicesInRange()) {
+    if (!IndicesInRange(m_positions->size())) {
         // Loops naming positions that do not exist are handed back as they are:
         // the decomposition reads the point of every vertex.
         m_convex.push_back(m_exterior);
         m_convex.insert(m_convex.end(), m_interiors.begin(), m_interiors.end());
         return;
     }
+    Apply(Decompose(), m_positions->size(), 0);
+}
+
+detail::Decomposition CrossSection::Decompose() const {
     std::vector<detail::Hole> holes;
     holes.reserve(m_interiors.size());
     for (const Loop& loop : m_interiors) holes.push_back(detail::Hole{&loop.Vertices(), LeftMostOf(loop)});
-    detail::Decomposition result = detail::Decompose(*m_positions, m_exterior.Vertices(), holes);
+    return detail::Decompose(*m_positions, m_exterior.Vertices(), holes);
+}
 
+void CrossSection::Apply(detail::Decomposition&& result, std::size_t base, std::size_t shift) const {
     // The remains of the outline and the holes not spliced keep their loops' arrays;
     // the pieces are bound to this cross section's array.
     std::vector<Loop> convex;
     convex.reserve(result.list.Size());
     for (std::size_t i = 0; i < result.list.Size(); ++i) {
+        detail::VertexList& vertices = result.list.loops[i];
+        if (shift != 0)
+            for (Vertex& v : vertices)
+                if (static_cast<std::size_t>(v.Index()) >= base) v = Vertex(v.Index() + static_cast<int>(shift), v.Exterior());
         const int origin = result.list.origin[i];
         const PointArray& array = origin == detail::WorkingList::kOutline ? m_exterior.Positions()
-                                 : origin >= 0 ? m_interiors[static_cast<std::size_t>(origin)].Positions()
-                                               : *m_positions;
-        convex.emplace_back(array, std::move(result.list.loops[i]));
+                                  : origin >= 0 ? m_interiors[static_cast<std::size_t>(origin)].Positions()
+                                                : *m_positions;
+        convex.emplace_back(array, std::move(vertices));
     }
     AppendPoints(*m_positions, m_added, result.added);
     m_convex.swap(convex);
+}
+
+void CrossSection::DecomposeAll(std::vector<CrossSection>& items, PointArray& positions, unsigned threads) {
+    // The items that can be decomposed independently: plain, on this array, and
+    // naming only positions that are there before any item appends to it.
+    const std::size_t base = positions.size();
+    std::vector<std::size_t> independent;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const CrossSection& item = items[i];
+        if (item.m_convex.empty() && !item.m_exterior.Vertices().empty() && item.m_positions == &positions &&
+            item.IndicesInRange(base))
+            independent.push_back(i);
+    }
+    std::vector<detail::Decomposition> results(independent.size());
+    detail::ForEachIndex(independent.size(), threads,
+                         [&](std::size_t j) { results[j] = items[independent[j]].Decompose(); });
+
+    // In item order, as one decomposition after the other would append the points.
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (next < independent.size() && independent[next] == i) {
+            detail::Decomposition& result = results[next++];
+            const std::size_t shift = positions.size() - base;
+            // The guard "no more loops than positions" saw `base` positions; with more
+            // it might not have stopped, so such an item is decomposed again.
+            if (shift != 0 && result.limitedByPositions)
+                items[i].ComputeConvexLoops();
+            else
+                items[i].Apply(std::move(result), base, shift);
+        } else {
+            items[i].ComputeConvexLoops();
+        }
+    }
 }
 
 Loop& CrossSection::AddInteriorLoop() {
@@ -159,9 +203,8 @@ kor::BBox<2, double> CrossSection::BBox() const {
     return box;
 }
 
-bool CrossSection::IndicesInRange() const {
-    const std::size_t own = m_positions->size();
-    auto fits = [own](const Loop& loop) { return IndicesBelow(loop, std::min(own, loop.Positions().size())); };
+bool CrossSection::IndicesInRange(std::size_t count) const {
+    auto fits = [count](const Loop& loop) { return IndicesBelow(loop, std::min(count, loop.Positions().size())); };
     return fits(m_exterior) && std::all_of(m_interiors.begin(), m_interiors.end(), fits);
 }
 

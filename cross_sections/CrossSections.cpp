@@ -142,6 +142,8 @@ void CrossSections::ResetConvexLoops() {
         if (Inside(*it, m_positions.size())) m_positions.erase(m_positions.begin() + *it);
 }
 
+void CrossSections::DecomposeAll(unsigned threads) { CrossSection::DecomposeAll(m_items, m_positions, threads); }
+
 // ---- Document form ----
 
 void CrossSections::From(std::istream& in) {

@@ -55,6 +55,9 @@ class Dom;
 namespace ShapeExport {
 
 class CrossSections;
+namespace detail {
+struct Decomposition;
+}
 
 class SHAPEEXPORT_EXPORT CrossSection {
 public:
@@ -131,9 +134,20 @@ private:
                  const std::vector<Loop>& convex);
     // Fills the convex list when it is empty and the exterior loop has vertices.
     void ComputeConvexLoops() const;
-    // True when every index of the exterior and interior loops names a position of
-    // both this cross section's array and the loop's own array.
-    bool IndicesInRange() const;
+    // True when every index of the exterior and interior loops names one of the
+    // first `count` positions of this cross section's array and a position of the
+    // loop's own array.
+    bool IndicesInRange(std::size_t count) const;
+    // The decomposition of the exterior and interior loops over the array as it is.
+    detail::Decomposition Decompose() const;
+    // Takes `result` as the convex loops. It was computed when the array held `base`
+    // positions; the array has grown by `shift` since, so the new points' indices
+    // move up by that much.
+    void Apply(detail::Decomposition&& result, std::size_t base, std::size_t shift) const;
+    // Decomposes the plain items of a set on `positions`, on up to `threads` threads,
+    // with the result of decomposing them one after the other in item order.
+    static void DecomposeAll(std::vector<CrossSection>& items, std::vector<kor::Vec<2, double>>& positions,
+                             unsigned threads);
     Loop m_exterior;
     std::vector<Loop> m_interiors;
     mutable std::vector<Loop> m_convex;

@@ -81,6 +81,11 @@ public:
     void NormalizeVertical();
     // Discards every item's convex loops and erases the positions they appended.
     void ResetConvexLoops();
+    // Computes the convex loops of every item that has none, on up to `threads`
+    // threads (0: one per core). The result is exactly that of asking the items one
+    // after the other, in order: the same loops, and the points hole removal creates
+    // appended to the positions in item order.
+    void DecomposeAll(unsigned threads = 0);
 
     // Reads the whole (seekable) stream as JSON; an empty stream or one whose length
     // cannot be taken changes nothing.
