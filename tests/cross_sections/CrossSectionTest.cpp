@@ -1,159 +1,110 @@
+// The cross section as a cache of its decomposition: when it is computed, what
+// copies, assignments and resets do with it, and the steps a derived class runs.
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <set>
-#include <vector>
 
 #include <kor/ShapeExport/CrossSection.h>
 
-#include "LoopText.h"
 #include "Shapes.h"
+#include "TestData.h"
 
 using kor::ShapeExport::CrossSection;
 using kor::ShapeExport::Loop;
-using testing_support::MakeSection;
 using testing_support::Points;
-using testing_support::Text;
 using testing_support::Texts;
+using Strings = std::vector<std::string>;
 
 namespace {
 
-// Exposes the internal steps for direct tests.
-struct Probe : CrossSection {
-    using CrossSection::CrossSection;
-    using CrossSection::Modulo;
-};
+Points SquareWithHole() { return {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {4, 4}, {4, 6}, {6, 6}, {6, 4}}; }
 
-Points SquareWithHole() {
-    return {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {4, 4}, {4, 6}, {6, 6}, {6, 4}};
-}
+// The steps of the decomposition, which the class offers to derived classes.
+struct Steps : CrossSection {
+    using CrossSection::CrossSection;
+    using CrossSection::BuildConvexLoop;
+    using CrossSection::BuildConvexLoops;
+    using CrossSection::Modulo;
+    using CrossSection::RemoveHole;
+};
 
 }  // namespace
 
-TEST(CrossSection, DefaultIsPlainAndEmpty) {
-    const CrossSection section;
-    EXPECT_TRUE(section.ConvexLoops().empty());
-    EXPECT_TRUE(section.Positions().empty());
-    EXPECT_TRUE(section.AddedVertices().empty());
-    EXPECT_EQ(&section.Positions(), &CrossSection::m_emptyPositions);
-    EXPECT_EQ(&section.ExteriorLoop().Positions(), &Loop::m_emptyPositions);
-}
+TEST(CrossSection, DecomposesOnFirstRequest) {
+    const CrossSection plain;
+    EXPECT_TRUE(plain.ConvexLoops().empty());
+    EXPECT_EQ(&plain.Positions(), &CrossSection::m_emptyPositions);
 
-TEST(CrossSection, ConvexSquareIsItsOwnPiece) {
     Points p{{0, 0}, {4, 0}, {4, 4}, {0, 4}};
-    CrossSection section(p, true);
-    const std::vector<Loop>& first = section.ConvexLoops();
-    EXPECT_EQ(Texts(first), (std::vector<std::string>{"0 1 2 3"}));
-    EXPECT_TRUE(section.AddedVertices().empty());
+    CrossSection square(p, true);
+    const auto& first = square.ConvexLoops();
+    EXPECT_EQ(Texts(first), Strings{"0 1 2 3"});
+    EXPECT_EQ(&square.ConvexLoops(), &first);
     EXPECT_EQ(p.size(), 4u);
-    EXPECT_EQ(&section.ConvexLoops(), &first);
-    EXPECT_EQ(Texts(section.GetConvexLoops()), (std::vector<std::string>{"0 1 2 3"}));
+
+    CrossSection marked(p, true);
+    marked.AddConvexLoop();
+    EXPECT_EQ(Texts(marked.ConvexLoops()), Strings{""});
+
+    // A loop naming a position that does not exist is handed back undecomposed.
+    Points q = SquareWithHole();
+    CrossSection outOfRange = testing_support::MakeSection(q, {0, 1, 2, 3}, {{4, 5, 6, 9}});
+    EXPECT_EQ(Texts(outOfRange.ConvexLoops()), (Strings{"0 1 2 3", "4 5 6 9"}));
+    EXPECT_EQ(q.size(), 8u);
 }
 
-TEST(CrossSection, AddConvexLoopMarksDecomposed) {
-    Points p{{0, 0}, {4, 0}, {4, 4}, {0, 4}};
-    CrossSection section(p, true);
-    Loop& added = section.AddConvexLoop();
-    EXPECT_EQ(&added.Positions(), &p);
-    EXPECT_EQ(Texts(section.ConvexLoops()), (std::vector<std::string>{""}));
-}
+TEST(CrossSection, CopiesAssignmentsAndReset) {
+    Points p = SquareWithHole(), other = SquareWithHole();
+    CrossSection source = testing_support::MakeSection(p, {0, 1, 2, 3}, {{4, 5, 6, 7}});
 
-TEST(CrossSection, ResetHandsOverAddedIndices) {
-    Points p = SquareWithHole();
-    CrossSection section = MakeSection(p, {0, 1, 2, 3}, {{4, 5, 6, 7}});
-    section.ConvexLoops();
-    ASSERT_EQ(section.AddedVertices(), (std::vector<int>{8}));
-    std::set<int> removed{9, 12};
-    section.ResetConvexLoops(removed);
-    EXPECT_EQ(removed, (std::set<int>{8, 9, 12}));
-    EXPECT_TRUE(section.AddedVertices().empty());
-    EXPECT_EQ(p.size(), 9u) << "the caller erases the positions";
-    EXPECT_EQ(section.ConvexLoops().size(), 5u) << "recomputed on the next request";
-}
+    // The re-binding copy decomposes its source first; all its loops use the new array.
+    const CrossSection rebound(source, other);
+    EXPECT_EQ(source.AddedVertices(), std::vector<int>{8});
+    EXPECT_EQ(p.size(), 9u);
+    EXPECT_EQ(Texts(rebound.ConvexLoops()), Texts(source.ConvexLoops()));
+    for (const Loop& loop : rebound.ConvexLoops()) EXPECT_EQ(&loop.Positions(), &other);
+    EXPECT_EQ(&rebound.InteriorLoops()[0].Positions(), &other);
 
-TEST(CrossSection, AssignmentKeepsOwnArrayAndAddedVertices) {
-    Points p = SquareWithHole();
-    CrossSection source = MakeSection(p, {0, 1, 2, 3}, {{4, 5, 6, 7}});
-    source.ConvexLoops();
-    Points q{{0, 0}, {1, 0}, {1, 1}};
-    CrossSection target(q, true);
+    // Assignment copies the loops; the target keeps its array and its added vertices.
+    CrossSection target(other, true);
     target = source;
-    EXPECT_EQ(&target.Positions(), &q);
+    EXPECT_EQ(&target.Positions(), &other);
     EXPECT_TRUE(target.AddedVertices().empty());
     EXPECT_EQ(Texts(target.ConvexLoops()), Texts(source.ConvexLoops()));
-    EXPECT_EQ(&target.ExteriorLoop().Positions(), &q);
-    // The one loop the target did not have is copy-constructed with the source's array.
-    EXPECT_EQ(&target.InteriorLoops()[0].Positions(), &p);
 
-    CrossSection& self = target;
-    target = self;
-    EXPECT_EQ(Text(target.ExteriorLoop()), "0 1 2 3");
+    std::set<int> removed{9, 12};
+    source.ResetConvexLoops(removed);
+    EXPECT_EQ(removed, (std::set<int>{8, 9, 12}));
+    EXPECT_TRUE(source.AddedVertices().empty());
+    EXPECT_EQ(p.size(), 9u);  // the caller erases, and asks again
+    p.pop_back();
+    EXPECT_EQ(Texts(source.ConvexLoops()), Texts(rebound.ConvexLoops()));
+
+    // The box of the outline and the holes, indices outside the array skipped.
+    source.GetInteriorLoops()[0].AddVertex(99, true);
+    EXPECT_EQ(source.BBox().max, (kor::Vec<2, double>(10, 10)));
 }
 
-TEST(CrossSection, RebindingCopyDecomposesSource) {
+TEST(CrossSection, StepsOneAtATime) {
     Points p = SquareWithHole();
-    CrossSection source = MakeSection(p, {0, 1, 2, 3}, {{4, 5, 6, 7}});
-    Points q = p;
-    CrossSection copy(source, q);
-    EXPECT_EQ(source.AddedVertices(), (std::vector<int>{8}));
-    EXPECT_EQ(p.size(), 9u);
-    EXPECT_EQ(copy.AddedVertices(), (std::vector<int>{8}));
-    EXPECT_EQ(&copy.Positions(), &q);
-    EXPECT_EQ(&copy.ExteriorLoop().Positions(), &q);
-    EXPECT_EQ(&copy.InteriorLoops()[0].Positions(), &q);
-    ASSERT_EQ(copy.ConvexLoops().size(), 5u);
-    for (const Loop& loop : copy.ConvexLoops()) EXPECT_EQ(&loop.Positions(), &q);
-    EXPECT_EQ(Texts(copy.ConvexLoops()), Texts(source.ConvexLoops()));
-}
+    Steps steps(p, false);
+    for (int i : {0, 1, 2, 3}) steps.GetExteriorLoop().AddVertex(i, true);
+    Loop& hole = steps.AddInteriorLoop();
+    for (int i : {4, 5, 6, 7}) hole.AddVertex(i, true);
+    steps.AddConvexLoop() = steps.ExteriorLoop();
+    steps.AddConvexLoop() = steps.InteriorLoops()[0];
+    EXPECT_TRUE(steps.RemoveHole());
+    EXPECT_EQ(Texts(steps.ConvexLoops()), Strings{"8 4' 5 6 7 4 8' 0 1 2 3"});
+    EXPECT_FALSE(steps.RemoveHole());
+    EXPECT_FALSE(steps.BuildConvexLoop(0));  // a piece was cut
+    EXPECT_TRUE(steps.BuildConvexLoop(7));   // no such entry
+    steps.BuildConvexLoops();
 
-TEST(CrossSection, ModuloIsCyclic) {
-    const Probe probe;
-    struct Case { int value, count, expected; };
-    for (const Case& c : std::vector<Case>{{-1, 5, 4}, {7, 5, 2}, {-12, 5, 3}, {0, 5, 0}, {5, 5, 0}, {-5, 5, 0}})
-        EXPECT_EQ(probe.Modulo(c.value, c.count), c.expected) << c.value << " mod " << c.count;
-}
+    Points q = SquareWithHole();
+    const CrossSection whole = testing_support::MakeSection(q, {0, 1, 2, 3}, {{4, 5, 6, 7}});
+    EXPECT_EQ(Texts(steps.ConvexLoops()), Texts(whole.ConvexLoops()));
+    EXPECT_EQ(steps.AddedVertices(), whole.AddedVertices());
 
-TEST(CrossSection, BoundingBoxOfOutlineAndHoles) {
-    Points p = SquareWithHole();
-    CrossSection section = MakeSection(p, {0, 1, 2, 3}, {{4, 5, 6, 42}});
-    const kor::BBox<2, double> box = section.BBox();
-    EXPECT_EQ(box.min, testing_support::Pt(0, 0));
-    EXPECT_EQ(box.max, testing_support::Pt(10, 10));
-
-    Points hole{{-1, 20}, {3, 3}};
-    CrossSection only = MakeSection(hole, {}, {{0, 1}});
-    EXPECT_EQ(only.BBox().min, testing_support::Pt(-1, 3));
-    EXPECT_EQ(only.BBox().max, testing_support::Pt(3, 20));
-    EXPECT_TRUE(CrossSection().BBox().IsEmpty());
-}
-
-// Indices outside the array: no hole removal and no cuts, only copies of the loops.
-TEST(CrossSection, IndicesOutsideArrayAreNotDecomposed) {
-    struct Case { std::vector<int> exterior; std::vector<std::vector<int>> holes; };
-    const std::vector<Case> cases{
-        {{0, 1, 2, 8}, {}},
-        {{0, 1, 2, 3}, {{4, 5, 6, -1}}},
-        {{0, 1, 2, 3}, {{4, 5, 6, 7}, {4, 5, 1000000}}},
-        {{0, 1, 5, 2, 3}, {{std::numeric_limits<int>::max()}}},
-    };
-    for (const Case& c : cases) {
-        Points p = SquareWithHole();
-        CrossSection section = MakeSection(p, c.exterior, c.holes);
-        const std::vector<Loop>& convex = section.ConvexLoops();
-        ASSERT_EQ(convex.size(), 1 + c.holes.size());
-        EXPECT_EQ(Text(convex[0]), Text(section.ExteriorLoop()));
-        EXPECT_TRUE(section.AddedVertices().empty());
-        EXPECT_EQ(p.size(), 8u);
-    }
-
-    // A loop bound to a shorter array than the cross section's is held to that array.
-    Points p = SquareWithHole();
-    Points shorter(p.begin(), p.begin() + 4);
-    CrossSection section = MakeSection(p, {0, 1, 2, 3});
-    Loop& hole = section.AddInteriorLoop();
-    hole = Loop(shorter, false);  // keeps the section's array: still fine
-    section.GetInteriorLoops().push_back(Loop(shorter, false));
-    section.GetInteriorLoops().back().AddVertex(5, true);
-    EXPECT_EQ(section.ConvexLoops().size(), 3u);
-    EXPECT_TRUE(section.AddedVertices().empty());
+    const int modulo[][3] = {{-1, 5, 4}, {7, 5, 2}, {-12, 5, 3}, {0, 5, 0}, {3, 0, 0}};
+    for (const auto& m : modulo) EXPECT_EQ(steps.Modulo(m[0], m[1]), m[2]) << m[0] << " mod " << m[1];
 }

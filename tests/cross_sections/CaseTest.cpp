@@ -1,0 +1,161 @@
+// The worked examples and golden results of tests/data/cross_sections: each
+// decomposition case through the simple and the fast steps and through the public
+// API; each document case through reading, writing and the dump.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+#include <kor/DomWriterJson.h>
+#include <kor/ShapeExport/CrossSections.h>
+
+#include "Decomposition.h"
+#include "Shapes.h"
+#include "TestData.h"
+
+namespace detail = kor::ShapeExport::detail;
+using kor::Dom;
+using kor::ShapeExport::CrossSections;
+using testing_support::Number;
+using testing_support::Strings;
+using testing_support::Texts;
+
+namespace {
+
+std::vector<int> Indices(const std::string& text) {
+    std::vector<int> indices;
+    for (const auto& v : testing_support::Vertices(text)) indices.push_back(v.Index());
+    return indices;
+}
+
+testing_support::Shape ShapeOf(const Dom& c) {
+    testing_support::Shape shape;
+    for (std::size_t i = 0; i < c["points"].size(); ++i) shape.Add(Number(c["points"][i][0]), Number(c["points"][i][1]));
+    shape.outline = Indices(c["outline"].asString());
+    for (const std::string& hole : Strings(c["holes"])) shape.holes.push_back(Indices(hole));
+    return shape;
+}
+
+// Points as exact text, so that they compare bit for bit (NaN equal to NaN).
+std::vector<std::string> PointTexts(const std::vector<kor::Vec<2, double>>& points) {
+    std::vector<std::string> texts;
+    char text[64];
+    for (const auto& p : points) {
+        std::snprintf(text, sizeof text, "%.17g %.17g", p.x(), p.y());
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::vector<std::string> PointTexts(const Dom& points) {
+    std::vector<kor::Vec<2, double>> list;
+    for (std::size_t i = 0; i < points.size(); ++i) list.emplace_back(Number(points[i][0]), Number(points[i][1]));
+    return PointTexts(list);
+}
+
+detail::Decomposition DecomposeShape(bool fast, const testing_support::Shape& shape, const std::vector<detail::VertexList>& holes) {
+    std::vector<detail::Hole> input;
+    for (const auto& hole : holes) input.push_back({&hole, kor::ShapeExport::Loop(shape.positions, hole).LeftMostVertex()});
+    detail::VertexList loop;
+    for (int i : shape.outline) loop.emplace_back(i, true);
+    return fast ? detail::Decompose(shape.positions, loop, input) : detail::DecomposeSimply(shape.positions, loop, input);
+}
+
+}  // namespace
+
+TEST(Cases, Decomposition) {
+    const Dom cases = testing_support::LoadData("cross_sections/decomposition.json");
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        const Dom& c = cases[n];
+        SCOPED_TRACE(c["name"].asString());
+        const testing_support::Shape shape = ShapeOf(c);
+        std::vector<detail::VertexList> holes;
+        for (const auto& hole : shape.holes) {
+            holes.emplace_back();
+            for (int i : hole) holes.back().emplace_back(i, true);
+        }
+
+        // The steps one at a time: the list after hole removal.
+        if (c.has("holeRemoval")) {
+            detail::WorkingList list;
+            list.Add(detail::VertexList(), -1, detail::WorkingList::kOutline);
+            for (int i : shape.outline) list.loops[0].emplace_back(i, true);
+            for (std::size_t h = 0; h < holes.size(); ++h)
+                list.Add(holes[h], kor::ShapeExport::Loop(shape.positions, holes[h]).LeftMostVertex(), static_cast<int>(h));
+            detail::Points points(shape.positions);
+            while (detail::RemoveHole(list, points)) {
+            }
+            EXPECT_EQ(Texts(list.loops), Strings(c["holeRemoval"]));
+            if (c.has("added")) {
+            EXPECT_EQ(PointTexts(points.Added()), PointTexts(c["added"]));
+        }
+        }
+
+        // The whole decomposition: simple and fast steps alike, and the public API.
+        const detail::Decomposition simple = DecomposeShape(false, shape, holes);
+        const detail::Decomposition fast = DecomposeShape(true, shape, holes);
+        EXPECT_EQ(Texts(fast.list.loops), Texts(simple.list.loops));
+        EXPECT_EQ(fast.list.origin, simple.list.origin);
+        EXPECT_EQ(PointTexts(fast.added), PointTexts(simple.added));
+
+        CrossSections set = testing_support::MakeSet(shape);
+        const auto& convex = set.Items()[0].ConvexLoops();
+        EXPECT_EQ(Texts(convex), Texts(simple.list.loops));
+        if (c.has("convex")) {
+            EXPECT_EQ(Texts(convex), Strings(c["convex"]));
+        }
+        if (c.has("added")) {
+            const std::vector<kor::Vec<2, double>> added(set.Positions().begin() + static_cast<std::ptrdiff_t>(shape.positions.size()),
+                                                        set.Positions().end());
+            EXPECT_EQ(PointTexts(added), PointTexts(c["added"]));
+            EXPECT_EQ(set.Items()[0].AddedVertices().size(), added.size());
+        }
+    }
+}
+
+TEST(Cases, Documents) {
+    const Dom cases = testing_support::LoadData("cross_sections/documents.json");
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        const Dom& c = cases[n];
+        SCOPED_TRACE(c["name"].asString());
+        CrossSections set(c.has("factor") ? c["factor"].asDouble(1.0) : 1.0);
+        for (long long read = 0; read < (c.has("reads") ? c["reads"].asInt(1) : 1); ++read) {
+            std::istringstream in(c["text"].asString());
+            set.From(in);
+        }
+        if (c.has("points")) {
+            EXPECT_EQ(PointTexts(set.Positions()), PointTexts(c["points"]));
+        }
+        std::vector<std::string> items;
+        for (const auto& item : set.Items()) {
+            std::string text = testing_support::Text(item.ExteriorLoop());
+            for (const auto& hole : item.InteriorLoops()) text += " | " + testing_support::Text(hole);
+            items.push_back(text);
+        }
+        EXPECT_EQ(items, Strings(c["items"]));
+        if (c.has("params")) {
+            std::map<std::string, double> params;
+            for (const auto& member : c["params"].objects()) params[member.first] = Number(member.second);
+            EXPECT_EQ(set.Parameters(), params);
+        }
+        if (c.has("box")) {
+            const auto& box = set.BBox();
+            EXPECT_EQ(PointTexts({box.min, box.max}), PointTexts({kor::Vec<2, double>(Number(c["box"][0]), Number(c["box"][1])),
+                                                                 kor::Vec<2, double>(Number(c["box"][2]), Number(c["box"][3]))}));
+        }
+        if (c.has("written")) {
+            Dom document;
+            set.To(document);
+            EXPECT_EQ(kor::DomWriterJson::ToString(document), c["written"].asString());
+        }
+        if (c.has("dump")) {
+            std::ostringstream out;
+            set.Dump(out, c.has("prefix") ? c["prefix"].asString().c_str() : "");
+            std::string expected;
+            for (const std::string& line : Strings(c["dump"])) expected += line + "\n";
+            EXPECT_EQ(out.str(), expected);
+        }
+    }
+}

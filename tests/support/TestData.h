@@ -1,0 +1,75 @@
+// The test data files (tests/data/...) and the compact text form of loops that they
+// and the tests use: indices separated by spaces, a vertex whose exterior flag is
+// false marked with a trailing apostrophe ("8 4' 5 3'").
+#pragma once
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <kor/Dom.h>
+#include <kor/DomReaderJson.h>
+#include <kor/ShapeExport/Loop.h>
+
+namespace testing_support {
+
+// The parsed JSON file tests/data/<path>.
+inline kor::Dom LoadData(const std::string& path) {
+    const char* root = std::getenv("SHAPEEXPORT_TEST_DATA");
+    const std::string file = std::string(root ? root : "tests/data") + "/" + path;
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    kor::Dom data;
+    std::string error;
+    if (!in || !kor::DomReaderJson::FromString(data, text.c_str(), &error))
+        throw std::runtime_error("cannot read test data " + file + ": " + error);
+    return data;
+}
+
+// A number of the data, also given as the strings "NaN", "Infinity", "-Infinity".
+inline double Number(const kor::Dom& node) {
+    const std::string& text = node.asStringRef();
+    if (text == "NaN") return std::numeric_limits<double>::quiet_NaN();
+    if (text == "Infinity") return std::numeric_limits<double>::infinity();
+    if (text == "-Infinity") return -std::numeric_limits<double>::infinity();
+    return node.asDouble(0.0);
+}
+
+inline std::vector<std::string> Strings(const kor::Dom& array) {
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < array.size(); ++i) texts.push_back(array[i].asString());
+    return texts;
+}
+
+inline std::string Text(const std::vector<kor::ShapeExport::Vertex>& vertices) {
+    std::string text;
+    for (const kor::ShapeExport::Vertex& v : vertices)
+        text += (text.empty() ? "" : " ") + std::to_string(v.Index()) + (v.Exterior() ? "" : "'");
+    return text;
+}
+
+inline std::string Text(const kor::ShapeExport::Loop& loop) { return Text(loop.Vertices()); }
+
+template <typename Loops>
+std::vector<std::string> Texts(const Loops& loops) {
+    std::vector<std::string> texts;
+    for (const auto& loop : loops) texts.push_back(Text(loop));
+    return texts;
+}
+
+inline std::vector<kor::ShapeExport::Vertex> Vertices(const std::string& text) {
+    std::vector<kor::ShapeExport::Vertex> vertices;
+    std::istringstream in(text);
+    for (std::string token; in >> token;) {
+        const bool cut = token.back() == '\'';
+        vertices.emplace_back(std::stoi(cut ? token.substr(0, token.size() - 1) : token), !cut);
+    }
+    return vertices;
+}
+
+}  // namespace testing_support
