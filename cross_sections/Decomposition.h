@@ -45,6 +45,18 @@ constexpr double kTouchTolerance = 1e-6;
 // squared distance is at most kCoincidentDistance2.
 constexpr double kCoincidentDistance2 = 1e-6;
 
+// Cross product of A - B and C - B: negative where A, B, C turn counter-clockwise
+// (a convex corner of a counter-clockwise loop).
+inline double Turn(const Point& A, const Point& B, const Point& C) {
+    return (A.x() - B.x()) * (C.y() - B.y()) - (A.y() - B.y()) * (C.x() - B.x());
+}
+
+inline double Distance2(const Point& p, const Point& q) {
+    const double dx = p.x() - q.x();
+    const double dy = p.y() - q.y();
+    return dx * dx + dy * dy;
+}
+
 // The points a decomposition reads: the cross section's positions, then the points
 // hole removal appends, which take the next indices.
 class Points {

@@ -36,16 +36,6 @@ constexpr std::size_t kShortLoop = 24;
 // its extreme vertices only (the exact test still sees every edge).
 constexpr std::size_t kPruningEdges = 8;
 
-double Turn(const Point& A, const Point& B, const Point& C) {
-    return (A.x() - B.x()) * (C.y() - B.y()) - (A.y() - B.y()) * (C.x() - B.x());
-}
-
-double Distance2(const Point& p, const Point& q) {
-    const double dx = p.x() - q.x();
-    const double dy = p.y() - q.y();
-    return dx * dx + dy * dy;
-}
-
 struct Box {
     double minX = std::numeric_limits<double>::infinity();
     double minY = std::numeric_limits<double>::infinity();

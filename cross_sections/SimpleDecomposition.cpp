@@ -13,17 +13,6 @@ namespace detail {
 
 namespace {
 
-// Cross product of A - B and C - B: negative where A, B, C turn counter-clockwise.
-double Turn(const Point& A, const Point& B, const Point& C) {
-    return (A.x() - B.x()) * (C.y() - B.y()) - (A.y() - B.y()) * (C.x() - B.x());
-}
-
-double Distance2(const Point& p, const Point& q) {
-    const double dx = p.x() - q.x();
-    const double dy = p.y() - q.y();
-    return dx * dx + dy * dy;
-}
-
 // The first vertex with the smallest x, by the rule of Loop::LeftMostVertex.
 int LeftMost(const VertexList& loop, const Points& points) {
     int found = -1;

@@ -25,6 +25,7 @@
 #include <CGAL/Polygon_with_holes_2.h>
 #include <CGAL/partition_2.h>
 
+#include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
 
 #include "Shapes.h"
@@ -89,6 +90,11 @@ Polygon OutlineOf(const Shape& s, const std::vector<int>& loop) {
 std::size_t Ours(const Shape& shape) {
     const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
     return set.Items()[0].ConvexLoops().size();
+}
+
+std::size_t OursMerged(const Shape& shape) {
+    const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
+    return kor::ShapeExport::MergeConvexLoops(set.Positions(), set.Items()[0].ConvexLoops()).size();
 }
 
 std::size_t HertelMehlhorn(const Shape& shape) {
@@ -167,6 +173,7 @@ private:
 int main(int argc, char** argv) {
     for (const Case& c : Cases()) {
         benchmark::RegisterBenchmark(("ours/" + c.name).c_str(), Run, c, Ours)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("ours_merged/" + c.name).c_str(), Run, c, OursMerged)->Unit(benchmark::kMillisecond);
         // Hertel-Mehlhorn grows as the square of large outlines (seconds at 16,003).
         if (!c.holes && c.shapes.front().VertexCount() < 10000)
             benchmark::RegisterBenchmark(("cgal_hertel_mehlhorn/" + c.name).c_str(), Run, c, HertelMehlhorn)

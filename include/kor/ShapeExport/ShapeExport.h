@@ -9,6 +9,7 @@
 #include <kor/ShapeExport/Loop.h>
 #include <kor/ShapeExport/CrossSection.h>
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/ConvexMerge.h>
 
 #include <kor/ShapeExport/Matrix.h>
 #include <kor/ShapeExport/Position.h>

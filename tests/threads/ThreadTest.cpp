@@ -1,0 +1,85 @@
+// Separate objects in separate threads, and one shared set whose items are already
+// decomposed read by all of them: built under ThreadSanitizer (preset tsan), any
+// race is a report and a failed run.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <assimp/mesh.h>
+
+#include <kor/Dom.h>
+#include <kor/DomReaderJson.h>
+#include <kor/DomWriterJson.h>
+#include <kor/ShapeExport/ShapeExport.h>
+
+#include "Shapes.h"
+
+namespace {
+
+std::string DumpOf(const kor::ShapeExport::CrossSections& set) {
+    std::ostringstream out;
+    set.Dump(out, "");
+    return out.str();
+}
+
+std::string JsonOf(const kor::ShapeExport::CrossSections& set) {
+    kor::Dom document;
+    set.To(document);
+    return kor::DomWriterJson::ToString(document);
+}
+
+// A mesh of `count` triangles whose corners repeat, welded.
+std::size_t Weld(int count) {
+    aiMesh ai;
+    ai.mNumVertices = static_cast<unsigned>(3 * count);
+    ai.mVertices = new aiVector3D[ai.mNumVertices];
+    ai.mNumFaces = static_cast<unsigned>(count);
+    ai.mFaces = new aiFace[ai.mNumFaces];
+    for (unsigned f = 0; f < ai.mNumFaces; ++f) {
+        ai.mFaces[f].mNumIndices = 3;
+        ai.mFaces[f].mIndices = new unsigned[3]{3 * f, 3 * f + 1, 3 * f + 2};
+        for (unsigned c = 0; c < 3; ++c) ai.mVertices[3 * f + c] = aiVector3D(static_cast<float>(f + c), 0.f, 1.f);
+    }
+    const kor::Mat<4, double> identity = kor::Mat<4, double>::Identity();
+    kor::ShapeExport::Mesh mesh = L"triangles";
+    mesh.fromOBJ(&ai, kor::ShapeExport::Matrix(identity));
+    return kor::ShapeExport::Mesh(mesh, true).Positions().size();
+}
+
+}  // namespace
+
+TEST(Threads, OwnObjectsAndOneSharedDecomposedSet) {
+    kor::ShapeExport::CrossSections shared = testing_support::MakeSet(testing_support::Plate(4, 12, 1));
+    shared.DecomposeAll();
+    const std::string sharedDump = DumpOf(shared), sharedJson = JsonOf(shared);
+
+    auto work = [&](int seed) {
+        for (int round = 0; round < 20; ++round) {
+            // Its own set: read, decomposed, blended, written, dumped, copied.
+            kor::ShapeExport::CrossSections own = testing_support::MakeSet(testing_support::Star(30 + seed, 1 + round % 8, seed * 100 + round));
+            std::istringstream in(JsonOf(own));
+            kor::ShapeExport::CrossSections read;
+            read.From(in);
+            read.DecomposeAll(2);
+            const kor::ShapeExport::CrossSections blend(read, own, 0.5, true);
+            EXPECT_EQ(DumpOf(kor::ShapeExport::CrossSections(blend)), DumpOf(blend));
+            kor::Dom document;
+            EXPECT_TRUE(kor::DomReaderJson::FromString(document, JsonOf(blend).c_str(), nullptr));
+            EXPECT_EQ(Weld(50 + round), static_cast<std::size_t>(50 + round + 2));
+
+            // The shared set, read only.
+            EXPECT_EQ(DumpOf(shared), sharedDump);
+            EXPECT_EQ(JsonOf(shared), sharedJson);
+            EXPECT_TRUE(shared.IsCompatible(shared, true));
+            const kor::ShapeExport::CrossSections copy(shared), mix(shared, shared, 0.25, true);
+            EXPECT_EQ(copy.Positions(), shared.Positions());
+            EXPECT_EQ(mix.Items().size(), shared.Items().size());
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back(work, t);
+    for (std::thread& thread : threads) thread.join();
+}
