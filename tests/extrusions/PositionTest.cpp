@@ -35,25 +35,6 @@ void ExpectPosition(const Position& p, double x, double y, double z) {
 
 }  // namespace
 
-TEST(Position, DefaultIsUnsetAndInvalid) {
-    Position p;
-    ExpectPosition(p, kInf, kInf, kInf);
-    EXPECT_FALSE(p.IsValid());
-}
-
-TEST(Position, SettersStoreWithoutChecks) {
-    Position p;
-    p.SetX(1.5);
-    EXPECT_FALSE(p.IsValid());
-    p.SetY(-kInf);
-    p.SetZ(0.0);
-    ExpectPosition(p, 1.5, -kInf, 0.0);
-    EXPECT_TRUE(p.IsValid());
-    p.SetZ(kNaN);
-    ExpectPosition(p, 1.5, -kInf, kNaN);
-    EXPECT_FALSE(p.IsValid());
-}
-
 TEST(Position, IsValid) {
     struct Case {
         double x, y, z;
@@ -68,6 +49,7 @@ TEST(Position, IsValid) {
     for (const Case& c : cases) {
         EXPECT_EQ(Position(c.x, c.y, c.z).IsValid(), c.valid) << c.x << ", " << c.y << ", " << c.z;
     }
+    EXPECT_FALSE(Position().IsValid());
 }
 
 TEST(Position, Distance2AndNear) {
