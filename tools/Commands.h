@@ -36,6 +36,7 @@ struct WeldOptions {
     std::string model;
     std::string obj;   // empty: no OBJ written
     std::string json;  // empty: no JSON written
+    double maxMemoryGB = 4.0;  // address space the import may use; 0: no limit
 };
 int RunWeld(const WeldOptions& options);
 

@@ -1,6 +1,17 @@
 #include "ModelImport.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <utility>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
+#include <unistd.h>
+#define SHAPEEXPORT_HAS_RLIMIT 1
+#endif
 
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
@@ -11,6 +22,7 @@
 #include <kor/math/Mat.h>
 
 #include "Input.h"
+#include "Output.h"
 #include "Progress.h"
 #include "ToolError.h"
 #include "Utf8.h"
@@ -50,9 +62,70 @@ std::string MeshName(const aiScene& scene, const aiNode& node, unsigned index) {
     return "mesh " + std::to_string(index);
 }
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SHAPEEXPORT_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define SHAPEEXPORT_SANITIZED 1
+#endif
+#endif
+
+// While a model is imported: the address space capped, so that a file declaring
+// billions of vertices fails its first large allocation at once instead of paging
+// for minutes; and an assertion inside the importer (a plain assert, which aborts)
+// turned into a message and exit status 1. Both are undone afterwards.
+class ImportGuard {
+public:
+    ImportGuard(const std::string& name, double maxMemoryGB) {
+        std::snprintf(s_abortMessage, sizeof s_abortMessage,
+                      "shapeexport: %s: cannot import the model: the importer failed an internal check\n", name.c_str());
+        m_previousAbort = std::signal(SIGABRT, OnAbort);
+#if defined(SHAPEEXPORT_HAS_RLIMIT) && !defined(SHAPEEXPORT_SANITIZED)
+        // (Sanitizers reserve terabytes of address space: no cap under them.)
+        if (maxMemoryGB > 0 && getrlimit(RLIMIT_AS, &m_previousLimit) == 0) {
+            rlimit capped = m_previousLimit;
+            const double bytes = maxMemoryGB * 1024.0 * 1024.0 * 1024.0;
+            if (capped.rlim_cur == RLIM_INFINITY || static_cast<double>(capped.rlim_cur) > bytes)
+                capped.rlim_cur = static_cast<rlim_t>(bytes);
+            m_limited = setrlimit(RLIMIT_AS, &capped) == 0;
+        }
+#else
+        (void)maxMemoryGB;
+#endif
+    }
+    ~ImportGuard() {
+        std::signal(SIGABRT, m_previousAbort);
+#if defined(SHAPEEXPORT_HAS_RLIMIT) && !defined(SHAPEEXPORT_SANITIZED)
+        if (m_limited) setrlimit(RLIMIT_AS, &m_previousLimit);
+#endif
+    }
+    ImportGuard(const ImportGuard&) = delete;
+    ImportGuard& operator=(const ImportGuard&) = delete;
+
+private:
+    static void OnAbort(int) {
+#ifdef SHAPEEXPORT_HAS_RLIMIT
+        const ssize_t written = write(STDERR_FILENO, s_abortMessage, std::strlen(s_abortMessage));
+        (void)written;
+        _exit(1);
+#else
+        std::_Exit(1);
+#endif
+    }
+
+    static char s_abortMessage[1024];
+    void (*m_previousAbort)(int);
+#ifdef SHAPEEXPORT_HAS_RLIMIT
+    rlimit m_previousLimit{};
+    bool m_limited = false;
+#endif
+};
+
+char ImportGuard::s_abortMessage[1024];
+
 }  // namespace
 
-std::vector<ImportedMesh> ImportModel(const std::string& path) {
+std::vector<ImportedMesh> ImportModel(const std::string& path, double maxMemoryGB) {
     const std::string name = InputName(path);
     const unsigned flags = aiProcess_Triangulate;
     std::string buffer;
@@ -64,10 +137,20 @@ std::vector<ImportedMesh> ImportModel(const std::string& path) {
     Progress progress("importing " + name);
     Assimp::Importer importer;
     importer.SetProgressHandler(new ImportProgress(progress));  // the importer owns it
-    const aiScene* scene = path == "-" ? importer.ReadFileFromMemory(buffer.data(), buffer.size(), flags, "")
-                                       : importer.ReadFile(path, flags);
+    const aiScene* scene = nullptr;
+    try {
+        const ImportGuard guard(name, maxMemoryGB);
+        scene = path == "-" ? importer.ReadFileFromMemory(buffer.data(), buffer.size(), flags, "")
+                            : importer.ReadFile(path, flags);
+    } catch (const std::bad_alloc&) {
+        scene = nullptr;
+    }
+    const std::string tooBig = name + ": cannot import the model: it needs more memory than the limit of " +
+                               FormatNumber(maxMemoryGB) + " GB (--max-memory raises it)";
     if (!scene) {
         std::string reason = importer.GetErrorString();
+        // The importer reports an allocation that the limit refused as its own error.
+        if (reason.find("bad_alloc") != std::string::npos) throw InputError(tooBig);
         if (reason.empty()) reason = "unknown reason";
         throw InputError(name + ": cannot import the model: " + reason);
     }

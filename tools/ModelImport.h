@@ -17,9 +17,11 @@ struct ImportedMesh {
 };
 
 // Reads `path` ("-": standard input, format detected from the content) with
-// triangulation. A file Assimp cannot read, or a model without meshes, is an
-// InputError naming the file.
-std::vector<ImportedMesh> ImportModel(const std::string& path);
+// triangulation. A file Assimp cannot read, a model without meshes, one whose import
+// needs more than `maxMemoryGB` gigabytes of address space (0: no limit) or fails an
+// internal check of the importer (exit status 1 then, at once) is an InputError
+// naming the file.
+std::vector<ImportedMesh> ImportModel(const std::string& path, double maxMemoryGB);
 
 }  // namespace Tool
 }  // namespace ShapeExport

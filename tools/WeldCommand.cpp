@@ -36,7 +36,7 @@ std::string Duration(double seconds) {
 
 int RunWeld(const WeldOptions& options) {
     const Clock::time_point importStart = Clock::now();
-    std::vector<ImportedMesh> meshes = ImportModel(options.model);
+    std::vector<ImportedMesh> meshes = ImportModel(options.model, options.maxMemoryGB);
     const double importSeconds = Seconds(importStart);
 
     std::size_t totalBefore = 0, totalAfter = 0, totalTriangles = 0;

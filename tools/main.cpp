@@ -88,6 +88,9 @@ int main(int argc, char** argv) {
         ->type_name("MODEL");
     weldCommand->add_option("-o,--output", weld.obj, "Write the welded meshes as Wavefront OBJ")->type_name("OUT.obj");
     weldCommand->add_option("--json", weld.json, "Write the welded meshes as JSON")->type_name("OUT.json");
+    weldCommand->add_option("--max-memory", weld.maxMemoryGB, "Gigabytes of memory the import may use (default 4; 0: no limit)")
+        ->check(CLI::NonNegativeNumber)
+        ->type_name("GB");
 
     std::string extrusionInput;
     CLI::App* extrusionCommand = app.add_subcommand("extrusion", "Show the extrusion read from a document");
