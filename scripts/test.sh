@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the default build, then the whole suite
 # again under AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer included),
-# then a short run of every libFuzzer target (fuzz/run.sh, FUZZ_SECONDS each), then
-# the 64-bit Windows build under wine (scripts/test-windows.sh).
+# the thread test under ThreadSanitizer, then a short run of every libFuzzer target
+# (fuzz/run.sh, FUZZ_SECONDS each), then the 64-bit Windows build under wine
+# (scripts/test-windows.sh).
 
 # Seconds of fuzzing per libFuzzer target; 0 skips fuzzing.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
@@ -26,6 +27,12 @@ cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 phase "asan build and tests" $((SECONDS - start))
+
+start=$SECONDS
+cmake --preset tsan
+cmake --build --preset tsan -j "$jobs" --target test_threads
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/threads/test_threads
+phase "tsan build and thread test" $((SECONDS - start))
 
 if [ "$FUZZ_SECONDS" -gt 0 ]; then
     start=$SECONDS
