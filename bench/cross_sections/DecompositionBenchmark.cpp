@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
@@ -115,6 +116,50 @@ std::size_t Triangulation(const Shape& shape) {
 
 using Method = std::size_t (*)(const Shape&);
 
+// A set of 2,000 items (stars, combs, plates with holes) over one array: decomposed
+// item by item, or with DecomposeAll on every core.
+const kor::ShapeExport::CrossSections& ManyItems() {
+    static const kor::ShapeExport::CrossSections set = [] {
+        std::vector<kor::Vec<2, double>> points;
+        std::vector<Shape> shapes;
+        for (int i = 0; i < 2000; ++i) {
+            shapes.push_back(i % 3 == 0   ? testing_support::Star(20 + i % 60, i % 9, i)
+                             : i % 3 == 1 ? testing_support::Comb(2 + i % 30, i)
+                                          : testing_support::Plate(1 + i % 3, 8, i));
+            for (auto& p : shapes.back().positions) points.push_back(p);
+        }
+        kor::ShapeExport::CrossSections many(points, false);
+        const kor::ShapeExport::CrossSection blank = many.Items()[0];
+        many.GetItems().clear();
+        int base = 0;
+        for (const Shape& s : shapes) {
+            kor::ShapeExport::CrossSection item = blank;
+            for (int v : s.outline) item.GetExteriorLoop().AddVertex(base + v, true);
+            for (const auto& hole : s.holes) {
+                kor::ShapeExport::Loop& loop = item.AddInteriorLoop();
+                for (int v : hole) loop.AddVertex(base + v, true);
+            }
+            many.GetItems().push_back(item);
+            base += static_cast<int>(s.positions.size());
+        }
+        return many;
+    }();
+    return set;
+}
+
+void DecomposeItems(benchmark::State& state, bool allCores) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        kor::ShapeExport::CrossSections set = ManyItems();
+        state.ResumeTiming();
+        if (allCores)
+            set.DecomposeAll();
+        else
+            for (const auto& item : set.Items()) item.ConvexLoops();
+        benchmark::DoNotOptimize(set.Positions().size());
+    }
+}
+
 void Run(benchmark::State& state, const Case& c, Method method) {
     std::size_t pieces = 0;
     for (auto _ : state) {
@@ -132,7 +177,8 @@ public:
         for (const Run& run : runs) {
             const std::string name = run.benchmark_name();
             const auto slash = name.find('/');
-            Result& r = m_results[name.substr(slash + 1)][name.substr(0, slash)];
+            const auto end = name.find('/', slash + 1);  // "/real_time" and the like follow
+            Result& r = m_results[name.substr(slash + 1, end == std::string::npos ? end : end - slash - 1)][name.substr(0, slash)];
             r.ms = run.GetAdjustedRealTime() * 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
             const auto pieces = run.counters.find("pieces");
             if (pieces != run.counters.end()) r.pieces = pieces->second.value;
@@ -158,6 +204,11 @@ public:
         }
         std::printf("(time in ms / pieces; HM: CGAL approx_convex_partition_2, CDT: CGAL "
                     "Polygon_triangulation_decomposition_2)\n");
+        const auto many = m_results.find("set_2000_items");
+        if (many != m_results.end() && many->second.count("one_by_one") && many->second.count("all_cores"))
+            std::printf("\n2,000 items: one by one %.3f ms, DecomposeAll on %u cores %.3f ms: %.2fx\n",
+                        many->second.at("one_by_one").ms, std::thread::hardware_concurrency(), many->second.at("all_cores").ms,
+                        many->second.at("one_by_one").ms / many->second.at("all_cores").ms);
     }
 
 private:
@@ -181,6 +232,8 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("cgal_triangulation/" + c.name).c_str(), Run, c, Triangulation)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("one_by_one/set_2000_items", DecomposeItems, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("all_cores/set_2000_items", DecomposeItems, true)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::Initialize(&argc, argv);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
