@@ -6,6 +6,7 @@
 #include "MeshTestSupport.h"
 #include "ReferenceWeld.h"
 #include "Weld.h"
+#include "WeldInputs.h"
 
 #include <cmath>
 #include <cstdint>
@@ -192,23 +193,37 @@ TEST(WeldRandom, MatchesReferenceOnSeededMeshes) {
     EXPECT_GT(infMeshes, 50u);
 }
 
-TEST(WeldRandom, CrowdedBoxMatchesReference) {
-    // Thousands of positions in a box a few cells wide: long candidate lists, table
-    // growth, many near pairs across cell borders.
+TEST(WeldRandom, InputsBuiltToDefeatGridOrHashMatchReference) {
+    // Crowded boxes a few cells wide, then each input of WeldInputs.h; 1.5 random
+    // indices per position (some positions unnamed), both position widths.
+    struct Row {
+        const char* name;
+        std::vector<Position> positions;
+    };
+    std::vector<Row> rows;
     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
         Rng rng(seed * 7919);
-        RandomMesh mesh;
         const double side = seed == 1 ? 6e-3 : 1.5e-3;
+        rows.push_back({"crowded box", {}});
         for (int i = 0; i < 4000; ++i)
-            mesh.positions.emplace_back(rng.Symmetric(side), rng.Symmetric(side), rng.Symmetric(side * 0.1));
-        for (int k = 0; k < 6000; ++k) mesh.indices.push_back(static_cast<long long>(rng.Below(4000)));
-        const reference::Welded expected = reference::Weld(mesh.positions, mesh.indices);
-        std::vector<Position> positions;
+            rows.back().positions.emplace_back(rng.Symmetric(side), rng.Symmetric(side), rng.Symmetric(side * 0.1));
+    }
+    for (const weldinputs::Input& input : weldinputs::kInputs)
+        rows.push_back({input.name, weldinputs::Make(input.kind, 3000, 17)});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Rng rng(row.positions.size());
         std::vector<long long> indices;
-        kor::ShapeExport::detail::Weld(mesh.positions, mesh.indices, positions, indices);
-        EXPECT_TRUE(SamePositions(positions, expected.positions)) << "seed " << seed;
-        EXPECT_EQ(indices, expected.indices) << "seed " << seed;
-        EXPECT_LT(expected.positions.size(), 4000u);
+        for (std::size_t k = 0; k < row.positions.size() * 3 / 2; ++k)
+            indices.push_back(static_cast<long long>(rng.Below(row.positions.size())));
+        const reference::Welded expected = reference::Weld(row.positions, indices);
+        for (auto weld : {&kor::ShapeExport::detail::Weld, &kor::ShapeExport::detail::WeldWide}) {
+            std::vector<Position> positions;
+            std::vector<long long> out;
+            weld(row.positions, indices, positions, out);
+            EXPECT_TRUE(SamePositions(positions, expected.positions));
+            EXPECT_EQ(out, expected.indices);
+        }
     }
 }
 
