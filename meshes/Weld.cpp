@@ -366,19 +366,23 @@ public:
         const std::size_t n = m_positions.size();
         Cells cells[kPrefetchBlock];
         std::uint64_t hashes[kPrefetchBlock];
+        bool finite[kPrefetchBlock];
         for (std::size_t begin = 0; begin < n; begin += kPrefetchBlock) {
             const std::size_t end = n - begin < kPrefetchBlock ? n : begin + kPrefetchBlock;
+            // Room for the cells this block may add, so that cells found stay valid.
+            m_coarse.Reserve(kPrefetchBlock * kMaxCellsPerPosition);
+            m_fine.Reserve(kPrefetchBlock);
             for (std::size_t i = begin; i < end; ++i) {
-                if (m_state[i] == kUnnamed || !IsFinite(m_positions[i])) continue;
+                finite[i - begin] = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
+                if (!finite[i - begin]) continue;
                 cells[i - begin] = Coarse::CellsOf(m_positions[i]);
                 hashes[i - begin] = m_hash.Of(cells[i - begin]);
                 m_coarse.Prefetch(hashes[i - begin]);
             }
             for (std::size_t i = begin; i < end; ++i) {
-                if (m_state[i] == kUnnamed) continue;
-                if (IsFinite(m_positions[i]))
+                if (finite[i - begin])
                     WeldFinite(i, cells[i - begin], hashes[i - begin]);
-                else
+                else if (m_state[i] != kUnnamed)
                     WeldOther(i);
             }
         }
@@ -445,8 +449,6 @@ private:
             return;
         }
         const Position& p = m_positions[i];
-        m_coarse.Reserve(kMaxCellsPerPosition);  // the cells found below stay valid
-        m_fine.Reserve(1);
 
         // The lowest near representative of the coarse cell.
         int entries = 0;
