@@ -90,7 +90,7 @@ Source GridMesh(int cellsX, int cellsY, bool jittered) {
     return {mesh.Positions(), mesh.Indices()};
 }
 
-Source Adversarial(weldinputs::Kind kind) {
+Source Adversarial(int kind) {
     Source s{weldinputs::Make(kind, kAdversarialPositions, 7), {}};
     for (std::size_t i = 0; i < s.positions.size(); ++i) s.indices.push_back(static_cast<long long>(i));
     return s;
@@ -100,12 +100,12 @@ Source Adversarial(weldinputs::Kind kind) {
 struct Input {
     std::string name;
     int cellsX = 0, cellsY = 0;  // grids only
-    weldinputs::Kind kind{};
+    int kind = 0;
 };
 std::vector<Input> Inputs() {
     std::vector<Input> in = {{"grid_jittered_100k_triangles", 250, 200, {}},
                              {"grid_jittered_1M_triangles", 1000, 500, {}}};
-    for (const weldinputs::Input& a : weldinputs::kInputs) in.push_back({a.name, 0, 0, a.kind});
+    for (int kind = 0; kind < weldinputs::kKinds; ++kind) in.push_back({weldinputs::kNames[kind], 0, 0, kind});
     return in;
 }
 

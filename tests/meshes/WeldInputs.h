@@ -15,14 +15,8 @@
 
 namespace weldinputs {
 
-enum class Kind { kWiderLattice, kNarrowerLattice, kHuge, kTiny, kLastBits, kOldHashCollisions };
-struct Input {
-    Kind kind;
-    const char* name;
-};
-inline constexpr Input kInputs[] = {{Kind::kWiderLattice, "lattice_wider"}, {Kind::kNarrowerLattice, "lattice_narrower"},
-                                    {Kind::kHuge, "huge"},                  {Kind::kTiny, "tiny"},
-                                    {Kind::kLastBits, "last_bits"},         {Kind::kOldHashCollisions, "old_hash_collisions"}};
+enum Kind { kWiderLattice, kNarrowerLattice, kHuge, kTiny, kLastBits, kOldHashCollisions, kKinds };
+inline constexpr const char* kNames[kKinds] = {"lattice_wider", "lattice_narrower", "huge", "tiny", "last_bits", "old_hash_collisions"};
 
 // The earlier hash of a cell (x, y, z) run backwards: the x that hashes with y, z to
 // h. (Its keys for magnitudes of 2^50 or more were the bits xor 0x5bd1e9955bd1e995.)
@@ -41,10 +35,10 @@ inline std::uint64_t OldHashPreimage(std::uint64_t h, std::uint64_t y, std::uint
 }
 
 // About n positions (a lattice rounds to a cube).
-inline std::vector<kor::ShapeExport::Position> Make(Kind kind, std::size_t n, std::uint64_t seed) {
+inline std::vector<kor::ShapeExport::Position> Make(int kind, std::size_t n, std::uint64_t seed) {
     std::vector<kor::ShapeExport::Position> out;
-    if (kind == Kind::kWiderLattice || kind == Kind::kNarrowerLattice) {
-        const double step = kind == Kind::kWiderLattice ? 1.000001e-4 : 0.999999e-4;
+    if (kind == kWiderLattice || kind == kNarrowerLattice) {
+        const double step = kind == kWiderLattice ? 1.000001e-4 : 0.999999e-4;
         const int side = static_cast<int>(std::cbrt(static_cast<double>(n)) + 0.5);
         for (int k = 0; k < side; ++k)
             for (int j = 0; j < side; ++j)
@@ -52,35 +46,32 @@ inline std::vector<kor::ShapeExport::Position> Make(Kind kind, std::size_t n, st
         return out;
     }
     std::mt19937_64 rng(seed);
-    const std::uint64_t salt = 0x5bd1e9955bd1e995ull, farY = 0x7e37e43c8800759cull;  // 1e300
-    auto fromBits = [](std::uint64_t b) {
-        double v;
-        std::memcpy(&v, &b, sizeof v);
-        return v;
-    };
-    auto moved = [](double v, int ulps) {
-        for (; ulps != 0; ulps += ulps > 0 ? -1 : 1) v = std::nextafter(v, ulps > 0 ? HUGE_VAL : -HUGE_VAL);
-        return v;
-    };
+    const double farY = 1e300;
+    std::uint64_t yBits;
+    std::memcpy(&yBits, &farY, sizeof yBits);
     for (std::uint64_t t = 1; out.size() < n; ++t) {
         const std::uint64_t r = rng();
         double c[3];
         for (int a = 0; a < 3; ++a) {
             const std::uint64_t b = r >> (20 * a);
             const double mantissa = std::ldexp(1.0 + static_cast<double>(b & 0xFFFFF), -20) * ((b >> 19) & 1 ? -1 : 1);
-            if (kind == Kind::kHuge) c[a] = std::ldexp(mantissa, 41 + static_cast<int>(b % 977));
-            if (kind == Kind::kTiny) c[a] = std::ldexp(mantissa, -1054 + static_cast<int>(b % 60));
-            // One of 9^3 points of the 2^-9 lattice, moved by -64 to 64 ulps.
-            if (kind == Kind::kLastBits)
-                c[a] = moved(std::ldexp(static_cast<double>((b >> 8) % 9) - 4, -9), static_cast<int>((b & 0xFF) % 129) - 64);
+            if (kind == kHuge) c[a] = std::ldexp(mantissa, 41 + static_cast<int>(b % 977));
+            if (kind == kTiny) c[a] = std::ldexp(mantissa, -1054 + static_cast<int>(b % 60));
+            if (kind == kLastBits) {  // one of 9^3 points of the 2^-9 lattice, moved by up to 64 ulps
+                c[a] = std::ldexp(static_cast<double>((b >> 8) % 9) - 4, -9);
+                for (int ulps = static_cast<int>((b & 0xFF) % 129) - 64; ulps != 0; ulps += ulps > 0 ? -1 : 1)
+                    c[a] = std::nextafter(c[a], ulps > 0 ? HUGE_VAL : -HUGE_VAL);
+            }
         }
-        if (kind != Kind::kOldHashCollisions) {
+        if (kind != kOldHashCollisions) {
             out.emplace_back(c[0], c[1], c[2]);
             continue;
         }
-        // Hashes sharing their low 24 bits, so all cells share a probe run.
-        const double x = fromBits(OldHashPreimage(t << 24, farY ^ salt, (farY | 1ull << 63) ^ salt) ^ salt);
-        if (std::isfinite(x) && std::fabs(x) >= 0x1.0p50) out.emplace_back(x, fromBits(farY), -fromBits(farY));
+        // Hashes sharing their low 24 bits, so that all cells share one probe run.
+        const std::uint64_t salt = 0x5bd1e9955bd1e995ull;
+        const std::uint64_t bits = OldHashPreimage(t << 24, yBits ^ salt, (yBits | 1ull << 63) ^ salt) ^ salt;
+        std::memcpy(&c[0], &bits, sizeof bits);
+        if (std::isfinite(c[0]) && std::fabs(c[0]) >= 0x1.0p50) out.emplace_back(c[0], farY, -farY);
     }
     return out;
 }
