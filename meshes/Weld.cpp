@@ -15,14 +15,16 @@
 //    exactly the representatives sharing one of its infinities (lowest kept per
 //    component and sign) or a NaN first representative.
 //  * All-finite positions are near only all-finite representatives (or a NaN first
-//    one). Their computed squared distance is the true one within a few ulps, and
-//    no term rounds below zero, so a near pair lies less than kReach apart, in
-//    each coordinate and in the sum of the squares of any coordinates.
+//    one). Their computed squared distance is the true one within a few ulps and no
+//    term rounds below zero, so the true distances of a near pair along any axes
+//    have squares summing below kReach^2.
 //
-// Finite representatives are found through two grids of cubic cells, with edges
-// that are powers of two above 2 * kReach: within kReach of a coordinate lies at
-// most one cell border per axis. A neighbour cell counts only if its box lies within
-// kReach of the position (the squared gaps to its borders sum below kReach^2).
+// Finite representatives are found through two grids of cubic cells whose edges are
+// powers of two above 2 * kReach, so that within kReach of a coordinate lies at most
+// one cell border per axis; each grid is shifted by a random amount per call, so
+// that positions cannot be placed on cell borders or corners on purpose. A
+// neighbour cell counts only if its box lies within kReach of the position (the
+// squared gaps to its borders sum below kReach^2).
 //  * The coarse grid enters a representative in its own cell and the neighbour
 //    cells within kReach; a query reads its own cell only. A coarse cell takes at
 //    most kCoarseCellLimit representatives.
@@ -31,18 +33,17 @@
 //    A query in a spilled coarse cell also reads its fine cell and the neighbours
 //    within kReach.
 // Every near representative is thus met, and every candidate is tested with the
-// exact Near arithmetic. A coordinate of magnitude 2^50 or more is at least 1/8 away
+// exact Near arithmetic. A coordinate of magnitude 2^47 or more is at least 1/64 away
 // from any other value, so a near one holds the very same value: such a component is
-// keyed by its bits, without neighbour. Below 2^50 the scaled coordinate stays below
-// 2^62 and its floor is exact.
+// keyed by its bits, without neighbour.
 //
 // Order: each cell lists its representatives in ascending order (they are appended
 // as they are found). So the first near one of a cell is the lowest near one there,
 // and the answer is the least of those firsts over the cells read.
 //
 // Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
-// representatives, since no two of them are near. The cell hash is seeded per
-// call, so positions cannot be chosen to pile up in one probe run.
+// representatives, since no two of them are near; the cell hash is seeded per call,
+// so positions cannot be chosen to pile up in one probe run.
 #include "Weld.h"
 
 #include <chrono>
@@ -82,9 +83,10 @@ static_assert(kReach * kReach > kNearSquared * (1.0 + 0x1.0p-30), "kReach must b
 
 constexpr double kFineEdge = PowerOfTwoAbove(2.0 * kReach);     // 2^-12 for the tolerance 1e-8
 constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
-// Coordinates at or beyond this are 1/8 or more apart from any other value.
-constexpr double kHuge = 0x1.0p50;
-static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the cell keys");
+constexpr double kUnit = kFineEdge / 8;                         // the step of the grids' random shifts
+// Coordinates at or beyond this are 1/64 or more apart from any other value.
+constexpr double kHuge = 0x1.0p47;
+static_assert(kHuge / kUnit <= 0x1.0p62, "coordinates in units must fit the cell keys");
 
 constexpr int kCoarseCellLimit = 4;  // representatives per coarse cell
 constexpr int kMaxCellsPerPosition = 8;
@@ -132,41 +134,66 @@ struct Cells {
     AxisCell axis[3];
 };
 
-template <const double& kEdge>
-struct Grid {
-    static constexpr double kScale = 1.0 / kEdge;  // a power of two: scaling is exact
-    static constexpr double kReachInCells = kReach * kScale;
+// A grid of cubic cells kUnits units wide, shifted per call by a random whole number
+// of units along each axis, so that positions cannot be placed on its borders on
+// purpose. A key is exact: floor((floor(v / kUnit) + shift) / kUnits); the place
+// within the cell is rounded only far inside the margin of kReach.
+template <std::int64_t kUnits>
+class Grid {
+public:
+    static constexpr double kReachInCells = kReach / (kUnit * static_cast<double>(kUnits));
     static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
 
-    static AxisCell CellOf(double v) {
-        if (v < kHuge && v > -kHuge) {
-            const double s = v * kScale;
-            std::int64_t k = static_cast<std::int64_t>(s);
-            if (static_cast<double>(k) > s) --k;  // floor
-            const double frac = s - static_cast<double>(k);
-            if (frac < kReachInCells) return {k, -1, frac};
-            if (1.0 - frac < kReachInCells) return {k, 1, 1.0 - frac};
-            return {k, 0, 0.0};
+    explicit Grid(std::uint64_t random) {
+        for (std::int64_t& shift : m_shift) {
+            shift = static_cast<std::int64_t>(random % kUnits);
+            random /= kUnits;
         }
-        // Keyed by the bits; a clash with a key above only adds candidates.
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        return {static_cast<std::int64_t>(bits), 0, 0.0};
     }
 
-    static Cells CellsOf(const Position& p) { return {{CellOf(p.X()), CellOf(p.Y()), CellOf(p.Z())}}; }
+    AxisCell CellOf(int axis, double v) const {
+        if (!(v < kHuge && v > -kHuge)) {
+            // Keyed by the bits; a clash with a key below only adds candidates.
+            std::uint64_t bits;
+            std::memcpy(&bits, &v, sizeof bits);
+            return {static_cast<std::int64_t>(bits), 0, 0.0};
+        }
+        const double s = v * (1.0 / kUnit);  // exact: a power of two
+        std::int64_t unit = static_cast<std::int64_t>(s);
+        if (static_cast<double>(unit) > s) --unit;  // floor
+        // Biased to be non-negative, so that the cell and the place in it are a shift
+        // and a mask.
+        const std::uint64_t shifted = static_cast<std::uint64_t>(unit + m_shift[axis]) + kBias;
+        const std::int64_t k = static_cast<std::int64_t>(shifted / kUnits) - static_cast<std::int64_t>(kBias / kUnits);
+        const double frac = (static_cast<double>(shifted % kUnits) + (s - static_cast<double>(unit))) *
+                            (1.0 / static_cast<double>(kUnits));
+        if (frac < kReachInCells) return {k, -1, frac};
+        if (1.0 - frac < kReachInCells) return {k, 1, 1.0 - frac};
+        return {k, 0, 0.0};
+    }
+
+    Cells CellsOf(const Position& p) const { return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}}; }
+
+private:
+    static constexpr std::uint64_t kBias = std::uint64_t(1) << 63;  // above every |unit + shift|
+
+    std::int64_t m_shift[3];
 };
-using Coarse = Grid<kCoarseEdge>;
-using Fine = Grid<kFineEdge>;
+using Coarse = Grid<static_cast<std::int64_t>(kCoarseEdge / kUnit)>;
+using Fine = Grid<static_cast<std::int64_t>(kFineEdge / kUnit)>;
+
+// Random bits that differ from call to call.
+inline std::uint64_t CallSeed() {
+    const int local = 0;
+    std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return Mix(seed ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull);
+}
 
 // A hash of cells seeded per call: cells chosen to collide under one seed scatter
 // under another.
 class CellHash {
 public:
-    CellHash() {
-        const int local = 0;
-        std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        seed ^= static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull;
+    explicit CellHash(std::uint64_t seed) {
         for (std::uint64_t& s : m_seed) s = seed = Mix(seed + 0x9E3779B97F4A7C15ull);
     }
 
@@ -356,8 +383,16 @@ enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative };
 template <typename Idx>
 class Welder {
 public:
-    Welder(const std::vector<Position>& positions, std::uint8_t* state, Idx* map, std::size_t named)
-        : m_positions(positions), m_state(state), m_map(map), m_coarse(named / 4), m_fine(named / 16) {}
+    Welder(const std::vector<Position>& positions, std::uint8_t* state, Idx* map, std::size_t named,
+           std::uint64_t seed = CallSeed())
+        : m_positions(positions),
+          m_state(state),
+          m_map(map),
+          m_hash(seed),
+          m_coarseGrid(Mix(seed ^ 0xC0A45Eull)),
+          m_fineGrid(Mix(seed ^ 0xF17Eull)),
+          m_coarse(named / 4),
+          m_fine(named / 16) {}
 
     // Fills map[i] with the representative number of every named position i and
     // marks the representatives in state. The coarse cells of a block of positions
@@ -375,7 +410,7 @@ public:
             for (std::size_t i = begin; i < end; ++i) {
                 finite[i - begin] = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
                 if (!finite[i - begin]) continue;
-                cells[i - begin] = Coarse::CellsOf(m_positions[i]);
+                cells[i - begin] = m_coarseGrid.CellsOf(m_positions[i]);
                 hashes[i - begin] = m_hash.Of(cells[i - begin]);
                 m_coarse.Prefetch(hashes[i - begin]);
             }
@@ -488,7 +523,7 @@ private:
         }
         if (!full) return;
         if (ownFine == kNoCell) {
-            if (fineHash == 0) fineHash = m_hash.Of(Fine::CellsOf(p));
+            if (fineHash == 0) fineHash = m_hash.Of(m_fineGrid.CellsOf(p));
             ownFine = m_fine.FindOrAdd(fineHash);
         }
         m_fine.Append(ownFine, self);
@@ -498,7 +533,7 @@ private:
     // sets ownFine and fineHash to p's own fine cell.
     Idx FindNearFine(const Position& p, Idx found, Cell& ownFine, std::uint64_t& fineHash) const {
         std::uint64_t hashes[kMaxCellsPerPosition];
-        const int count = m_hash.Around<Fine>(Fine::CellsOf(p), hashes);  // hashes[0]: p's own cell
+        const int count = m_hash.Around<Fine>(m_fineGrid.CellsOf(p), hashes);  // hashes[0]: p's own cell
         fineHash = hashes[0];
         for (int k = 0; k < count; ++k) {
             const Cell c = m_fine.Find(hashes[k]);
@@ -521,6 +556,8 @@ private:
     std::uint8_t* m_state;
     Idx* m_map;
     CellHash m_hash;
+    Coarse m_coarseGrid;
+    Fine m_fineGrid;
     Table m_coarse;
     Table m_fine;
     Idx m_count = 0;   // representatives so far
