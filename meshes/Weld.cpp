@@ -21,8 +21,8 @@
 //
 // Finite representatives are found through two grids of cubic cells whose edges are
 // powers of two above 2 * kReach, so that within kReach of a coordinate lies at most
-// one cell border per axis; each grid is shifted by a random amount per call, so
-// that positions cannot be placed on cell borders or corners on purpose. A
+// one cell border per axis; each grid is shifted by a random fraction of a cell per
+// call, so that positions cannot be placed on cell borders or corners on purpose. A
 // neighbour cell counts only if its box lies within kReach of the position (the
 // squared gaps to its borders sum below kReach^2).
 //  * The coarse grid enters a representative in its own cell and the neighbour
@@ -33,7 +33,7 @@
 //    A query in a spilled coarse cell also reads its fine cell and the neighbours
 //    within kReach.
 // Every near representative is thus met, and every candidate is tested with the
-// exact Near arithmetic. A coordinate of magnitude 2^47 or more is at least 1/64 away
+// exact Near arithmetic. A coordinate of magnitude 2^50 or more is at least 1/8 away
 // from any other value, so a near one holds the very same value: such a component is
 // keyed by its bits, without neighbour.
 //
@@ -83,10 +83,9 @@ static_assert(kReach * kReach > kNearSquared * (1.0 + 0x1.0p-30), "kReach must b
 
 constexpr double kFineEdge = PowerOfTwoAbove(2.0 * kReach);     // 2^-12 for the tolerance 1e-8
 constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
-constexpr double kUnit = kFineEdge / 8;                         // the step of the grids' random shifts
-// Coordinates at or beyond this are 1/64 or more apart from any other value.
-constexpr double kHuge = 0x1.0p47;
-static_assert(kHuge / kUnit <= 0x1.0p62, "coordinates in units must fit the cell keys");
+// Coordinates at or beyond this are 1/8 or more apart from any other value.
+constexpr double kHuge = 0x1.0p50;
+static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the cell keys");
 
 constexpr int kCoarseCellLimit = 4;  // representatives per coarse cell
 constexpr int kMaxCellsPerPosition = 8;
@@ -134,20 +133,21 @@ struct Cells {
     AxisCell axis[3];
 };
 
-// A grid of cubic cells kUnits units wide, shifted per call by a random whole number
-// of units along each axis, so that positions cannot be placed on its borders on
-// purpose. A key is exact: floor((floor(v / kUnit) + shift) / kUnits); the place
-// within the cell is rounded only far inside the margin of kReach.
-template <std::int64_t kUnits>
+// A grid of cubic cells of edge kEdge, shifted per call by a random fraction of a
+// cell along each axis (a multiple of 1/64), so that positions cannot be placed on
+// its borders on purpose. The key, floor(v / kEdge + shift), is a non-decreasing
+// function of v, and the place within the cell is rounded by at most 2^-53 of a
+// cell, far inside the margin of kReach.
+template <const double& kEdge>
 class Grid {
 public:
-    static constexpr double kReachInCells = kReach / (kUnit * static_cast<double>(kUnits));
+    static constexpr double kReachInCells = kReach / kEdge;
     static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
 
     explicit Grid(std::uint64_t random) {
-        for (std::int64_t& shift : m_shift) {
-            shift = static_cast<std::int64_t>(random % kUnits);
-            random /= kUnits;
+        for (double& shift : m_shift) {
+            shift = static_cast<double>(random % 64) / 64.0;
+            random /= 64;
         }
     }
 
@@ -158,15 +158,14 @@ public:
             std::memcpy(&bits, &v, sizeof bits);
             return {static_cast<std::int64_t>(bits), 0, 0.0};
         }
-        const double s = v * (1.0 / kUnit);  // exact: a power of two
-        std::int64_t unit = static_cast<std::int64_t>(s);
-        if (static_cast<double>(unit) > s) --unit;  // floor
-        // Biased to be non-negative, so that the cell and the place in it are a shift
-        // and a mask.
-        const std::uint64_t shifted = static_cast<std::uint64_t>(unit + m_shift[axis]) + kBias;
-        const std::int64_t k = static_cast<std::int64_t>(shifted / kUnits) - static_cast<std::int64_t>(kBias / kUnits);
-        const double frac = (static_cast<double>(shifted % kUnits) + (s - static_cast<double>(unit))) *
-                            (1.0 / static_cast<double>(kUnits));
+        const double s = v * (1.0 / kEdge);  // exact: a power of two
+        std::int64_t k = static_cast<std::int64_t>(s);
+        if (static_cast<double>(k) > s) --k;  // floor
+        double frac = (s - static_cast<double>(k)) + m_shift[axis];
+        if (frac >= 1.0) {
+            ++k;
+            frac -= 1.0;
+        }
         if (frac < kReachInCells) return {k, -1, frac};
         if (1.0 - frac < kReachInCells) return {k, 1, 1.0 - frac};
         return {k, 0, 0.0};
@@ -175,12 +174,10 @@ public:
     Cells CellsOf(const Position& p) const { return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}}; }
 
 private:
-    static constexpr std::uint64_t kBias = std::uint64_t(1) << 63;  // above every |unit + shift|
-
-    std::int64_t m_shift[3];
+    double m_shift[3];
 };
-using Coarse = Grid<static_cast<std::int64_t>(kCoarseEdge / kUnit)>;
-using Fine = Grid<static_cast<std::int64_t>(kFineEdge / kUnit)>;
+using Coarse = Grid<kCoarseEdge>;
+using Fine = Grid<kFineEdge>;
 
 // Random bits that differ from call to call.
 inline std::uint64_t CallSeed() {

@@ -58,8 +58,6 @@ double Component(Rng& rng, const Mix& mix) {
                                1.5e154,
                                0x1.0p50,
                                -0x1.0p50,
-                               0x1.0p47,
-                               0x1.0p47 - 0x1.0p-6,
                                0x1.0p50 - 0.125,
                                0x1.0p50 + 0.25,
                                -0x1.0p50 + 0.125,
