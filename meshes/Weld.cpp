@@ -87,7 +87,8 @@ constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
 constexpr double kHuge = 0x1.0p50;
 static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the cell keys");
 
-constexpr int kCoarseCellLimit = 4;  // representatives per coarse cell
+constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
+constexpr int kShiftSteps = 64;      // grid shifts are multiples of 1/kShiftSteps of a cell
 constexpr int kMaxCellsPerPosition = 8;
 constexpr std::size_t kPrefetchBlock = 16;  // positions whose coarse cells are fetched ahead
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
@@ -134,10 +135,10 @@ struct Cells {
 };
 
 // A grid of cubic cells of edge kEdge, shifted per call by a random fraction of a
-// cell along each axis (a multiple of 1/64), so that positions cannot be placed on
-// its borders on purpose. The key, floor(v / kEdge + shift), is a non-decreasing
-// function of v, and the place within the cell is rounded by at most 2^-53 of a
-// cell, far inside the margin of kReach.
+// cell along each axis (a multiple of 1/kShiftSteps), so that positions cannot be
+// placed on its borders on purpose. The key, floor(v / kEdge + shift), is a
+// non-decreasing function of v, and the place within the cell is rounded by at most
+// 2^-53 of a cell, far inside the margin of kReach.
 template <const double& kEdge>
 class Grid {
 public:
@@ -146,8 +147,8 @@ public:
 
     explicit Grid(std::uint64_t random) {
         for (double& shift : m_shift) {
-            shift = static_cast<double>(random % 64) / 64.0;
-            random /= 64;
+            shift = static_cast<double>(random % kShiftSteps) / kShiftSteps;
+            random /= kShiftSteps;
         }
     }
 
@@ -347,8 +348,8 @@ private:
     };
     struct Chunk {
         Idx reps[kRun];  // ascending, then kNone
-        Idx next;     // the next chunk of the cell, or kNone
-        Idx last;     // in a cell's first chunk: its last chunk
+        Idx next;        // the next chunk of the cell, or kNone
+        Idx last;        // in a cell's first chunk: its last chunk
     };
 
     static Tag TagOf(std::uint64_t hash) {
