@@ -163,10 +163,9 @@ public:
         std::int64_t k = static_cast<std::int64_t>(s);
         if (static_cast<double>(k) > s) --k;  // floor
         double frac = (s - static_cast<double>(k)) + m_shift[axis];
-        if (frac >= 1.0) {
-            ++k;
-            frac -= 1.0;
-        }
+        const int wrap = frac >= 1.0 ? 1 : 0;  // without a branch: the shift makes it unpredictable
+        k += wrap;
+        frac -= wrap;
         if (frac < kReachInCells) return {k, -1, frac};
         if (1.0 - frac < kReachInCells) return {k, 1, 1.0 - frac};
         return {k, 0, 0.0};
