@@ -1,52 +1,59 @@
 // The welded copy: every named position, in ascending order, merges into the
 // lowest-numbered representative (kept position) that it is Near, or becomes a
 // representative itself. The result equals comparing each position with all
-// representatives; this file only avoids comparisons that cannot succeed.
+// representatives; this file only skips comparisons that cannot succeed.
 //
-// Near(a, b) is false exactly when ((dx*dx + dy*dy) + dz*dz) >= 1e-8, so a NaN
-// squared distance counts as near. Positions fall into three kinds:
+// Near(a, b) is false exactly when ((dx*dx + dy*dy) + dz*dz) >= kNearSquared, so a
+// NaN squared distance counts as near. Positions fall into three kinds:
 //
 //  * A NaN component makes every squared distance NaN: the position is near every
-//    position. It becomes a representative only as the first named position, and then
-//    every later position merges into it; otherwise it merges into representative 0.
+//    position. It is a representative only as the first one, and then every later
+//    position merges into it; otherwise it merges into the first representative.
+//  * With infinite components (no NaN): the same infinity in one component makes
+//    that difference NaN, so the two are near; an infinity facing a finite value or
+//    the opposite infinity squares to +inf and they are not. Such a position is near
+//    exactly the representatives sharing one of its infinities (lowest kept per
+//    component and sign) or a NaN first representative.
+//  * All-finite positions are near only all-finite representatives (or a NaN first
+//    one). Their computed squared distance is the true one within a few ulps and no
+//    term rounds below zero, so the true distances of a near pair along any axes
+//    have squares summing below kReach^2.
 //
-//  * With infinite components (and no NaN): when two positions hold the same infinity
-//    in one component, that difference is NaN and they are near. Otherwise an infinity
-//    facing a finite value or the opposite infinity squares to +inf, no term is NaN,
-//    and they are not near. So such a position is near exactly the representatives
-//    that share one of its infinities (same component, same sign), or a NaN
-//    representative 0. The lowest representative per component and sign is kept.
+// Finite representatives are found through two grids of cubic cells whose edges are
+// powers of two above 2 * kReach, so that within kReach of a coordinate lies at most
+// one cell border per axis; each grid is shifted by a random fraction of a cell per
+// call, so that positions cannot be placed on cell borders or corners on purpose. A
+// neighbour cell counts only if its box lies within kReach of the position (the
+// squared gaps to its borders sum below kReach^2).
+//  * The coarse grid enters a representative in its own cell and the neighbour
+//    cells within kReach; a query reads its own cell only. A coarse cell takes at
+//    most kCoarseCellLimit representatives.
+//  * A representative that would enter a full coarse cell goes to the fine grid
+//    instead, in its own cell only, and marks each of its coarse cells as spilled.
+//    A query in a spilled coarse cell also reads its fine cell and the neighbours
+//    within kReach.
+// Every near representative is thus met, and every candidate is tested with the
+// exact Near arithmetic. A coordinate of magnitude 2^50 or more is at least 1/8 away
+// from any other value, so a near one holds the very same value: such a component is
+// keyed by its bits, without neighbour.
 //
-//  * All-finite positions are near only all-finite representatives (or a NaN
-//    representative 0). A computed squared distance below 1e-8 bounds each computed
-//    square below 1e-8 (adding non-negative terms never rounds below a term), hence
-//    each coordinate difference below 1e-4 * (1 + 2^-51) < kReach. Representatives
-//    are entered in a hash of cubic cells of edge 1/kCellScale > 2 * kReach: in their
-//    own cell and, per axis, also in the neighbouring cell whose border lies within
-//    kReach. A representative near a query then always sits in the query's own cell.
-//    Every candidate found there is tested with the exact Near arithmetic.
-//    Coordinates of magnitude 2^50 or more are at least 1/8 apart from any other
-//    value, so a near position must hold the very same value; such a component is
-//    keyed by its bits, without neighbour cell. Below 2^50 the scaled coordinate
-//    stays below 2^59: its floor is exact and its fraction within an ulp, far inside
-//    the margin between kReach and the real bound.
+// Order: each cell lists its representatives in ascending order (they are appended
+// as they are found). So the first near one of a cell is the lowest near one there,
+// and the answer is the least of those firsts over the cells read.
 //
-// Order: the first near candidate met in a cell's probe run is the lowest-numbered
-// near representative, so the search stops there. Representatives enter the table in
-// ascending order (a rebuild re-enters them in that order) and nothing is removed. If
-// an entry e sits before the entry e_L of the lowest near representative L in the run,
-// the slot of e was passed over when e_L was placed (e_L took the first free slot of
-// the run), so e was there already and belongs to L or to a lower, hence not near,
-// representative. The same argument yields the exact-duplicate shortcut for free: a
-// query bitwise equal to a representative R is near exactly what R is near, and
-// nothing lower than R is (else R would not have been kept).
+// Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
+// representatives, since no two of them are near; the cell hash is seeded per call,
+// so positions cannot be chosen to pile up in one probe run.
 #include "Weld.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <stdexcept>
+#include <type_traits>
 
 namespace kor {
 namespace ShapeExport {
@@ -55,11 +62,45 @@ namespace detail {
 namespace {
 
 constexpr double kNearSquared = Position::kNearDistance2;
-constexpr double kCellScale = 512.0;  // cell edge 2^-9, about 1.95e-3
-constexpr double kReach = 1.0001e-4;  // above every per-axis gap between near positions
-constexpr double kReachInCells = kReach * kCellScale;
-constexpr double kHuge = 1125899906842624.0;  // 2^50
-static_assert(kReachInCells < 0.5, "a position may need at most one neighbour cell per axis");
+
+constexpr double SquareRoot(double x) {
+    double y = x > 1.0 ? x : 1.0;
+    for (int k = 0; k < 100; ++k) y = 0.5 * (y + x / y);
+    return y;
+}
+
+constexpr double PowerOfTwoAbove(double x) {
+    double p = 1.0;
+    while (p > x) p *= 0.5;
+    while (p <= x) p *= 2.0;
+    return p;
+}
+
+// Above every distance between two Near finite positions (the margin covers the
+// rounding of the squared distance many times over).
+constexpr double kReach = SquareRoot(kNearSquared) * (1.0 + 0x1.0p-20);
+static_assert(kReach * kReach > kNearSquared * (1.0 + 0x1.0p-30), "kReach must bound the tolerance");
+
+constexpr double kFineEdge = PowerOfTwoAbove(2.0 * kReach);     // 2^-12 for the tolerance 1e-8
+constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
+// Coordinates at or beyond this are 1/8 or more apart from any other value.
+constexpr double kHuge = 0x1.0p50;
+static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the cell keys");
+
+constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
+constexpr int kShiftSteps = 64;      // grid shifts are multiples of 1/kShiftSteps of a cell
+constexpr int kMaxCellsPerPosition = 8;
+constexpr std::size_t kPrefetchBlock = 16;  // positions whose coarse cells are fetched ahead
+// Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
+constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
+
+inline void PrefetchLine(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
 
 inline bool IsNear(const Position& a, const Position& b) {
     // The arithmetic of Position::Near, inlined.
@@ -69,109 +110,458 @@ inline bool IsNear(const Position& a, const Position& b) {
     return !(((dx * dx + dy * dy) + dz * dz) >= kNearSquared);
 }
 
-inline std::uint64_t Bits(double v) {
-    std::uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
 inline bool IsFinite(const Position& p) {
     return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z());
 }
 
 inline bool HasNaN(const Position& p) { return std::isnan(p.X()) || std::isnan(p.Y()) || std::isnan(p.Z()); }
 
-// The cell of one finite coordinate and the neighbour (-1, +1, or 0 for none) whose
-// border lies within kReach.
+inline std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 33);
+}
+
+// The cell of one finite coordinate, the neighbour (-1, +1, or 0 for none) whose
+// border lies within kReach, and the gap to that border in cell edges.
 struct AxisCell {
     std::int64_t key;
     int side;
+    double gap;
 };
 
-inline AxisCell CellOf(double v) {
-    if (v < kHuge && v > -kHuge) {
-        const double s = v * kCellScale;  // exact: a power-of-two scale
+struct Cells {
+    AxisCell axis[3];
+};
+
+// A grid of cubic cells of edge kEdge, shifted per call by a random fraction of a
+// cell along each axis (a multiple of 1/kShiftSteps), so that positions cannot be
+// placed on its borders on purpose. The key, floor(v / kEdge + shift), is a
+// non-decreasing function of v, and the place within the cell is rounded by at most
+// 2^-53 of a cell, far inside the margin of kReach.
+template <const double& kEdge>
+class Grid {
+public:
+    static constexpr double kReachInCells = kReach / kEdge;
+    static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
+
+    explicit Grid(std::uint64_t random) {
+        for (double& shift : m_shift) {
+            shift = static_cast<double>(random % kShiftSteps) / kShiftSteps;
+            random /= kShiftSteps;
+        }
+    }
+
+    AxisCell CellOf(int axis, double v) const {
+        if (!(v < kHuge && v > -kHuge)) {
+            // Keyed by the bits; a clash with a key below only adds candidates.
+            std::uint64_t bits;
+            std::memcpy(&bits, &v, sizeof bits);
+            return {static_cast<std::int64_t>(bits), 0, 0.0};
+        }
+        const double s = v * (1.0 / kEdge);  // exact: a power of two
         std::int64_t k = static_cast<std::int64_t>(s);
         if (static_cast<double>(k) > s) --k;  // floor
-        const double frac = s - static_cast<double>(k);
-        return {k, frac < kReachInCells ? -1 : (frac > 1.0 - kReachInCells ? 1 : 0)};
+        double frac = (s - static_cast<double>(k)) + m_shift[axis];
+        const int wrap = frac >= 1.0 ? 1 : 0;  // without a branch: the shift makes it unpredictable
+        k += wrap;
+        frac -= wrap;
+        if (frac < kReachInCells) return {k, -1, frac};
+        if (1.0 - frac < kReachInCells) return {k, 1, 1.0 - frac};
+        return {k, 0, 0.0};
     }
-    // Distinct from the keys above in practice; a clash would only add candidates.
-    return {static_cast<std::int64_t>(Bits(v) ^ 0x5bd1e9955bd1e995ull), 0};
+
+    Cells CellsOf(const Position& p) const { return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}}; }
+
+private:
+    double m_shift[3];
+};
+using Coarse = Grid<kCoarseEdge>;
+using Fine = Grid<kFineEdge>;
+
+// Random bits that differ from call to call.
+inline std::uint64_t CallSeed() {
+    const int local = 0;
+    std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return Mix(seed ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull);
 }
 
-inline std::uint64_t CellHash(std::int64_t x, std::int64_t y, std::int64_t z) {
-    std::uint64_t h = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull;
-    h = (h ^ (h >> 32) ^ static_cast<std::uint64_t>(y)) * 0xC2B2AE3D27D4EB4Full;
-    h = (h ^ (h >> 29) ^ static_cast<std::uint64_t>(z)) * 0x165667B19E3779F9ull;
-    return h ^ (h >> 32);
-}
-
-// Open addressing with linear probing; one entry per (cell, representative). Each
-// entry carries 32 bits of its cell's hash so that most entries of other cells are
-// skipped without touching their positions.
-template <typename Idx>
-class CellTable {
+// A hash of cells seeded per call: cells chosen to collide under one seed scatter
+// under another.
+class CellHash {
 public:
-    explicit CellTable(std::size_t capacity) { Reset(capacity); }
-
-    void Reset(std::size_t capacity) {
-        m_slots = std::vector<Slot>();  // release before allocating the new block
-        m_slots.assign(capacity, Slot{0u, Idx(-1)});
-        m_mask = capacity - 1;
-        m_used = 0;
+    explicit CellHash(std::uint64_t seed) {
+        for (std::uint64_t& s : m_seed) s = seed = Mix(seed + 0x9E3779B97F4A7C15ull);
     }
 
-    std::size_t Capacity() const { return m_slots.size(); }
-    bool NeedsRoom(std::size_t extra) const { return (m_used + extra) * 2 > m_slots.size(); }
+    std::uint64_t Of(const Cells& c) const { return Axis(0, c.axis[0].key) + Axis(1, c.axis[1].key) + Axis(2, c.axis[2].key); }
 
-    void Insert(std::uint64_t hash, Idx rep) {
-        std::size_t i = static_cast<std::size_t>(hash) & m_mask;
-        while (m_slots[i].rep >= 0) i = (i + 1) & m_mask;
-        m_slots[i] = Slot{static_cast<std::uint32_t>(hash >> 32), rep};
-        ++m_used;
-    }
-
-    // Calls visit(rep) for the entries that may belong to the cell of `hash` until
-    // visit returns true.
-    template <typename Visit>
-    void Find(std::uint64_t hash, Visit&& visit) const {
-        const std::uint32_t tag = static_cast<std::uint32_t>(hash >> 32);
-        for (std::size_t i = static_cast<std::size_t>(hash) & m_mask; m_slots[i].rep >= 0; i = (i + 1) & m_mask)
-            if (m_slots[i].tag == tag && visit(m_slots[i].rep)) return;
+    // The hashes of the cell and of its neighbours within kReach, the cell first;
+    // returns their count.
+    template <typename G>
+    int Around(const Cells& c, std::uint64_t (&out)[kMaxCellsPerPosition]) const {
+        constexpr double kReach2 = G::kReachInCells * G::kReachInCells;
+        const AxisCell &ax = c.axis[0], &ay = c.axis[1], &az = c.axis[2];
+        const std::uint64_t x0 = Axis(0, ax.key), y0 = Axis(1, ay.key), z0 = Axis(2, az.key);
+        const double gx = ax.gap * ax.gap, gy = ay.gap * ay.gap, gz = az.gap * az.gap;
+        int n = 0;
+        out[n++] = x0 + y0 + z0;
+        const std::uint64_t x1 = ax.side != 0 ? Axis(0, ax.key + ax.side) : 0;
+        if (ax.side != 0) out[n++] = x1 + y0 + z0;
+        if (ay.side != 0) {
+            const std::uint64_t y1 = Axis(1, ay.key + ay.side);
+            out[n++] = x0 + y1 + z0;
+            if (ax.side != 0 && gx + gy < kReach2) out[n++] = x1 + y1 + z0;
+        }
+        if (az.side != 0) {
+            const std::uint64_t z1 = Axis(2, az.key + az.side);
+            out[n++] = x0 + y0 + z1;
+            if (ax.side != 0 && gx + gz < kReach2) out[n++] = x1 + y0 + z1;
+            if (ay.side != 0) {
+                const std::uint64_t y1 = Axis(1, ay.key + ay.side);
+                if (gy + gz < kReach2) out[n++] = x0 + y1 + z1;
+                if (ax.side != 0 && (gx + gy) + gz < kReach2) out[n++] = x1 + y1 + z1;
+            }
+        }
+        return n;
     }
 
 private:
+    std::uint64_t Axis(int axis, std::int64_t key) const { return Mix(static_cast<std::uint64_t>(key) ^ m_seed[axis]); }
+
+    std::uint64_t m_seed[3];
+};
+
+// The representatives of each cell, in ascending order. Cells live in an
+// open-addressing table with linear probing, found by the top bits of their hash
+// (kept in the slot, so that growing moves slots without hashing again; a clash of
+// those bits only merges two cells' lists, which adds candidates). A slot holds the
+// only representative of its cell or the first of a chain of chunks, and whether the
+// cell spilled to the fine grid. A cell is named by its slot, valid until Reserve.
+template <typename Idx>
+class CellTable {
+public:
+    using Cell = std::size_t;
+    static constexpr Cell kNoCell = ~Cell(0);
+    static constexpr int kRun = 6;
+    static constexpr Idx kNone = -1;
+
+    explicit CellTable(std::size_t minimum) {
+        while ((std::size_t(1) << m_bits) < minimum) ++m_bits;
+        m_slots.assign(std::size_t(1) << m_bits, Slot{0, kEmpty});
+    }
+
+    // Grows, if needed, so that `extra` more cells fill at most three quarters.
+    void Reserve(std::size_t extra) {
+        if ((m_used + extra) * 4 <= m_slots.size() * 3) return;
+        if (m_bits + 1 > kTagBits - 2) throw std::length_error("weld: too many cells");
+        std::vector<Slot> old(std::size_t(1) << ++m_bits, Slot{0, kEmpty});
+        old.swap(m_slots);
+        for (const Slot& s : old) {
+            if (s.tag == 0) continue;
+            std::size_t i = Home(s.tag);
+            while (m_slots[i].tag != 0) i = Next(i);
+            m_slots[i] = s;
+        }
+    }
+
+    void Prefetch(std::uint64_t hash) const { PrefetchLine(&m_slots[Home(TagOf(hash))]); }
+
+    Cell Find(std::uint64_t hash) const {
+        const Tag tag = TagOf(hash);
+        for (std::size_t i = Home(tag); m_slots[i].tag != 0; i = Next(i))
+            if ((m_slots[i].tag & ~kSpilled) == tag) return i;
+        return kNoCell;
+    }
+
+    Cell FindOrAdd(std::uint64_t hash) {
+        const Tag tag = TagOf(hash);
+        std::size_t i = Home(tag);
+        for (; m_slots[i].tag != 0; i = Next(i))
+            if ((m_slots[i].tag & ~kSpilled) == tag) return i;
+        ++m_used;
+        m_slots[i].tag = tag;
+        return i;
+    }
+
+    bool Spilled(Cell c) const { return (m_slots[c].tag & kSpilled) != 0; }
+    void MarkSpilled(Cell c) { m_slots[c].tag |= kSpilled; }
+
+    // Calls scan(reps, n) for the representatives of cell c, ascending, in runs of n
+    // (kRun, or 1 for a cell's only one; kNone fills a run's end) until it returns true.
+    template <typename Scan>
+    void ForEachRun(Cell c, Scan&& scan) const {
+        const Idx& head = m_slots[c].head;
+        if (head >= 0) {
+            scan(&head, 1);
+            return;
+        }
+        if (head == kEmpty) return;
+        for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next)
+            if (scan(m_chunks[static_cast<std::size_t>(k)].reps, kRun)) return;
+    }
+
+    // Calls visit(rep) for the representatives of cell c, ascending, until it
+    // returns true.
+    template <typename Visit>
+    void ForEach(Cell c, Visit&& visit) const {
+        ForEachRun(c, [&](const Idx* reps, int n) {
+            for (int j = 0; j < n; ++j)
+                if (reps[j] == kNone || visit(reps[j])) return true;
+            return false;
+        });
+    }
+
+    // Appends rep, the newest representative so far, to cell c.
+    void Append(Cell c, Idx rep) {
+        Idx& head = m_slots[c].head;
+        if (head == kEmpty) {
+            head = rep;
+        } else if (head >= 0) {  // the cell's second representative starts its chunks
+            const Idx k = NewChunk(head);
+            m_chunks[static_cast<std::size_t>(k)].reps[1] = rep;
+            head = ~k;
+        } else {
+            Chunk& first = m_chunks[static_cast<std::size_t>(~head)];
+            for (Idx& r : m_chunks[static_cast<std::size_t>(first.last)].reps) {
+                if (r == kNone) {
+                    r = rep;
+                    return;
+                }
+            }
+            const Idx last = first.last;
+            const Idx k = NewChunk(rep);  // may move `first`
+            m_chunks[static_cast<std::size_t>(last)].next = k;
+            m_chunks[static_cast<std::size_t>(~head)].last = k;
+        }
+    }
+
+private:
+    using Tag = std::conditional_t<sizeof(Idx) <= 4, std::uint32_t, std::uint64_t>;
+    static constexpr int kTagBits = 8 * sizeof(Tag);
+    static constexpr Tag kUsed = 1, kSpilled = 2;
+    static constexpr Idx kEmpty = std::numeric_limits<Idx>::min();  // a cell without representative
     struct Slot {
-        std::uint32_t tag;
-        Idx rep;  // position number of the representative; negative: empty
+        Tag tag;   // the top bits of the hash with kUsed, and kSpilled; 0: a free slot
+        Idx head;  // the only representative, ~(first chunk), or kEmpty
     };
+    struct Chunk {
+        Idx reps[kRun];  // ascending, then kNone
+        Idx next;        // the next chunk of the cell, or kNone
+        Idx last;        // in a cell's first chunk: its last chunk
+    };
+
+    static Tag TagOf(std::uint64_t hash) {
+        return (static_cast<Tag>(hash >> (64 - kTagBits)) & ~(kUsed | kSpilled)) | kUsed;
+    }
+    std::size_t Home(Tag tag) const { return static_cast<std::size_t>(tag >> (kTagBits - m_bits)); }
+    std::size_t Next(std::size_t i) const { return (i + 1) & (m_slots.size() - 1); }
+
+    Idx NewChunk(Idx first) {
+        const Idx k = static_cast<Idx>(m_chunks.size());
+        Chunk c;
+        for (Idx& r : c.reps) r = kNone;
+        c.reps[0] = first;
+        c.next = kNone;
+        c.last = k;
+        m_chunks.push_back(c);
+        return k;
+    }
+
+    int m_bits = 10;
     std::vector<Slot> m_slots;
-    std::size_t m_mask = 0;
+    std::vector<Chunk> m_chunks;
     std::size_t m_used = 0;
 };
 
+// What each position is, one byte per position.
+enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative };
+
 template <typename Idx>
-void InsertCells(CellTable<Idx>& table, const AxisCell (&c)[3], Idx rep) {
-    for (int dx = 0; dx <= (c[0].side != 0 ? 1 : 0); ++dx)
-        for (int dy = 0; dy <= (c[1].side != 0 ? 1 : 0); ++dy)
-            for (int dz = 0; dz <= (c[2].side != 0 ? 1 : 0); ++dz)
-                table.Insert(CellHash(c[0].key + dx * c[0].side, c[1].key + dy * c[1].side,
-                                      c[2].key + dz * c[2].side),
-                             rep);
-}
+class Welder {
+public:
+    Welder(const std::vector<Position>& positions, std::uint8_t* state, Idx* map, std::size_t named,
+           std::uint64_t seed = CallSeed())
+        : m_positions(positions),
+          m_state(state),
+          m_map(map),
+          m_hash(seed),
+          m_coarseGrid(Mix(seed ^ 0xC0A45Eull)),
+          m_fineGrid(Mix(seed ^ 0xF17Eull)),
+          m_coarse(named / 4),
+          m_fine(named / 16) {}
 
-inline void CellsOf(const Position& p, AxisCell (&c)[3]) {
-    c[0] = CellOf(p.X());
-    c[1] = CellOf(p.Y());
-    c[2] = CellOf(p.Z());
-}
+    // Fills map[i] with the representative number of every named position i and
+    // marks the representatives in state. The coarse cells of a block of positions
+    // are found and fetched ahead.
+    void Run() {
+        const std::size_t n = m_positions.size();
+        Cells cells[kPrefetchBlock];
+        std::uint64_t hashes[kPrefetchBlock];
+        bool finite[kPrefetchBlock];
+        for (std::size_t begin = 0; begin < n; begin += kPrefetchBlock) {
+            const std::size_t end = n - begin < kPrefetchBlock ? n : begin + kPrefetchBlock;
+            // Room for the cells this block may add, so that cells found stay valid.
+            m_coarse.Reserve(kPrefetchBlock * kMaxCellsPerPosition);
+            m_fine.Reserve(kPrefetchBlock);
+            for (std::size_t i = begin; i < end; ++i) {
+                finite[i - begin] = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
+                if (!finite[i - begin]) continue;
+                cells[i - begin] = m_coarseGrid.CellsOf(m_positions[i]);
+                hashes[i - begin] = m_hash.Of(cells[i - begin]);
+                m_coarse.Prefetch(hashes[i - begin]);
+            }
+            for (std::size_t i = begin; i < end; ++i) {
+                if (finite[i - begin])
+                    WeldFinite(i, cells[i - begin], hashes[i - begin]);
+                else if (m_state[i] != kUnnamed)
+                    WeldOther(i);
+            }
+        }
+    }
 
-inline std::size_t PowerOfTwoAtLeast(std::size_t n) {
-    std::size_t p = 1;
-    while (p < n) p <<= 1;
-    return p;
-}
+private:
+    using Table = CellTable<Idx>;
+    using Cell = typename Table::Cell;
+    static constexpr Cell kNoCell = Table::kNoCell;
+    static constexpr Idx kNone = Table::kNone;
+
+    static Idx Lower(Idx a, Idx b) { return a < 0 || (b >= 0 && b < a) ? b : a; }
+
+    // The first representative of cell c below `bound` (any if bound < 0) that is
+    // near p, or -1; counts in `entries` the representatives passed.
+    Idx FirstNear(const Table& table, Cell c, const Position& p, Idx bound, int& entries) const {
+        using Unsigned = std::make_unsigned_t<Idx>;
+        // The end of a run (kNone) and representatives from `bound` on end the scan.
+        const Unsigned limit = bound < 0 ? static_cast<Unsigned>(kNone) : static_cast<Unsigned>(bound);
+        const Position* data = m_positions.data();
+        Idx found = -1;
+        int passed = 0;
+        table.ForEachRun(c, [&](const Idx* reps, int n) {
+            for (int j = 0; j < n; ++j) {
+                const Idx r = reps[j];
+                if (static_cast<Unsigned>(r) >= limit) return true;
+                ++passed;
+                if (IsNear(p, data[r])) {
+                    found = r;
+                    return true;
+                }
+            }
+            return false;
+        });
+        entries += passed;
+        return found;
+    }
+
+    // Position i when it has an infinite or NaN component.
+    void WeldOther(std::size_t i) {
+        const Position& p = m_positions[i];
+        const double v[3] = {p.X(), p.Y(), p.Z()};
+        Idx found = -1;
+        if (m_count > 0 && (m_nanFirst || HasNaN(p))) {
+            found = m_first;
+        } else {
+            for (int a = 0; a < 3; ++a)
+                if (std::isinf(v[a])) found = Lower(found, m_infRep[a][v[a] > 0 ? 0 : 1]);
+        }
+        if (found >= 0) {
+            m_map[i] = m_map[static_cast<std::size_t>(found)];
+            return;
+        }
+        NewRepresentative(i);
+        if (HasNaN(p)) m_nanFirst = true;  // only ever the first representative
+        for (int a = 0; a < 3; ++a)
+            if (std::isinf(v[a])) m_infRep[a][v[a] > 0 ? 0 : 1] = Lower(m_infRep[a][v[a] > 0 ? 0 : 1], static_cast<Idx>(i));
+    }
+
+    // Finite position i, whose coarse cell is `hash`.
+    void WeldFinite(std::size_t i, const Cells& coarse, std::uint64_t hash) {
+        if (m_nanFirst) {
+            m_map[i] = m_map[static_cast<std::size_t>(m_first)];
+            return;
+        }
+        const Position& p = m_positions[i];
+
+        // The lowest near representative of the coarse cell.
+        int entries = 0;
+        const Cell own = m_coarse.Find(hash);
+        Idx found = own != kNoCell ? FirstNear(m_coarse, own, p, -1, entries) : -1;
+        // And of the fine grid if the coarse cell spilled.
+        Cell ownFine = kNoCell;
+        std::uint64_t fineHash = 0;
+        if (own != kNoCell && m_coarse.Spilled(own)) found = FindNearFine(p, found, ownFine, fineHash);
+        if (found >= 0) {
+            m_map[i] = m_map[static_cast<std::size_t>(found)];
+            return;
+        }
+
+        // A new representative: in its coarse cells if none of them is full, else in
+        // its fine cell, marking its coarse cells as spilled.
+        const Idx self = static_cast<Idx>(i);
+        NewRepresentative(i);
+        std::uint64_t hashes[kMaxCellsPerPosition] = {hash};
+        const bool inside = coarse.axis[0].side == 0 && coarse.axis[1].side == 0 && coarse.axis[2].side == 0;
+        const int count = inside ? 1 : m_hash.Around<Coarse>(coarse, hashes);  // hashes[0] == hash
+        Cell cells[kMaxCellsPerPosition];
+        cells[0] = own;
+        bool full = entries >= kCoarseCellLimit;
+        for (int k = 1; k < count; ++k) {
+            cells[k] = m_coarse.Find(hashes[k]);
+            int n = 0;
+            if (cells[k] != kNoCell) m_coarse.ForEach(cells[k], [&](Idx) { return ++n >= kCoarseCellLimit; });
+            full = full || n >= kCoarseCellLimit;
+        }
+        for (int k = 0; k < count; ++k) {
+            const Cell c = cells[k] != kNoCell ? cells[k] : m_coarse.FindOrAdd(hashes[k]);
+            if (full)
+                m_coarse.MarkSpilled(c);
+            else
+                m_coarse.Append(c, self);
+        }
+        if (!full) return;
+        if (ownFine == kNoCell) {
+            if (fineHash == 0) fineHash = m_hash.Of(m_fineGrid.CellsOf(p));
+            ownFine = m_fine.FindOrAdd(fineHash);
+        }
+        m_fine.Append(ownFine, self);
+    }
+
+    // The lowest representative near p among `found` and those of the fine grid;
+    // sets ownFine and fineHash to p's own fine cell.
+    Idx FindNearFine(const Position& p, Idx found, Cell& ownFine, std::uint64_t& fineHash) const {
+        std::uint64_t hashes[kMaxCellsPerPosition];
+        const int count = m_hash.Around<Fine>(m_fineGrid.CellsOf(p), hashes);  // hashes[0]: p's own cell
+        fineHash = hashes[0];
+        for (int k = 0; k < count; ++k) {
+            const Cell c = m_fine.Find(hashes[k]);
+            if (k == 0) ownFine = c;
+            int entries = 0;
+            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, p, found, entries));
+        }
+        return found;
+    }
+
+    void NewRepresentative(std::size_t i) {
+        m_map[i] = m_count++;
+        m_state[i] = kRepresentative;
+        if (m_first < 0) m_first = static_cast<Idx>(i);
+    }
+
+    const Position& At(Idx r) const { return m_positions[static_cast<std::size_t>(r)]; }
+
+    const std::vector<Position>& m_positions;
+    std::uint8_t* m_state;
+    Idx* m_map;
+    CellHash m_hash;
+    Coarse m_coarseGrid;
+    Fine m_fineGrid;
+    Table m_coarse;
+    Table m_fine;
+    Idx m_count = 0;   // representatives so far
+    Idx m_first = -1;  // the first representative
+    bool m_nanFirst = false;
+    Idx m_infRep[3][2] = {{-1, -1}, {-1, -1}, {-1, -1}};  // [component][+inf, -inf]
+};
 
 template <typename Idx>
 void WeldWith(const std::vector<Position>& positions, const std::vector<long long>& indices,
@@ -180,86 +570,27 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
     const long long count = static_cast<long long>(n);
 
     // Which positions some index names, and how many indices survive.
-    std::vector<std::uint8_t> named(n, 0);
-    std::size_t surviving = 0;
-    std::size_t namedCount = 0;
+    std::unique_ptr<std::uint8_t[]> state(new std::uint8_t[n]());
+    std::size_t surviving = 0, named = 0;
     for (const long long v : indices) {
         if (v < 0 || v >= count) continue;
         ++surviving;
-        namedCount += named[static_cast<std::size_t>(v)] == 0 ? 1 : 0;
-        named[static_cast<std::size_t>(v)] = 1;
+        named += state[static_cast<std::size_t>(v)] == kUnnamed ? 1 : 0;
+        state[static_cast<std::size_t>(v)] = kNamed;
     }
 
-    // map[i]: number of the representative of named position i (unset for others).
     std::unique_ptr<Idx[]> map(new Idx[n]);
-    std::vector<Idx> reps;  // position numbers of the representatives, ascending
-    bool nanRep = false;    // representative 0 holds a NaN
-    Idx infRep[3][2] = {{-1, -1}, {-1, -1}, {-1, -1}};  // [component][+inf, -inf]
-    CellTable<Idx> cells(PowerOfTwoAtLeast(namedCount / 2 + 64));
+    {
+        Welder<Idx> welder(positions, state.get(), map.get(), named);
+        welder.Run();
+    }  // releases the tables before the outputs are allocated
 
-    for (std::size_t i = 0; i < n; ++i) {
-        if (named[i] == 0) continue;
-        const Position& p = positions[i];
-        const bool finite = IsFinite(p);
-        AxisCell c[3];
-        if (finite) CellsOf(p, c);
-        Idx found = -1;
-
-        if (!reps.empty()) {
-            if (nanRep || (!finite && HasNaN(p))) {
-                found = reps[0];
-            } else if (finite) {
-                cells.Find(CellHash(c[0].key, c[1].key, c[2].key), [&](Idx r) {
-                    if (!IsNear(p, positions[static_cast<std::size_t>(r)])) return false;
-                    found = r;  // the lowest near one: see "Order" above
-                    return true;
-                });
-            } else {
-                const double v[3] = {p.X(), p.Y(), p.Z()};
-                for (int k = 0; k < 3; ++k) {
-                    if (std::isfinite(v[k])) continue;
-                    const Idx r = infRep[k][v[k] > 0 ? 0 : 1];
-                    if (r >= 0 && (found < 0 || r < found)) found = r;
-                }
-            }
-        }
-        if (found >= 0) {
-            map[i] = map[static_cast<std::size_t>(found)];
-            continue;
-        }
-
-        // A new representative.
-        const Idx self = static_cast<Idx>(i);
-        map[i] = static_cast<Idx>(reps.size());
-        if (finite) {
-            if (cells.NeedsRoom(8)) {
-                cells.Reset(cells.Capacity() * 2);
-                for (const Idx r : reps) {
-                    const Position& q = positions[static_cast<std::size_t>(r)];
-                    if (!IsFinite(q)) continue;
-                    AxisCell qc[3];
-                    CellsOf(q, qc);
-                    InsertCells(cells, qc, r);
-                }
-            }
-            InsertCells(cells, c, self);
-        } else if (HasNaN(p)) {
-            nanRep = true;  // only ever representative 0
-        } else {
-            const double v[3] = {p.X(), p.Y(), p.Z()};
-            for (int k = 0; k < 3; ++k)
-                if (!std::isfinite(v[k])) infRep[k][v[k] > 0 ? 0 : 1] = self;
-        }
-        reps.push_back(self);
-    }
-
-    // Release the search structures before the outputs are allocated.
-    cells.Reset(0);
-    named = std::vector<std::uint8_t>();
-
-    keptOut.reserve(reps.size());
-    for (const Idx r : reps) keptOut.push_back(positions[static_cast<std::size_t>(r)]);
-    reps = std::vector<Idx>();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i) kept += state[i] == kRepresentative ? 1 : 0;
+    keptOut.reserve(kept);
+    for (std::size_t i = 0; i < n; ++i)
+        if (state[i] == kRepresentative) keptOut.push_back(positions[i]);
+    state.reset();
 
     indicesOut.reserve(surviving);
     for (const long long v : indices)
@@ -270,7 +601,7 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
 
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices,
           std::vector<Position>& keptOut, std::vector<long long>& indicesOut) {
-    if (positions.size() <= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    if (positions.size() < kNarrowPositions)
         WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut);
     else
         WeldWide(positions, indices, keptOut, indicesOut);

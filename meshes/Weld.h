@@ -16,7 +16,7 @@ namespace detail {
 // outside [0, positions.size()) are left out. Both outputs must be empty on entry;
 // each is allocated once, at its final size.
 // Works with 32-bit position numbers internally, or with 64-bit ones (WeldWide) for
-// 2^31 positions or more.
+// 2^26 positions or more (which keeps the 32-bit cell tables below 2^30 slots).
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices,
           std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
 

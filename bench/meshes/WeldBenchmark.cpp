@@ -1,18 +1,25 @@
-// Welding unindexed grid meshes (every corner its own position, as OBJ importers
-// deliver them; corners of one grid vertex jittered apart by less than the weld
-// tolerance) with the mesh's welded copy, the straightforward algorithm (small sizes
-// only) and meshoptimizer's exact-duplicate remap, all on the same meshes.
+// The welded copy side by side with meshoptimizer's exact-duplicate remap
+// (meshopt_generateVertexRemap) on the same positions, in the same run: each
+// iteration times one remap and then one weld.
 //
-// Arguments: number of triangles; 1 for jittered corners (the case to weld), 0 for
-// corners that are exact copies (meshoptimizer's own case, for comparison).
+// Inputs: unindexed grid meshes (every corner its own position, as OBJ importers
+// deliver them) filled through Mesh::fromOBJ, with corners of one grid vertex
+// jittered apart by less than the tolerance; and the inputs of WeldInputs.h built
+// to defeat a grid or a hash, about 1M positions each, every position named once.
 //
-// Counters: extra_MB is the peak memory allocated during one operation beyond what
-// was allocated before it (its result included); extra_x_mesh is that peak over the
-// size of the source mesh's arrays; x_meshopt and x_meshopt_cpu are the mean wall and
-// thread-CPU times of the operation over those of meshopt_generateVertexRemap on the
-// same mesh in this run (the CPU ratio is the steadier one on a busy machine).
+// Counters: weld_ms and meshopt_ms, the least thread CPU time of a run over the
+// iterations (the steadiest measure on a shared machine), and x_meshopt, their
+// ratio. For the jittered grids also meshopt_exact_ms and x_meshopt_exact: the remap
+// of the same grid without jitter, where it finds the grid vertices. extra_x_mesh is
+// the peak heap allocated by one weld beyond what was allocated before it, result
+// included, over the bytes of the source positions and indices; result_x_mesh is the
+// result's share of it. The program ends with these as a table.
+//
+// Mesh(other, true) is detail::Weld plus copies of name and transform.
 #include "AllocationCounter.h"
 #include "ReferenceWeld.h"
+#include "Weld.h"
+#include "WeldInputs.h"
 
 #include <kor/ShapeExport/Matrix.h>
 #include <kor/ShapeExport/Mesh.h>
@@ -21,14 +28,16 @@
 #include <benchmark/benchmark.h>
 #include <meshoptimizer.h>
 
-#include <chrono>
-#include <ctime>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 using kor::ShapeExport::Matrix;
@@ -40,52 +49,33 @@ namespace {
 const kor::Mat<4, double> kIdentity = kor::Mat<4, double>::Identity();
 constexpr double kSpacing = 0.01;  // grid spacing, far above the tolerance
 constexpr double kJitter = 2e-5;   // per component: two corners differ by < 1e-4 / sqrt(3)
+constexpr std::size_t kAdversarialPositions = 1000000;
 
-struct Key {
-    std::int64_t triangles;
-    bool jittered;
-    bool operator<(const Key& o) const {
-        return triangles != o.triangles ? triangles < o.triangles : jittered < o.jittered;
-    }
+struct Source {
+    std::vector<Position> positions;
+    std::vector<long long> indices;
 };
 
-Key KeyOf(const benchmark::State& state) { return {state.range(0), state.range(1) != 0}; }
-
-struct Grid {
-    int cellsX, cellsY;
-};
-
-Grid GridFor(std::int64_t triangles) {
-    switch (triangles) {
-        case 10000: return {100, 50};
-        case 100000: return {250, 200};
-        default: return {1000, static_cast<int>(triangles / 2000)};
-    }
-}
-
-// The grid mesh, built through an Assimp mesh like a host would fill it.
-std::unique_ptr<Mesh> BuildGridMesh(const Key& key) {
-    const Grid g = GridFor(key.triangles);
-    const std::size_t cells = static_cast<std::size_t>(g.cellsX) * static_cast<std::size_t>(g.cellsY);
+// An unindexed grid mesh of `cellsX` x `cellsY` quads, filled as a host would fill it.
+Source GridMesh(int cellsX, int cellsY, bool jittered) {
+    const std::size_t cells = static_cast<std::size_t>(cellsX) * static_cast<std::size_t>(cellsY);
     std::mt19937_64 rng(12345);
     std::uniform_real_distribution<double> noise(-kJitter, kJitter);
-    auto jitter = [&](std::mt19937_64& r) { return key.jittered ? noise(r) : 0.0; };
     auto corner = [&](int i, int j) {
         const double x = i * kSpacing, y = j * kSpacing;
         const double z = 0.05 * std::sin(i * 0.05) * std::cos(j * 0.07);
-        return aiVector3D(static_cast<float>(x + jitter(rng)), static_cast<float>(y + jitter(rng)),
-                          static_cast<float>(z + jitter(rng)));
+        const double dx = jittered ? noise(rng) : 0.0, dy = jittered ? noise(rng) : 0.0, dz = jittered ? noise(rng) : 0.0;
+        return aiVector3D(static_cast<float>(x + dx), static_cast<float>(y + dy), static_cast<float>(z + dz));
     };
-
     aiMesh ai;
     ai.mNumVertices = static_cast<unsigned>(6 * cells);
     ai.mVertices = new aiVector3D[6 * cells];
     ai.mNumFaces = static_cast<unsigned>(2 * cells);
     ai.mFaces = new aiFace[2 * cells];
     unsigned v = 0, f = 0;
-    for (int j = 0; j < g.cellsY; ++j) {
-        for (int i = 0; i < g.cellsX; ++i) {
-            const int quad[2][3][2] = {{{0, 0}, {1, 0}, {1, 1}}, {{0, 0}, {1, 1}, {0, 1}}};
+    const int quad[2][3][2] = {{{0, 0}, {1, 0}, {1, 1}}, {{0, 0}, {1, 1}, {0, 1}}};
+    for (int j = 0; j < cellsY; ++j)
+        for (int i = 0; i < cellsX; ++i)
             for (const auto& tri : quad) {
                 aiFace& face = ai.mFaces[f++];
                 face.mNumIndices = 3;
@@ -95,33 +85,49 @@ std::unique_ptr<Mesh> BuildGridMesh(const Key& key) {
                     face.mIndices[c] = v++;
                 }
             }
+    Mesh mesh(L"grid");
+    mesh.fromOBJ(&ai, Matrix(kIdentity));
+    return {mesh.Positions(), mesh.Indices()};
+}
+
+Source Adversarial(int kind) {
+    Source s{weldinputs::Make(kind, kAdversarialPositions, 7), {}};
+    for (std::size_t i = 0; i < s.positions.size(); ++i) s.indices.push_back(static_cast<long long>(i));
+    return s;
+}
+
+// Benchmark argument -> input: the grids by triangle count, then WeldInputs.h.
+struct Input {
+    std::string name;
+    int cellsX = 0, cellsY = 0;  // grids only
+    int kind = 0;
+};
+std::vector<Input> Inputs() {
+    std::vector<Input> in = {{"grid_jittered_100k_triangles", 250, 200, {}},
+                             {"grid_jittered_1M_triangles", 1000, 500, {}}};
+    for (int kind = 0; kind < weldinputs::kKinds; ++kind) in.push_back({weldinputs::kNames[kind], 0, 0, kind});
+    return in;
+}
+
+struct Loaded {
+    Source source;
+    Source exactGrid;  // the grid without jitter; empty for other inputs
+};
+const Loaded& Load(std::size_t arg) {
+    static std::map<std::size_t, std::unique_ptr<Loaded>> cache;
+    auto& slot = cache[arg];
+    if (!slot) {
+        const Input in = Inputs()[arg];
+        slot = std::make_unique<Loaded>();
+        if (in.cellsX > 0) {
+            slot->source = GridMesh(in.cellsX, in.cellsY, true);
+            slot->exactGrid = GridMesh(in.cellsX, in.cellsY, false);
+        } else {
+            slot->source = Adversarial(in.kind);
         }
     }
-    auto mesh = std::make_unique<Mesh>(L"grid");
-    mesh->fromOBJ(&ai, Matrix(kIdentity));
-    return mesh;
-}
-
-const Mesh& GridMesh(const Key& key) {
-    static std::map<Key, std::unique_ptr<Mesh>> cache;
-    auto& slot = cache[key];
-    if (!slot) slot = BuildGridMesh(key);
     return *slot;
 }
-
-std::size_t WeldedCount(std::int64_t triangles) {
-    const Grid g = GridFor(triangles);
-    return static_cast<std::size_t>(g.cellsX + 1) * static_cast<std::size_t>(g.cellsY + 1);
-}
-
-double MeshBytes(const Mesh& m) {
-    return static_cast<double>(m.Positions().size() * sizeof(Position) + m.Indices().size() * sizeof(long long));
-}
-
-struct Times {
-    double wall = 0, cpu = 0;  // mean seconds per run
-};
-std::map<Key, Times> g_meshopt;  // the remap's times per mesh
 
 double ThreadCpuSeconds() {
     timespec t{};
@@ -129,137 +135,116 @@ double ThreadCpuSeconds() {
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-// Peak bytes allocated by one run of `op` beyond what was allocated before it.
 template <typename Op>
-double PeakExtraBytes(Op&& op) {
+double CpuSeconds(Op&& op) {
+    const double start = ThreadCpuSeconds();
+    op();
+    return ThreadCpuSeconds() - start;
+}
+
+double Bytes(const Source& s) {
+    return static_cast<double>(s.positions.size() * sizeof(Position) + s.indices.size() * sizeof(long long));
+}
+
+std::size_t Remap(const std::vector<Position>& positions) {
+    const std::size_t n = positions.size();
+    std::unique_ptr<unsigned[]> remap(new unsigned[n]);
+    const std::size_t unique = meshopt_generateVertexRemap(remap.get(), static_cast<const unsigned*>(nullptr), n,
+                                                           positions.data(), n, sizeof(Position));
+    benchmark::DoNotOptimize(remap.get());
+    return unique;
+}
+
+struct Row {
+    double weldMs = 0, meshoptMs = 0, meshoptExactMs = 0, extraXMesh = 0, resultXMesh = 0;
+};
+std::map<std::size_t, Row> g_rows;
+
+void BM_WeldVsMeshopt(benchmark::State& state) {
+    const std::size_t arg = static_cast<std::size_t>(state.range(0));
+    const Loaded& in = Load(arg);
+    const Source& s = in.source;
+    Source welded;
+    auto weld = [&] {
+        welded = Source();
+        kor::ShapeExport::detail::Weld(s.positions, s.indices, welded.positions, welded.indices);
+    };
+
+    // Memory of one weld, apart from the timed runs.
+    welded = Source();
     const std::size_t before = bench::AllocatedBytes();
     bench::ResetPeak();
-    op();
-    return static_cast<double>(bench::PeakBytes() - before);
-}
+    kor::ShapeExport::detail::Weld(s.positions, s.indices, welded.positions, welded.indices);
+    const double extra = static_cast<double>(bench::PeakBytes() - before);
+    Row row;
+    row.extraXMesh = extra / Bytes(s);
+    row.resultXMesh = Bytes(welded) / Bytes(s);
 
-template <typename Op>
-Times TimedLoop(benchmark::State& state, Op&& op) {
-    std::int64_t runs = 0;
-    const auto start = std::chrono::steady_clock::now();
-    const double cpuStart = ThreadCpuSeconds();
+    double weldSeconds = 1e300, meshoptSeconds = 1e300, exactSeconds = 1e300;
+    std::size_t unique = 0;
     for (auto _ : state) {
-        op();
-        ++runs;
+        meshoptSeconds = std::min(meshoptSeconds, CpuSeconds([&] { unique = Remap(s.positions); }));
+        if (!in.exactGrid.positions.empty())
+            exactSeconds = std::min(exactSeconds, CpuSeconds([&] { Remap(in.exactGrid.positions); }));
+        weldSeconds = std::min(weldSeconds, CpuSeconds(weld));
     }
-    const double cpu = ThreadCpuSeconds() - cpuStart;
-    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-    if (runs == 0) return {};
-    return {wall.count() / static_cast<double>(runs), cpu / static_cast<double>(runs)};
-}
+    row.weldMs = 1e3 * weldSeconds;
+    row.meshoptMs = 1e3 * meshoptSeconds;
+    row.meshoptExactMs = in.exactGrid.positions.empty() ? 0.0 : 1e3 * exactSeconds;
+    g_rows[arg] = row;
 
-void ReportCommon(benchmark::State& state, const Mesh& mesh, double extraBytes, const Times& times) {
-    state.counters["positions_in"] = static_cast<double>(mesh.Positions().size());
-    state.counters["extra_MB"] = extraBytes / (1024.0 * 1024.0);
-    state.counters["extra_x_mesh"] = extraBytes / MeshBytes(mesh);
-    const auto it = g_meshopt.find(KeyOf(state));
-    if (it != g_meshopt.end() && it->second.wall > 0 && it->second.cpu > 0) {
-        state.counters["x_meshopt"] = times.wall / it->second.wall;
-        state.counters["x_meshopt_cpu"] = times.cpu / it->second.cpu;
+    state.SetLabel(Inputs()[arg].name);
+    state.counters["positions_in"] = static_cast<double>(s.positions.size());
+    state.counters["positions_out"] = static_cast<double>(welded.positions.size());
+    state.counters["meshopt_unique"] = static_cast<double>(unique);
+    state.counters["weld_ms"] = row.weldMs;
+    state.counters["meshopt_ms"] = row.meshoptMs;
+    state.counters["x_meshopt"] = weldSeconds / meshoptSeconds;
+    if (row.meshoptExactMs > 0) {
+        state.counters["meshopt_exact_ms"] = row.meshoptExactMs;
+        state.counters["x_meshopt_exact"] = weldSeconds / exactSeconds;
     }
+    state.counters["extra_x_mesh"] = row.extraXMesh;
+    state.counters["result_x_mesh"] = row.resultXMesh;
 }
 
-void BM_MeshoptRemap(benchmark::State& state) {
-    const Mesh& mesh = GridMesh(KeyOf(state));
-    const std::size_t n = mesh.Positions().size();
-    std::size_t unique = 0;
-    auto op = [&] {
-        std::unique_ptr<unsigned[]> remap(new unsigned[n]);
-        unique = meshopt_generateVertexRemap(remap.get(), static_cast<const unsigned*>(nullptr), n,
-                                             mesh.Positions().data(), n, sizeof(Position));
-        benchmark::DoNotOptimize(remap.get());
-    };
-    const double extra = PeakExtraBytes(op);
-    const Times times = TimedLoop(state, op);
-    g_meshopt[KeyOf(state)] = times;
-    ReportCommon(state, mesh, extra, times);
-    state.counters["positions_out"] = static_cast<double>(unique);
-}
-
-// Exact-duplicate welding done completely with meshoptimizer (remap, new vertex and
-// index buffers), for context.
-void BM_MeshoptFull(benchmark::State& state) {
-    const Mesh& mesh = GridMesh(KeyOf(state));
-    const std::size_t n = mesh.Positions().size();
-    std::size_t unique = 0;
-    auto op = [&] {
-        std::unique_ptr<unsigned[]> remap(new unsigned[n]);
-        unique = meshopt_generateVertexRemap(remap.get(), static_cast<const unsigned*>(nullptr), n,
-                                             mesh.Positions().data(), n, sizeof(Position));
-        std::vector<Position> vertices(unique);
-        meshopt_remapVertexBuffer(vertices.data(), mesh.Positions().data(), n, sizeof(Position), remap.get());
-        std::unique_ptr<unsigned[]> indices(new unsigned[n]);
-        meshopt_remapIndexBuffer(indices.get(), static_cast<const unsigned*>(nullptr), n, remap.get());
-        benchmark::DoNotOptimize(vertices.data());
-        benchmark::DoNotOptimize(indices.get());
-    };
-    const double extra = PeakExtraBytes(op);
-    const Times times = TimedLoop(state, op);
-    ReportCommon(state, mesh, extra, times);
-    state.counters["positions_out"] = static_cast<double>(unique);
-}
-
-void BM_Weld(benchmark::State& state) {
-    const Mesh& mesh = GridMesh(KeyOf(state));
-    std::size_t kept = 0;
-    auto op = [&] {
-        const Mesh welded(mesh, true);
-        kept = welded.Positions().size();
-        benchmark::DoNotOptimize(welded.Positions().data());
-    };
-    const double extra = PeakExtraBytes(op);
-    if (kept != WeldedCount(state.range(0))) state.SkipWithError("unexpected number of welded positions");
-    const Times times = TimedLoop(state, op);
-    ReportCommon(state, mesh, extra, times);
-    state.counters["positions_out"] = static_cast<double>(kept);
-}
-
+// The straightforward algorithm on a small grid, checked equal to the weld.
 void BM_Reference(benchmark::State& state) {
-    const Mesh& mesh = GridMesh(KeyOf(state));
+    const Source s = GridMesh(100, 50, true);
     reference::Welded result;
-    auto op = [&] {
-        result = reference::Weld(mesh.Positions(), mesh.Indices());
+    for (auto _ : state) {
+        result = reference::Weld(s.positions, s.indices);
         benchmark::DoNotOptimize(result.positions.data());
-    };
-    const double extra = PeakExtraBytes(op);
-    const Mesh welded(mesh, true);
-    bool same = result.indices == welded.Indices() && result.positions.size() == welded.Positions().size();
+    }
+    Source welded;
+    kor::ShapeExport::detail::Weld(s.positions, s.indices, welded.positions, welded.indices);
+    bool same = result.indices == welded.indices && result.positions.size() == welded.positions.size();
     for (std::size_t k = 0; same && k < result.positions.size(); ++k)
-        same = std::memcmp(&result.positions[k], &welded.Positions()[k], sizeof(Position)) == 0;
+        same = std::memcmp(&result.positions[k], &welded.positions[k], sizeof(Position)) == 0;
     if (!same) state.SkipWithError("the welded copy differs from the straightforward algorithm");
-    const Times times = TimedLoop(state, op);
-    ReportCommon(state, mesh, extra, times);
-    state.counters["positions_out"] = static_cast<double>(result.positions.size());
-}
-
-void BM_PlainCopy(benchmark::State& state) {
-    const Mesh& mesh = GridMesh(KeyOf(state));
-    auto op = [&] {
-        const Mesh copy(mesh, false);
-        benchmark::DoNotOptimize(copy.Positions().data());
-    };
-    const double extra = PeakExtraBytes(op);
-    const Times times = TimedLoop(state, op);
-    ReportCommon(state, mesh, extra, times);
+    state.counters["positions_in"] = static_cast<double>(s.positions.size());
 }
 
 }  // namespace
 
-void MeshArgs(benchmark::internal::Benchmark* b) {
-    for (const std::int64_t jittered : {1, 0})
-        for (const std::int64_t triangles : {10000, 100000, 1000000}) b->Args({triangles, jittered});
-    b->ArgNames({"triangles", "jittered"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WeldVsMeshopt)->DenseRange(0, static_cast<int>(Inputs().size()) - 1)->Iterations(7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reference)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (g_rows.empty()) return 0;
+    std::printf("\n%-30s %8s %11s %6s %12s %6s %7s\n", "input", "weld ms", "meshopt ms", "ratio", "ratio exact",
+                "extra", "result");
+    for (const auto& [arg, r] : g_rows) {
+        std::printf("%-30s %8.1f %11.1f %6.2f ", Inputs()[arg].name.c_str(), r.weldMs, r.meshoptMs, r.weldMs / r.meshoptMs);
+        if (r.meshoptExactMs > 0)
+            std::printf("%12.2f", r.weldMs / r.meshoptExactMs);
+        else
+            std::printf("%12s", "-");
+        std::printf(" %5.2fx %6.2fx\n", r.extraXMesh, r.resultXMesh);
+    }
+    return 0;
 }
-
-BENCHMARK(BM_MeshoptRemap)->Apply(MeshArgs);
-BENCHMARK(BM_MeshoptFull)->Apply(MeshArgs);
-BENCHMARK(BM_Weld)->Apply(MeshArgs);
-BENCHMARK(BM_Reference)->Args({10000, 1})->ArgNames({"triangles", "jittered"})->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainCopy)->Apply(MeshArgs);
-
-BENCHMARK_MAIN();

@@ -2,10 +2,12 @@
 // mix every hard case: squared distances at, just below and just above 1e-8, chains,
 // crowded cells and cell borders, huge coordinates (exact only as equal values, or
 // overflowing squares), infinities, NaNs, exact duplicates, unnamed positions and
-// indices that are negative or too large.
+// indices that are negative or too large; and on inputs built to defeat a grid or a
+// hash.
 #include "MeshTestSupport.h"
 #include "ReferenceWeld.h"
 #include "Weld.h"
+#include "WeldInputs.h"
 
 #include <cmath>
 #include <cstdint>
@@ -192,23 +194,23 @@ TEST(WeldRandom, MatchesReferenceOnSeededMeshes) {
     EXPECT_GT(infMeshes, 50u);
 }
 
-TEST(WeldRandom, CrowdedBoxMatchesReference) {
-    // Thousands of positions in a box a few cells wide: long candidate lists, table
-    // growth, many near pairs across cell borders.
-    for (std::uint64_t seed = 1; seed <= 3; ++seed) {
-        Rng rng(seed * 7919);
-        RandomMesh mesh;
-        const double side = seed == 1 ? 6e-3 : 1.5e-3;
-        for (int i = 0; i < 4000; ++i)
-            mesh.positions.emplace_back(rng.Symmetric(side), rng.Symmetric(side), rng.Symmetric(side * 0.1));
-        for (int k = 0; k < 6000; ++k) mesh.indices.push_back(static_cast<long long>(rng.Below(4000)));
-        const reference::Welded expected = reference::Weld(mesh.positions, mesh.indices);
-        std::vector<Position> positions;
+TEST(WeldRandom, InputsBuiltToDefeatGridOrHashMatchReference) {
+    // Each input of WeldInputs.h with 1.5 random indices per position (some positions
+    // unnamed), with both position widths.
+    for (int kind = 0; kind < weldinputs::kKinds; ++kind) {
+        SCOPED_TRACE(weldinputs::kNames[kind]);
+        const std::vector<Position> source = weldinputs::Make(kind, 3000, 17);
+        Rng rng(source.size());
         std::vector<long long> indices;
-        kor::ShapeExport::detail::Weld(mesh.positions, mesh.indices, positions, indices);
-        EXPECT_TRUE(SamePositions(positions, expected.positions)) << "seed " << seed;
-        EXPECT_EQ(indices, expected.indices) << "seed " << seed;
-        EXPECT_LT(expected.positions.size(), 4000u);
+        for (std::size_t k = 0; k < source.size() * 3 / 2; ++k) indices.push_back(static_cast<long long>(rng.Below(source.size())));
+        const reference::Welded expected = reference::Weld(source, indices);
+        for (auto weld : {&kor::ShapeExport::detail::Weld, &kor::ShapeExport::detail::WeldWide}) {
+            std::vector<Position> positions;
+            std::vector<long long> out;
+            weld(source, indices, positions, out);
+            EXPECT_TRUE(SamePositions(positions, expected.positions));
+            EXPECT_EQ(out, expected.indices);
+        }
     }
 }
 
