@@ -10,6 +10,8 @@ from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
 
 ROOT = Path(__file__).resolve().parent.parent
+if not (ROOT / "CMakeLists.txt").is_file():
+    sys.exit(f"shapeexport is built from the ShapeExport source folder above python/, and {ROOT} is none")
 
 
 class CMakeBuild(build_ext):
