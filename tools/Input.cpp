@@ -24,8 +24,10 @@ void CheckInputFile(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found) throw InputError(path + ": no such file", InputError::Kind::NotFound);
-    if (status.type() == fs::file_type::directory) throw InputError(path + ": is a directory, not a file", InputError::Kind::Directory);
+    if (status.type() == fs::file_type::not_found)
+        throw InputError(path + ": no such file", InputError::Kind::NotFound);
+    if (status.type() == fs::file_type::directory)
+        throw InputError(path + ": is a directory, not a file", InputError::Kind::Directory);
     if (status.type() == fs::file_type::regular) {
         const std::uintmax_t size = fs::file_size(path, ec);
         if (!ec && size == 0) throw InputError(path + ": is empty");
@@ -45,8 +47,9 @@ InputText ReadInput(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         if (!in) {
             const int error = errno;
-            throw InputError(path + ": cannot be opened" + (error ? std::string(" (") + std::strerror(error) + ")" : ""),
-                             InputError::Kind::Unreadable);
+            throw InputError(
+                path + ": cannot be opened" + (error ? std::string(" (") + std::strerror(error) + ")" : ""),
+                InputError::Kind::Unreadable);
         }
         input.text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (in.bad()) throw InputError(path + ": cannot be read", InputError::Kind::Unreadable);

@@ -73,7 +73,8 @@ void Warn(const std::string& message) {
 
 void CheckFinite(double value, const char* name, bool positive) {
     if (!std::isfinite(value) || (positive && !(value > 0.0)))
-        throw py::value_error(std::string(name) + (positive ? " must be a finite number greater than 0" : " must be a finite number"));
+        throw py::value_error(std::string(name) +
+                              (positive ? " must be a finite number greater than 0" : " must be a finite number"));
 }
 
 // (k, 2) rows of index and exterior flag (1: the edge arriving at the vertex lies on
@@ -213,7 +214,8 @@ py::dict Decomposition(Set& set) {
 }
 
 std::string Svg(const Set& set, const py::object& title) {
-    return tool::RenderSvg(set.sections, title.is_none() ? "Convex decomposition of " + set.name : title.cast<std::string>());
+    return tool::RenderSvg(set.sections,
+                           title.is_none() ? "Convex decomposition of " + set.name : title.cast<std::string>());
 }
 
 py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool clean) {
@@ -280,7 +282,8 @@ py::dict ReadEndPlane(const std::string& text) {
 // detaches them before aiMesh frees its arrays.
 class MeshInput {
 public:
-    MeshInput(const py::array_t<float, py::array::c_style>& vertices, const py::array_t<std::int64_t, py::array::c_style>& faces) {
+    MeshInput(const py::array_t<float, py::array::c_style>& vertices,
+              const py::array_t<std::int64_t, py::array::c_style>& faces) {
         const auto v = vertices.unchecked<2>();
         const auto f = faces.unchecked<2>();
         m_mesh.mNumVertices = static_cast<unsigned>(v.shape(0));
@@ -355,8 +358,8 @@ PYBIND11_MODULE(_shapeexport, m) {
             if (error) std::rethrow_exception(error);
         } catch (const tool::InputError& e) {
             using Kind = tool::InputError::Kind;
-            PyObject* type = e.GetKind() == Kind::NotFound    ? PyExc_FileNotFoundError
-                             : e.GetKind() == Kind::Directory ? PyExc_IsADirectoryError
+            PyObject* type = e.GetKind() == Kind::NotFound     ? PyExc_FileNotFoundError
+                             : e.GetKind() == Kind::Directory  ? PyExc_IsADirectoryError
                              : e.GetKind() == Kind::Unreadable ? PyExc_OSError
                                                                : PyExc_ValueError;
             // A path need not be UTF-8: undecodable bytes are replaced, not an error of their own.
@@ -366,8 +369,7 @@ PYBIND11_MODULE(_shapeexport, m) {
         }
     });
 
-    py::class_<Set, SetPtr>(m, "CrossSections",
-                            "A set of cross sections over one shared array of 2D positions.")
+    py::class_<Set, SetPtr>(m, "CrossSections", "A set of cross sections over one shared array of 2D positions.")
         .def(py::init([]() { return MakeSet(1.0, "<empty>"); }), "An empty set.")
         .def(py::init(&FromPoints), py::arg("points"),
              "One cross section whose outline runs through the (n, 2) points in order.")
@@ -380,8 +382,9 @@ PYBIND11_MODULE(_shapeexport, m) {
                     "The set with positions (1 - t) * a + t * b and a's items; a's positions alone (with a\n"
                     "warning) when the sets are not compatible (outlines, or convex loops with convex=True).")
         .def_readwrite("name", &Set::name, "The path read, or what else the set came from; titles the picture.")
-        .def_property_readonly("positions", [](const Set& s) { return PointArray(s.sections.Positions()); },
-                               "The positions, a float64 array (N, 2) (a copy).")
+        .def_property_readonly(
+            "positions", [](const Set& s) { return PointArray(s.sections.Positions()); },
+            "The positions, a float64 array (N, 2) (a copy).")
         .def_property_readonly(
             "items",
             [](const SetPtr& s) {
@@ -397,18 +400,21 @@ PYBIND11_MODULE(_shapeexport, m) {
                 return py::make_tuple(box.min.x(), box.min.y(), box.max.x(), box.max.y());
             },
             "(min_x, min_y, max_x, max_y) of the positions as read; (inf, inf, -inf, -inf) when empty.")
-        .def_property_readonly("parameters", [](const Set& s) { return s.sections.Parameters(); },
-                               "The named numeric parameters read from \"Params\".")
+        .def_property_readonly(
+            "parameters", [](const Set& s) { return s.sections.Parameters(); },
+            "The named numeric parameters read from \"Params\".")
         .def("to_json", &ToJson, py::arg("indent") = py::none(),
              "The set as a cross-section document (JSON text), compact or indented.")
         .def("decomposition", &Decomposition,
              "{'positions': [[x, y], ...], 'items': [{'convex': [[[index, exterior], ...], ...],\n"
              "'added': [index, ...]}, ...]} as `shapeexport decompose` writes it; decomposes every item.")
         .def("dumps", &Dumps, py::arg("prefix") = "", "The diagnostic text dump of the set.")
-        .def("reset_convex_loops", [](Set& s) { s.sections.ResetConvexLoops(); },
-             "Discards every convex decomposition and the positions it appended.")
-        .def("normalize_vertical", [](Set& s) { s.sections.NormalizeVertical(); },
-             "Shifts the positions so that the lowest lies on y = 0.")
+        .def(
+            "reset_convex_loops", [](Set& s) { s.sections.ResetConvexLoops(); },
+            "Discards every convex decomposition and the positions it appended.")
+        .def(
+            "normalize_vertical", [](Set& s) { s.sections.NormalizeVertical(); },
+            "Shifts the positions so that the lowest lies on y = 0.")
         .def(
             "decompose_all",
             [](Set& s, py::ssize_t threads) {
@@ -430,10 +436,12 @@ PYBIND11_MODULE(_shapeexport, m) {
 
     py::class_<Item>(m, "CrossSection",
                      "One cross section of a set: an outline with holes, indexing the set's positions.")
-        .def_property_readonly("exterior", [](const Item& i) { return LoopArray(i.Get().ExteriorLoop()); },
-                               "The outline, an int64 array (k, 2) of index and exterior flag.")
-        .def_property_readonly("interiors", [](const Item& i) { return LoopList(i.Get().InteriorLoops()); },
-                               "The holes, a list of int64 arrays (k, 2).")
+        .def_property_readonly(
+            "exterior", [](const Item& i) { return LoopArray(i.Get().ExteriorLoop()); },
+            "The outline, an int64 array (k, 2) of index and exterior flag.")
+        .def_property_readonly(
+            "interiors", [](const Item& i) { return LoopList(i.Get().InteriorLoops()); },
+            "The holes, a list of int64 arrays (k, 2).")
         .def_property_readonly(
             "added",
             [](const Item& i) {
@@ -448,10 +456,10 @@ PYBIND11_MODULE(_shapeexport, m) {
              "The convex pieces, a list of int64 arrays (k, 2); decomposes on first use. merge joins\n"
              "neighbours whose union is convex, clean drops straight corners, max_vertices > 0 splits\n"
              "larger pieces (MergeConvexLoops).")
-        .def_property_readonly("set", [](const Item& i) { return i.set; }, "The set the item belongs to.")
-        .def("__repr__", [](const Item& i) {
-            return "<CrossSection " + std::to_string(i.index) + " of " + i.set->name + ">";
-        });
+        .def_property_readonly(
+            "set", [](const Item& i) { return i.set; }, "The set the item belongs to.")
+        .def("__repr__",
+             [](const Item& i) { return "<CrossSection " + std::to_string(i.index) + " of " + i.set->name + ">"; });
 
     m.def("weld", &Weld, py::arg("vertices"), py::arg("faces"),
           "Merges coincident vertices (squared distance below 1e-8) of a triangle mesh with the\n"
