@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the default build, then the whole suite
-# again under AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer included),
-# the thread test under ThreadSanitizer, then a short run of every libFuzzer target
-# (fuzz/run.sh, FUZZ_SECONDS each), then the 64-bit Windows build under wine
+# Builds everything and runs every test: the default build, the Python module (built
+# and installed into build/python-venv as README.md says) and its tests, then the whole
+# suite again under AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer
+# included), the thread test under ThreadSanitizer, then a short run of every libFuzzer
+# target (fuzz/run.sh, FUZZ_SECONDS each), then the 64-bit Windows build under wine
 # (scripts/test-windows.sh).
 
 # Seconds of fuzzing per libFuzzer target; 0 skips fuzzing.
@@ -21,6 +22,15 @@ cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
 phase "default build and tests" $((SECONDS - start))
+
+# Debian's Python (where python3-numpy is), not one earlier in PATH. The tool of the
+# default build checks that the module writes and draws what the tool does.
+start=$SECONDS
+venv=build/python-venv
+[ -x "$venv/bin/python" ] || /usr/bin/python3 -m venv --system-site-packages "$venv"
+CMAKE_BUILD_PARALLEL_LEVEL=$jobs "$venv/bin/pip" install --quiet --disable-pip-version-check --no-build-isolation ./python
+SHAPEEXPORT_TOOL=$PWD/build/default/tools/shapeexport "$venv/bin/python" -m pytest -q -p no:cacheprovider python/tests
+phase "python module" $((SECONDS - start))
 
 start=$SECONDS
 cmake --preset asan

@@ -1,5 +1,7 @@
 // Reading the tool's inputs: a file path, or "-" for standard input, read whole into
 // memory and checked, so that every problem becomes an InputError naming the file.
+// Shared with the Python module (the target shapeexport_tool_support), which reports
+// the same messages.
 #pragma once
 
 #include <string>
@@ -30,7 +32,10 @@ InputText ReadInput(const std::string& path);
 // InputError carrying the parser's message with its byte offset.
 kor::Dom ParseJson(const InputText& input);
 
-// ReadInput + ParseJson; the document must be a JSON object.
+// ParseJson; the document must be a JSON object.
+kor::Dom ParseJsonObject(const InputText& input);
+
+// ReadInput + ParseJsonObject.
 kor::Dom ReadJsonObject(const std::string& path, InputText* raw = nullptr);
 
 // Reads a cross-section document into `set`. Besides being JSON, the document must
@@ -38,6 +43,9 @@ kor::Dom ReadJsonObject(const std::string& path, InputText* raw = nullptr);
 // drops as invalid are counted in a warning on standard error.
 void ReadCrossSections(const std::string& path, CrossSections& set);
 void ReadCrossSections(const InputText& input, CrossSections& set);
+// The same, returning the warning about dropped cross sections (empty when none)
+// instead of printing it.
+std::string ReadCrossSectionsQuietly(const InputText& input, CrossSections& set);
 
 // How an input is called in messages.
 std::string InputName(const std::string& path);

@@ -1,0 +1,474 @@
+// The Python module shapeexport: cross-section sets, extrusions, end planes and the
+// mesh weld of the library, with NumPy arrays in and out. Every result comes from the
+// library; reading and checking documents (with the tool's messages) and the SVG
+// picture come from the code the command-line tool uses (shapeexport_tool_support).
+//
+// The GIL is held while a set is used (a set's first decomposition writes to it, so
+// no two threads may use one set at once); the weld, which works on copies of its
+// arrays, runs without it.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <assimp/mesh.h>
+
+#include <kor/Dom.h>
+#include <kor/DomWriterJson.h>
+#include <kor/ShapeExport/ConvexMerge.h>
+#include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/EndPlane.h>
+#include <kor/ShapeExport/Extrusion.h>
+#include <kor/ShapeExport/Matrix.h>
+#include <kor/ShapeExport/Mesh.h>
+#include <kor/math/Mat.h>
+
+#include "Input.h"
+#include "Svg.h"
+#include "ToolError.h"
+
+namespace py = pybind11;
+namespace se = kor::ShapeExport;
+namespace tool = kor::ShapeExport::Tool;
+
+namespace {
+
+using Point = kor::Vec<2, double>;
+using IntArray = py::array_t<std::int64_t>;
+using FloatArray = py::array_t<double>;
+
+// A set as Python holds it: the library's set and the name its picture is titled by.
+struct Set {
+    se::CrossSections sections;
+    std::string name;
+};
+using SetPtr = std::shared_ptr<Set>;
+
+// One item of a set. It keeps the set alive, since the item's loops index the set's
+// positions.
+struct Item {
+    SetPtr set;
+    std::size_t index;
+
+    se::CrossSection& Get() const {
+        std::vector<se::CrossSection>& items = set->sections.GetItems();
+        if (index >= items.size()) throw py::index_error("the cross section is no longer in its set");
+        return items[index];
+    }
+};
+
+void Warn(const std::string& message) {
+    if (!message.empty() && PyErr_WarnEx(PyExc_UserWarning, message.c_str(), 1) != 0) throw py::error_already_set();
+}
+
+void CheckFinite(double value, const char* name, bool positive) {
+    if (!std::isfinite(value) || (positive && !(value > 0.0)))
+        throw py::value_error(std::string(name) +
+                              (positive ? " must be a finite number greater than 0" : " must be a finite number"));
+}
+
+// (k, 2) rows of index and exterior flag (1: the edge arriving at the vertex lies on
+// the outline or a hole, 0: a cut).
+IntArray LoopArray(const se::Loop& loop) {
+    const std::vector<se::Vertex>& vertices = loop.Vertices();
+    IntArray out({static_cast<py::ssize_t>(vertices.size()), py::ssize_t(2)});
+    auto a = out.mutable_unchecked<2>();
+    for (py::ssize_t i = 0; i < a.shape(0); ++i) {
+        a(i, 0) = vertices[static_cast<std::size_t>(i)].Index();
+        a(i, 1) = vertices[static_cast<std::size_t>(i)].Exterior() ? 1 : 0;
+    }
+    return out;
+}
+
+py::list LoopList(const std::vector<se::Loop>& loops) {
+    py::list out;
+    for (const se::Loop& loop : loops) out.append(LoopArray(loop));
+    return out;
+}
+
+FloatArray PointArray(const std::vector<Point>& points) {
+    FloatArray out({static_cast<py::ssize_t>(points.size()), py::ssize_t(2)});
+    auto a = out.mutable_unchecked<2>();
+    for (py::ssize_t i = 0; i < a.shape(0); ++i) {
+        a(i, 0) = points[static_cast<std::size_t>(i)].x();
+        a(i, 1) = points[static_cast<std::size_t>(i)].y();
+    }
+    return out;
+}
+
+// `object` as a C-contiguous (n, columns) array of T, copied when its layout or type
+// differs; a TypeError when it is not two-dimensional with that many columns or its
+// dtype is not of one of the NumPy kinds in `kinds` ('f' float, 'i'/'u' integer).
+template <typename T>
+py::array_t<T, py::array::c_style> CheckedArray(const py::object& object, py::ssize_t columns, const char* name,
+                                                const std::string& kinds) {
+    const py::array array = py::module_::import("numpy").attr("asarray")(object);
+    if (array.ndim() != 2 || array.shape(1) != columns)
+        throw py::type_error(std::string(name) + " must be an array of shape (n, " + std::to_string(columns) +
+                             "), not " + py::str(py::tuple(array.attr("shape"))).cast<std::string>());
+    if (kinds.find(array.dtype().kind()) == std::string::npos)
+        throw py::type_error(std::string(name) + " must hold " + (kinds == "iu" ? "integers" : "numbers") + ", not " +
+                             py::str(array.dtype()).cast<std::string>());
+    return py::array_t<T, py::array::c_style | py::array::forcecast>::ensure(array);
+}
+
+// ---- cross sections ----
+
+SetPtr MakeSet(double factor, std::string name) {
+    CheckFinite(factor, "factor", true);
+    return std::make_shared<Set>(Set{se::CrossSections(factor), std::move(name)});
+}
+
+SetPtr Read(const py::object& path, double factor) {
+    std::string file = py::bytes(py::module_::import("os").attr("fsencode")(path));
+    if (file == "-") file = "./-";  // a file of that name, not standard input
+    SetPtr set = MakeSet(factor, file);
+    Warn(tool::ReadCrossSectionsQuietly(tool::ReadInput(file), set->sections));
+    return set;
+}
+
+SetPtr Loads(const std::string& text, double factor) {
+    SetPtr set = MakeSet(factor, "<string>");
+    Warn(tool::ReadCrossSectionsQuietly(tool::InputText{set->name, text}, set->sections));
+    return set;
+}
+
+SetPtr FromPoints(const py::object& points) {
+    const auto array = CheckedArray<double>(points, 2, "points", "fiu");
+    auto a = array.unchecked<2>();
+    std::vector<Point> positions;
+    positions.reserve(static_cast<std::size_t>(a.shape(0)));
+    for (py::ssize_t i = 0; i < a.shape(0); ++i) positions.emplace_back(a(i, 0), a(i, 1));
+    return std::make_shared<Set>(Set{se::CrossSections(positions, true), "points"});
+}
+
+SetPtr Blend(const SetPtr& a, const SetPtr& b, double t, bool convex) {
+    CheckFinite(t, "t", false);
+    if (!a->sections.IsCompatible(b->sections, convex))
+        Warn(a->name + " and " + b->name + " are not compatible" +
+             (convex ? " (convex loops differ)" : " (outlines differ)") + "; the result holds the positions of " +
+             a->name + " unchanged");
+    std::ostringstream name;
+    name << "blend of " << a->name << " and " << b->name << " at t = " << t;
+    return std::make_shared<Set>(Set{se::CrossSections(a->sections, b->sections, t, convex), name.str()});
+}
+
+std::string ToJson(const Set& set, std::optional<int> indent) {
+    if (indent && *indent < 0) throw py::value_error("indent must be None or at least 0");
+    const int width = indent ? *indent : -1;
+    kor::Dom document;
+    set.sections.To(document);
+    return kor::DomWriterJson::ToString(document, width);
+}
+
+std::string Dumps(const Set& set, const std::string& prefix) {
+    std::ostringstream out;
+    set.sections.Dump(out, prefix.c_str());
+    return out.str();
+}
+
+// {"positions": [[x, y], ...], "items": [{"convex": [[[index, exterior], ...], ...],
+// "added": [index, ...]}, ...]}, as `shapeexport decompose` writes it: every item is
+// decomposed first, in order, so the positions include every bridge point.
+py::dict Decomposition(Set& set) {
+    for (se::CrossSection& item : set.sections.GetItems()) item.GetConvexLoops();
+    py::list positions;
+    for (const Point& p : set.sections.Positions()) {
+        py::list pair;
+        pair.append(p.x());
+        pair.append(p.y());
+        positions.append(pair);
+    }
+    py::list items;
+    for (const se::CrossSection& item : set.sections.Items()) {
+        py::list convex;
+        for (const se::Loop& loop : item.ConvexLoops()) {
+            py::list vertices;
+            for (const se::Vertex& v : loop.Vertices()) {
+                py::list pair;
+                pair.append(v.Index());
+                pair.append(v.Exterior());
+                vertices.append(pair);
+            }
+            convex.append(vertices);
+        }
+        py::dict entry;
+        entry["convex"] = convex;
+        entry["added"] = py::cast(item.AddedVertices());
+        items.append(entry);
+    }
+    py::dict document;
+    document["positions"] = positions;
+    document["items"] = items;
+    return document;
+}
+
+std::string Svg(const Set& set, const py::object& title) {
+    return tool::RenderSvg(set.sections,
+                           title.is_none() ? "Convex decomposition of " + set.name : title.cast<std::string>());
+}
+
+py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool clean) {
+    if (maxVertices < 0) throw py::value_error("max_vertices must be 0 (no bound) or more");
+    se::CrossSection& section = item.Get();
+    const std::vector<se::Loop>& loops = section.GetConvexLoops();
+    if (!merge && !clean && maxVertices == 0) return LoopList(loops);
+    se::ConvexMergeOptions options;
+    options.merge = merge;
+    options.clean = clean;
+    options.maxVertices = static_cast<std::size_t>(maxVertices);
+    return LoopList(se::MergeConvexLoops(section.Positions(), loops, options));
+}
+
+// ---- extrusions and end planes ----
+
+py::tuple Triple(const se::Position& p) { return py::make_tuple(p.X(), p.Y(), p.Z()); }
+
+kor::Dom ParseObject(const std::string& text) { return tool::ParseJsonObject(tool::InputText{"<string>", text}); }
+
+py::dict ReadExtrusion(const std::string& text) {
+    se::Extrusion extrusion;
+    extrusion.from(ParseObject(text));
+    py::list sections;
+    for (const se::ExtrudedSection& section : extrusion.Sections()) {
+        py::list profiles;
+        for (const se::Profile& profile : section.Profiles()) {
+            const std::vector<se::Position>& points = profile.Positions();
+            FloatArray array({static_cast<py::ssize_t>(points.size()), py::ssize_t(3)});
+            auto a = array.mutable_unchecked<2>();
+            for (py::ssize_t i = 0; i < a.shape(0); ++i) {
+                const se::Position& p = points[static_cast<std::size_t>(i)];
+                a(i, 0) = p.X();
+                a(i, 1) = p.Y();
+                a(i, 2) = p.Z();
+            }
+            profiles.append(array);
+        }
+        py::dict entry;
+        entry["exterior"] = section.Exterior();
+        entry["profiles"] = profiles;
+        sections.append(entry);
+    }
+    py::dict out;
+    out["sections"] = sections;
+    return out;
+}
+
+py::dict ReadEndPlane(const std::string& text) {
+    se::EndPlane plane;
+    plane.from(ParseObject(text));
+    py::dict out;
+    out["start"] = plane.IsStart();
+    out["origin"] = Triple(plane.Origin());
+    out["normal"] = Triple(plane.Normal());
+    out["skew"] = plane.Skew();
+    return out;
+}
+
+// ---- meshes ----
+
+// The arrays as the Assimp mesh that Mesh::fromOBJ reads (only its vertex and face
+// arrays). The faces' index triples live in one block owned here: the destructor
+// detaches them before aiMesh frees its arrays.
+class MeshInput {
+public:
+    MeshInput(const py::array_t<float, py::array::c_style>& vertices,
+              const py::array_t<std::int64_t, py::array::c_style>& faces) {
+        const auto v = vertices.unchecked<2>();
+        const auto f = faces.unchecked<2>();
+        m_mesh.mNumVertices = static_cast<unsigned>(v.shape(0));
+        m_mesh.mVertices = new aiVector3D[m_mesh.mNumVertices];
+        for (py::ssize_t i = 0; i < v.shape(0); ++i) m_mesh.mVertices[i] = aiVector3D(v(i, 0), v(i, 1), v(i, 2));
+        m_indices.resize(static_cast<std::size_t>(f.shape(0)) * 3);
+        for (py::ssize_t i = 0; i < f.shape(0); ++i)
+            for (py::ssize_t k = 0; k < 3; ++k) {
+                const std::int64_t index = f(i, k);
+                if (index < 0 || index >= v.shape(0))
+                    throw py::value_error("faces[" + std::to_string(i) + "] names vertex " + std::to_string(index) +
+                                          ", not one of the " + std::to_string(v.shape(0)) + " vertices");
+                m_indices[static_cast<std::size_t>(3 * i + k)] = static_cast<unsigned>(index);
+            }
+        m_mesh.mFaces = new aiFace[static_cast<std::size_t>(f.shape(0))];
+        m_mesh.mNumFaces = static_cast<unsigned>(f.shape(0));
+        for (unsigned i = 0; i < m_mesh.mNumFaces; ++i) {
+            m_mesh.mFaces[i].mNumIndices = 3;
+            m_mesh.mFaces[i].mIndices = m_indices.data() + 3 * static_cast<std::size_t>(i);
+        }
+    }
+    ~MeshInput() {
+        for (unsigned i = 0; i < m_mesh.mNumFaces; ++i) m_mesh.mFaces[i].mIndices = nullptr;
+    }
+    MeshInput(const MeshInput&) = delete;
+    MeshInput& operator=(const MeshInput&) = delete;
+    const aiMesh* Get() const { return &m_mesh; }
+
+private:
+    aiMesh m_mesh;
+    std::vector<unsigned> m_indices;
+};
+
+py::tuple Weld(const py::object& vertexObject, const py::object& faceObject) {
+    const auto vertices = CheckedArray<float>(vertexObject, 3, "vertices", "fiu");
+    const auto faces = CheckedArray<std::int64_t>(faceObject, 3, "faces", "iu");
+    constexpr py::ssize_t kMost = std::numeric_limits<unsigned>::max();
+    if (vertices.shape(0) > kMost || faces.shape(0) > kMost)
+        throw py::value_error("at most " + std::to_string(kMost) + " vertices and faces");
+    const MeshInput input(vertices, faces);
+    se::Mesh welded(L"");
+    {
+        py::gil_scoped_release unlocked;
+        const kor::Mat<4, double> identity = kor::Mat<4, double>::Identity();
+        se::Mesh mesh(L"");
+        mesh.fromOBJ(input.Get(), se::Matrix(identity));
+        welded = se::Mesh(mesh, true);
+    }
+    const std::vector<se::Position>& positions = welded.Positions();
+    FloatArray points({static_cast<py::ssize_t>(positions.size()), py::ssize_t(3)});
+    auto p = points.mutable_unchecked<2>();
+    for (py::ssize_t i = 0; i < p.shape(0); ++i) {
+        const se::Position& q = positions[static_cast<std::size_t>(i)];
+        p(i, 0) = q.X();
+        p(i, 1) = q.Y();
+        p(i, 2) = q.Z();
+    }
+    const std::vector<long long>& indices = welded.Indices();
+    IntArray triangles({static_cast<py::ssize_t>(indices.size() / 3), py::ssize_t(3)});
+    std::copy(indices.begin(), indices.end(), triangles.mutable_data());
+    return py::make_tuple(points, triangles);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_shapeexport, m) {
+    m.doc() = "Cross sections, extrusions, end planes and mesh welding of the ShapeExport library.";
+    m.attr("__version__") = SHAPEEXPORT_VERSION;
+
+    py::register_exception_translator([](std::exception_ptr error) {
+        try {
+            if (error) std::rethrow_exception(error);
+        } catch (const tool::InputError& e) {
+            using Kind = tool::InputError::Kind;
+            PyObject* type = e.GetKind() == Kind::NotFound     ? PyExc_FileNotFoundError
+                             : e.GetKind() == Kind::Directory  ? PyExc_IsADirectoryError
+                             : e.GetKind() == Kind::Unreadable ? PyExc_OSError
+                                                               : PyExc_ValueError;
+            // A path need not be UTF-8: undecodable bytes are replaced, not an error of their own.
+            const py::str message = py::reinterpret_steal<py::str>(
+                PyUnicode_DecodeUTF8(e.what(), static_cast<py::ssize_t>(std::strlen(e.what())), "replace"));
+            PyErr_SetObject(type, message.ptr());
+        }
+    });
+
+    py::class_<Set, SetPtr>(m, "CrossSections", "A set of cross sections over one shared array of 2D positions.")
+        .def(py::init([]() { return MakeSet(1.0, "<empty>"); }), "An empty set.")
+        .def(py::init(&FromPoints), py::arg("points"),
+             "One cross section whose outline runs through the (n, 2) points in order.")
+        .def_static("read", &Read, py::arg("path"), py::arg("factor") = 1.0,
+                    "Reads a cross-section document (JSON) from a file, positions multiplied by factor.\n"
+                    "FileNotFoundError, IsADirectoryError, OSError for the path; ValueError for the text.")
+        .def_static("loads", &Loads, py::arg("text"), py::arg("factor") = 1.0,
+                    "Reads a cross-section document from JSON text; ValueError when it is none.")
+        .def_static("blend", &Blend, py::arg("a"), py::arg("b"), py::arg("t"), py::arg("convex") = false,
+                    "The set with positions (1 - t) * a + t * b and a's items; a's positions alone (with a\n"
+                    "warning) when the sets are not compatible (outlines, or convex loops with convex=True).")
+        .def_readwrite("name", &Set::name, "The path read, or what else the set came from; titles the picture.")
+        .def_property_readonly(
+            "positions", [](const Set& s) { return PointArray(s.sections.Positions()); },
+            "The positions, a float64 array (N, 2) (a copy).")
+        .def_property_readonly(
+            "items",
+            [](const SetPtr& s) {
+                py::list items;
+                for (std::size_t i = 0; i < s->sections.Items().size(); ++i) items.append(Item{s, i});
+                return items;
+            },
+            "The cross sections, a list of CrossSection.")
+        .def_property_readonly(
+            "bbox",
+            [](const Set& s) {
+                const auto& box = s.sections.BBox();
+                return py::make_tuple(box.min.x(), box.min.y(), box.max.x(), box.max.y());
+            },
+            "(min_x, min_y, max_x, max_y) of the positions as read; (inf, inf, -inf, -inf) when empty.")
+        .def_property_readonly(
+            "parameters", [](const Set& s) { return s.sections.Parameters(); },
+            "The named numeric parameters read from \"Params\".")
+        .def("to_json", &ToJson, py::arg("indent") = py::none(),
+             "The set as a cross-section document (JSON text), compact or indented.")
+        .def("decomposition", &Decomposition,
+             "{'positions': [[x, y], ...], 'items': [{'convex': [[[index, exterior], ...], ...],\n"
+             "'added': [index, ...]}, ...]} as `shapeexport decompose` writes it; decomposes every item.")
+        .def("dumps", &Dumps, py::arg("prefix") = "", "The diagnostic text dump of the set.")
+        .def(
+            "reset_convex_loops", [](Set& s) { s.sections.ResetConvexLoops(); },
+            "Discards every convex decomposition and the positions it appended.")
+        .def(
+            "normalize_vertical", [](Set& s) { s.sections.NormalizeVertical(); },
+            "Shifts the positions so that the lowest lies on y = 0.")
+        .def(
+            "decompose_all",
+            [](Set& s, py::ssize_t threads) {
+                if (threads < 0 || threads > std::numeric_limits<unsigned>::max())
+                    throw py::value_error("threads must be 0 (one per core) or more");
+                s.sections.DecomposeAll(static_cast<unsigned>(threads));
+            },
+            py::arg("threads") = 0,
+            "Decomposes every item that has no convex loops yet, on up to threads threads\n"
+            "(0: one per core), with the same result as one after the other.")
+        .def("to_svg", &Svg, py::arg("title") = py::none(),
+             "The picture of the decomposition as SVG text (as `shapeexport decompose --svg`).")
+        .def("_repr_svg_", [](const Set& s) { return Svg(s, py::none()); })
+        .def("__len__", [](const Set& s) { return s.sections.Items().size(); })
+        .def("__repr__", [](const Set& s) {
+            return "<CrossSections " + s.name + ": " + std::to_string(s.sections.Items().size()) + " items, " +
+                   std::to_string(s.sections.Positions().size()) + " positions>";
+        });
+
+    py::class_<Item>(m, "CrossSection",
+                     "One cross section of a set: an outline with holes, indexing the set's positions.")
+        .def_property_readonly(
+            "exterior", [](const Item& i) { return LoopArray(i.Get().ExteriorLoop()); },
+            "The outline, an int64 array (k, 2) of index and exterior flag.")
+        .def_property_readonly(
+            "interiors", [](const Item& i) { return LoopList(i.Get().InteriorLoops()); },
+            "The holes, a list of int64 arrays (k, 2).")
+        .def_property_readonly(
+            "added",
+            [](const Item& i) {
+                const std::vector<int>& added = i.Get().AddedVertices();
+                IntArray out(static_cast<py::ssize_t>(added.size()));
+                std::copy(added.begin(), added.end(), out.mutable_data());
+                return out;
+            },
+            "Indices of the positions that hole removal appended (bridge points).")
+        .def("convex_loops", &ConvexLoops, py::arg("merge") = false, py::arg("max_vertices") = 0,
+             py::arg("clean") = false,
+             "The convex pieces, a list of int64 arrays (k, 2); decomposes on first use. merge joins\n"
+             "neighbours whose union is convex, clean drops straight corners, max_vertices > 0 splits\n"
+             "larger pieces (MergeConvexLoops).")
+        .def_property_readonly(
+            "set", [](const Item& i) { return i.set; }, "The set the item belongs to.")
+        .def("__repr__",
+             [](const Item& i) { return "<CrossSection " + std::to_string(i.index) + " of " + i.set->name + ">"; });
+
+    m.def("weld", &Weld, py::arg("vertices"), py::arg("faces"),
+          "Merges coincident vertices (squared distance below 1e-8) of a triangle mesh with the\n"
+          "library's weld. vertices (n, 3), read in single precision as from a model file; faces\n"
+          "(m, 3) of vertex indices. Returns (positions (k, 3) float64, faces (m, 3) int64).");
+    m.def("read_extrusion", &ReadExtrusion, py::arg("text"),
+          "What the library reads from an extrusion document: {'sections': [{'exterior': bool,\n"
+          "'profiles': [float64 array (k, 3), ...]}, ...]}; unset coordinates are inf.");
+    m.def("read_end_plane", &ReadEndPlane, py::arg("text"),
+          "What the library reads from an end-plane document: {'start', 'origin', 'normal', 'skew'};\n"
+          "unset coordinates are inf.");
+}

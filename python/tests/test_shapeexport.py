@@ -1,0 +1,143 @@
+"""The module against the golden data of tests/data, the command-line tool (SHAPEEXPORT_TOOL) and NumPy."""
+import gc
+import json
+import os
+import pathlib
+import subprocess
+
+import numpy as np
+import pytest
+
+import shapeexport as se
+
+DATA = pathlib.Path(__file__).resolve().parents[2] / "tests" / "data" / "cross_sections"
+DECOMPOSITION = [c for c in json.loads((DATA / "decomposition.json").read_text()) if "convex" in c]
+DOCUMENTS = [c for c in json.loads((DATA / "documents.json").read_text()) if "reads" not in c]
+HOLE = next(c for c in DECOMPOSITION if c["name"].startswith("square with a hole:"))
+SQUARE, TOOL, INF = '{"Outlines": [[[0,0],[4,0],[4,4],[0,4]]]}', os.environ.get("SHAPEEXPORT_TOOL"), float("inf")
+named = lambda cases: [pytest.param(c, id=c["name"][:48]) for c in cases]
+text = lambda loop: " ".join(str(i) + ("" if flag else "'") for i, flag in loop)  # "8 4' 5": ' marks a cut
+turns = lambda q: np.cross(q - np.roll(q, 1, axis=0), np.roll(q, -1, axis=0) - q)  # at each corner
+area = lambda p: 0.5 * np.sum(p[:, 0] * np.roll(p[:, 1], -1) - np.roll(p[:, 0], -1) * p[:, 1])
+QUAD = np.array([[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 0, 0], [1, 1, 0], [0, 1, 0]], float)
+LIFTED, TWO = lambda dz: QUAD + np.outer(np.arange(6) < 3, [0, 0, dz]), [[0, 1, 2], [3, 4, 5]]
+
+
+def document(case, items=1):  # a decomposition case as a cross-section document
+    loops = [[[int(i) for i in case["outline"].split()], True]]
+    loops += [[[int(i) for i in reversed(h.split())], False] for h in case["holes"]]
+    return json.dumps({"Outlines": [case["points"], [loops] * items]})
+
+
+@pytest.mark.filterwarnings("ignore:<string>.* cross sections dropped")
+@pytest.mark.parametrize("case", named(DOCUMENTS))
+def test_golden_documents(case):
+    if not case["items"] or "\0" in case["text"]:  # the tool takes neither
+        pytest.raises(ValueError, se.CrossSections.loads, case["text"])
+        return
+    s = se.CrossSections.loads(case["text"], factor=case.get("factor", 1.0))
+    assert [" | ".join(text(l) for l in [i.exterior, *i.interiors]) for i in s.items] == case["items"]
+    np.testing.assert_array_equal(s.positions, np.array(case.get("points", s.positions), float).reshape(-1, 2))
+    assert (s.bbox, s.to_json()) == (tuple(case.get("box", s.bbox)), case.get("written", s.to_json()))
+    if "dump" in case:
+        assert s.dumps(case.get("prefix", "")) == "".join(line + "\n" for line in case["dump"])
+
+
+@pytest.mark.parametrize("case", named(DECOMPOSITION))
+def test_golden_decomposition_as_the_tool_writes_it(case, tmp_path):
+    path, n, added = tmp_path / "set.json", len(case["points"]), np.reshape(case["added"], (-1, 2))
+    path.write_text(document(case, items=2))
+    s = se.CrossSections.read(str(path))
+    assert text(s.items[0].exterior) == case["outline"]
+    assert [text(loop) for loop in s.items[0].convex_loops()] == case["convex"]
+    np.testing.assert_array_equal(s.positions[n:n + len(added)], added)
+    assert sorted(s.items[0].added) == list(range(n, n + len(added)))
+    if TOOL:  # the set as `shapeexport dump` and `shapeexport decompose --svg` write it
+        run = lambda *args: subprocess.run([TOOL, *args], capture_output=True, text=True, check=True).stdout
+        assert se.CrossSections.read(str(path)).dumps() == run("dump", str(path))
+        assert s.decomposition() == json.loads(run("decompose", str(path), "--svg", str(tmp_path / "set.svg")))
+        assert s._repr_svg_() == (tmp_path / "set.svg").read_text()
+
+
+@pytest.mark.parametrize("make, error", [
+    (lambda p: None, FileNotFoundError), (lambda p: p.mkdir(), IsADirectoryError), (lambda p: p.write_text(""), ValueError),
+    (lambda p: p.write_text("[1]"), ValueError), (lambda p: p.write_text('{"a": 1}'), ValueError),
+    (lambda p: p.write_text("{\0}"), ValueError)])
+def test_read_errors_say_what_the_tool_says(make, error, tmp_path):
+    make(path := tmp_path / "in.json")
+    with pytest.raises(error, match=str(path)) as caught:
+        se.CrossSections.read(path)
+    if TOOL:
+        assert subprocess.run([TOOL, "dump", str(path)], capture_output=True, text=True).stderr == f"shapeexport: {caught.value}\n"
+
+
+@pytest.mark.parametrize("call, error", [
+    (lambda: se.weld(np.zeros((2, 2)), np.zeros((1, 3), int)), TypeError),
+    (lambda: se.weld(np.zeros((3, 3)), np.zeros((1, 3))), TypeError),
+    (lambda: se.weld(np.zeros((3, 3), bool), [[0, 1, 2]]), TypeError),
+    (lambda: se.weld(np.zeros((3, 3)), [[0, 1, 3]]), ValueError), (lambda: se.read_end_plane("{"), ValueError),
+    (lambda: se.CrossSections(np.zeros((4, 3))), TypeError), (lambda: se.read_extrusion("[1]"), ValueError),
+    (lambda: se.CrossSections.loads(SQUARE, factor=0), ValueError),
+    (lambda: se.CrossSections.loads("[" * 100000), ValueError),
+    (lambda: se.CrossSections.loads(SQUARE).items[0].convex_loops(max_vertices=-1), ValueError),
+    (lambda: se.CrossSections.blend(se.CrossSections(), se.CrossSections(), float("nan")), ValueError)])
+def test_bad_input_raises(call, error):
+    pytest.raises(error, call)
+
+
+@pytest.mark.parametrize("options", [{}, {"merge": True}, {"clean": True}, {"max_vertices": 3},
+                                     {"merge": True, "clean": True, "max_vertices": 4}])
+@pytest.mark.parametrize("case", named(c for c in DECOMPOSITION if not c.get("invalid")))
+def test_pieces_are_convex_and_tile_the_shape(case, options):
+    s = se.CrossSections.loads(document(case))
+    item, pieces = s.items[0], s.items[0].convex_loops(**options)
+    p = s.positions  # a copy: taken after decomposing, with the bridge points
+    assert sum(area(p[piece[:, 0]]) for piece in pieces) == pytest.approx(
+        area(p[item.exterior[:, 0]]) + sum(area(p[h[:, 0]]) for h in item.interiors))
+    for piece in pieces:
+        assert (turns(p[piece[:, 0]]) > (1e-9 if options.get("clean") else -1e-9)).all()
+        assert len(piece) <= options.get("max_vertices", len(piece))
+    if options.get("merge") and not item.interiors and (turns(p[item.exterior[:, 0]]) > -1e-9).all():
+        assert len(pieces) == 1  # a convex shape is one piece
+    assert len(pieces) <= len(item.convex_loops()) or "max_vertices" in options
+
+
+@pytest.mark.parametrize("t", [0.0, 0.25, 2.5])
+def test_blend(t):
+    a, b, n = se.CrossSections.loads(document(HOLE)), se.CrossSections.loads(document(HOLE), 3.0), len(HOLE["points"])
+    np.testing.assert_allclose(se.CrossSections.blend(a, b, t).positions[:n], (1 - t) * a.positions[:n] + t * b.positions[:n])
+    with pytest.warns(UserWarning, match="not compatible"):
+        np.testing.assert_array_equal(se.CrossSections.blend(a, se.CrossSections.loads(SQUARE), t).positions, a.positions)
+
+
+@pytest.mark.parametrize("threads", [0, 1, 3])
+def test_decompose_all_reset_normalize_and_lifetime(threads):
+    shifted = document(dict(HOLE, points=(np.array(HOLE["points"]) + [0, 5]).tolist()), items=3)
+    s, item = se.CrossSections.loads(shifted), se.CrossSections.loads(shifted).items[0]
+    s.decompose_all(threads)
+    gc.collect()  # the item's set lives on in the item
+    assert s.decomposition() == item.set.decomposition() and [text(l) for l in item.convex_loops()] == HOLE["convex"]
+    s.reset_convex_loops()
+    assert len(s.positions) == len(HOLE["points"]) and not s.items[2].added.size
+    s.normalize_vertical()
+    assert s.positions[:, 1].min() == 0 and s.bbox[1] == 0
+    assert text(se.CrossSections(s.positions[:4]).items[0].exterior) == HOLE["outline"]
+
+
+@pytest.mark.parametrize("vertices, faces, kept", [
+    (QUAD, TWO, 4), (np.asfortranarray(QUAD), TWO, 4), (QUAD[::-1], TWO, 4), (QUAD.astype(np.float32), TWO, 4),
+    (LIFTED(5e-5), TWO, 4), (LIFTED(2e-4), TWO, 6), (QUAD, [[0, 1, 2]], 3), (np.zeros((0, 3)), np.zeros((0, 3), np.int32), 0)])
+def test_weld(vertices, faces, kept):
+    positions, welded = se.weld(vertices, faces)
+    assert positions.shape == (kept, 3) and welded.shape == np.shape(faces)
+    np.testing.assert_allclose(positions[welded], np.asarray(vertices)[np.asarray(faces)], atol=1e-4)
+
+
+@pytest.mark.parametrize("read, doc, expected", [
+    (se.read_extrusion, '{"Sections": [{"Profiles": [{"Points": [[1, 2, 3], [4, 5]]}]}, {"Exterior": 1}]}',
+     {"sections": [{"exterior": True, "profiles": [[[1, 2, 3], [4, 5, INF]]]}, {"exterior": False, "profiles": []}]}),
+    (se.read_end_plane, "{}", {"start": True, "origin": [INF] * 3, "normal": [INF] * 3, "skew": 0}),
+    (se.read_end_plane, '{"Start": false, "Origin": [1, 2, 3], "Normal": [0, 1], "Skew": 0.5}',
+     {"start": False, "origin": [1, 2, 3], "normal": [0, 1, INF], "skew": 0.5})])
+def test_read_extrusion_and_end_plane(read, doc, expected):
+    assert json.loads(json.dumps(read(doc), default=np.ndarray.tolist)) == expected
