@@ -94,6 +94,14 @@ struct WorkingList {
     std::vector<int> origin;
 
     std::size_t Size() const { return loops.size(); }
+    // Room for the pieces that cutting the entries can add (at most one per vertex).
+    void ReserveForPieces() {
+        std::size_t room = loops.size();
+        for (const VertexList& loop : loops) room += loop.size();
+        loops.reserve(room);
+        leftMost.reserve(room);
+        origin.reserve(room);
+    }
     void Add(VertexList loop, int leftMostPosition, int from) {
         loops.push_back(std::move(loop));
         leftMost.push_back(leftMostPosition);

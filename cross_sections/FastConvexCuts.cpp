@@ -438,6 +438,7 @@ private:
 
 void CutPiecesFast(WorkingList& list, const Points& points, bool& limited) {
     const std::size_t count = list.Size();
+    list.ReserveForPieces();
     for (std::size_t index = 0; index < count; ++index) {
         if (list.loops[index].size() <= 3) continue;
         VertexList piece;
