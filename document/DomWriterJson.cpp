@@ -1,8 +1,8 @@
 #include <kor/DomWriterJson.h>
 
-#include "JsonNumbers.h"
-
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -97,21 +97,24 @@ void writeString(TextSink& sink, const std::string& text) {
     sink.put('"');
 }
 
-// Writes a node that is not a non-empty container.
+// A node written as one token: anything but a non-empty array or object.
+bool isFlat(const Dom& node) { return node.size() == 0 && !(node.isObject() && !node.objects().empty()); }
+
+// Writes a leaf node.
 void writeLeaf(TextSink& sink, const Dom& node) {
-    char buffer[json::kNumberTextSize];
+    char buffer[32];
     switch (node.kind()) {
     case Dom::Kind::Empty: sink.put("null", 4); break;
     case Dom::Kind::Bool: node.asBool(false) ? sink.put("true", 4) : sink.put("false", 5); break;
-    case Dom::Kind::Int: sink.put(buffer, json::formatInt(node.asInt(0), buffer)); break;
-    case Dom::Kind::Double: sink.put(buffer, json::formatDouble(node.asDouble(0.0), buffer)); break;
+    case Dom::Kind::Int: sink.put(buffer, std::to_chars(buffer, buffer + 32, node.asInt(0)).ptr - buffer); break;
+    case Dom::Kind::Double: sink.put(buffer, DomWriterJson::FormatNumber(node.asDouble(0.0), buffer)); break;
     case Dom::Kind::String: writeString(sink, node.asStringRef()); break;
     case Dom::Kind::Array: sink.put("[]", 2); break;
     case Dom::Kind::Object: sink.put("{}", 2); break;
     }
 }
 
-void writeTree(TextSink& sink, const Dom& root, int indent) {
+void writeTree(TextSink& sink, const Dom& root, int indent, bool flatArraysOnOneLine) {
     // One open container: its elements (arrays are contiguous) or members, how
     // many there are and which comes next.
     struct Frame {
@@ -131,6 +134,15 @@ void writeTree(TextSink& sink, const Dom& root, int indent) {
             if (node.isObject() && !node.objects().empty()) {
                 sink.put('{');
                 stack.push_back(Frame{nullptr, node.objects().data(), node.objects().size(), 0});
+            } else if (node.size() != 0 && pretty && flatArraysOnOneLine &&
+                       std::all_of(&node[0], &node[0] + node.size(), isFlat)) {
+                sink.put('[');
+                for (std::size_t k = 0; k < node.size(); ++k) {
+                    if (k > 0)
+                        sink.put(", ", 2);
+                    writeLeaf(sink, node[k]);
+                }
+                sink.put(']');
             } else if (node.size() != 0) {
                 sink.put('[');
                 stack.push_back(Frame{&node[0], nullptr, node.size(), 0});
@@ -171,15 +183,27 @@ void writeTree(TextSink& sink, const Dom& root, int indent) {
 
 }  // namespace
 
-std::string DomWriterJson::ToString(const Dom& dom, int indent) {
+std::size_t DomWriterJson::FormatNumber(double value, char* out) {
+    const char* special = std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
+    if (!std::isfinite(value))
+        return static_cast<std::size_t>(std::copy(special, special + std::strlen(special), out) - out);
+    std::size_t length = static_cast<std::size_t>(std::to_chars(out, out + kNumberSize, value).ptr - out);
+    if (std::find_if(out, out + length, [](char c) { return c == '.' || c == 'e'; }) == out + length) {
+        out[length++] = '.';  // a '.' or an exponent marks the number as a double
+        out[length++] = '0';
+    }
+    return length;
+}
+
+std::string DomWriterJson::ToString(const Dom& dom, int indent, bool flatArraysOnOneLine) {
     auto sink = std::make_unique<TextSink>(nullptr);  // the chunk is too big for the stack
-    writeTree(*sink, dom, indent);
+    writeTree(*sink, dom, indent, flatArraysOnOneLine);
     return sink->take();
 }
 
-void DomWriterJson::Write(std::ostream& stream, const Dom& dom, int indent) {
+void DomWriterJson::Write(std::ostream& stream, const Dom& dom, int indent, bool flatArraysOnOneLine) {
     auto sink = std::make_unique<TextSink>(&stream);
-    writeTree(*sink, dom, indent);
+    writeTree(*sink, dom, indent, flatArraysOnOneLine);
     sink->flush();
 }
 

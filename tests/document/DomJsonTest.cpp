@@ -339,6 +339,7 @@ TEST(DomReaderJson, MalformedTextGivesAnEmptyNodeAndAnOffset) {
         {"{1: 2}", 1},
         {"[\"a\nb\"]", 3},
         {"[1e999, x]", 8},
+        {"[1e999, 01e999, 1.e999]", 9},  // huge, but no JSON numbers
         {"[\"\\ud800\"]", 2},
         {"\xEF\xBB\xBF[1,]", 6},  // offsets count the byte order mark
         {"\xEF\xBB", 0},
@@ -438,6 +439,10 @@ TEST(DomWriterJson, CompactAndIndentedOutput) {
               "    ]\n"
               "  }\n"
               "}");
+    EXPECT_EQ(DomWriterJson::ToString(doc, 2, true),
+              "{\n  \"a\": 1,\n  \"b\": [true, null, 1.5, \"x\\\"y\"],\n  \"c\": {},\n  \"d\": [],\n  \"e\": 100.0,\n"
+              "  \"f\": {\n    \"g\": [[]]\n  }\n}");
+    EXPECT_EQ(DomWriterJson::ToString(doc, -1, true), DomWriterJson::ToString(doc));
     EXPECT_EQ(DomWriterJson::ToString(parse("[1,{\"k\":[2]}]"), 0), "[\n1,\n{\n\"k\": [\n2\n]\n}\n]");
     EXPECT_EQ(DomWriterJson::ToString(Dom()), "null");
     EXPECT_EQ(DomWriterJson::ToString(Dom(), 4), "null");
@@ -506,16 +511,17 @@ Dom sampleTree() {
 
 TEST(DomJson, RoundTripGivesAnEqualTree) {
     const Dom doc = sampleTree();
-    for (int indent : {-1, 0, 2, 7}) {
+    const std::pair<int, bool> styles[] = {{-1, false}, {0, false}, {2, false}, {7, false}, {7, true}};
+    for (const auto& [indent, flat] : styles) {
         SCOPED_TRACE(indent);
-        const std::string text = DomWriterJson::ToString(doc, indent);
+        const std::string text = DomWriterJson::ToString(doc, indent, flat);
         const Dom back = parse(text);
         EXPECT_TRUE(back == doc) << text;
         EXPECT_TRUE(std::signbit(back["doubles"][1].asDouble(0.0)));
         EXPECT_TRUE(back["doubles"][2].isDouble());
-        EXPECT_EQ(DomWriterJson::ToString(back, indent), text);
+        EXPECT_EQ(DomWriterJson::ToString(back, indent, flat), text);
         std::ostringstream stream;
-        DomWriterJson::Write(stream, doc, indent);
+        DomWriterJson::Write(stream, doc, indent, flat);
         EXPECT_EQ(stream.str(), text);
     }
 }
