@@ -43,6 +43,9 @@ namespace kor {
 class Dom;
 
 namespace ShapeExport {
+namespace detail {
+struct SetReader;
+}
 
 class SHAPEEXPORT_EXPORT CrossSections {
 public:
@@ -83,6 +86,8 @@ public:
     void Dump(std::ofstream& out, const char* prefix) const;
 
 private:
+    friend struct detail::SetReader;  // reads documents straight from their text
+
     void InitBBox();
     void ConvertPositions(double factor);
     // Rewrites every position as (u/w, v/w) of the row vector (x, y, 1) times the
