@@ -1,11 +1,13 @@
 #include <kor/DomWriterJson.h>
 
+#include <dragonbox/dragonbox.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -13,58 +15,31 @@ namespace kor {
 
 namespace {
 
-// Collects the text in a fixed chunk and hands full chunks to the result string
-// or to the stream, so that small pieces cost a copy into the chunk only.
+// Collects the text: the whole of it for a string; for a stream, pieces of about
+// kChunk bytes handed on as they fill up.
 class TextSink {
 public:
     explicit TextSink(std::ostream* stream) : m_stream(stream) {}
 
-    void put(char c) {
-        if (m_used == kChunk)
+    void put(char c) { m_text.push_back(c); }
+    void put(const char* text, std::size_t length) { m_text.append(text, length); }
+    void spaces(std::size_t count) { m_text.append(count, ' '); }
+    void flushSome() {
+        if (m_stream && m_text.size() >= kChunk)
             flush();
-        m_chunk[m_used++] = c;
-    }
-    void put(const char* text, std::size_t length) {
-        while (length > kChunk - m_used) {
-            const std::size_t part = kChunk - m_used;
-            std::memcpy(m_chunk + m_used, text, part);
-            m_used = kChunk;
-            flush();
-            text += part;
-            length -= part;
-        }
-        std::memcpy(m_chunk + m_used, text, length);
-        m_used += length;
-    }
-    void spaces(std::size_t count) {
-        while (count > 0) {
-            if (m_used == kChunk)
-                flush();
-            const std::size_t part = std::min(count, kChunk - m_used);
-            std::memset(m_chunk + m_used, ' ', part);
-            m_used += part;
-            count -= part;
-        }
     }
     void flush() {
         if (m_stream)
-            m_stream->write(m_chunk, static_cast<std::streamsize>(m_used));
-        else
-            m_text.append(m_chunk, m_used);
-        m_used = 0;
+            m_stream->write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_text.clear();
     }
-    std::string take() {
-        flush();
-        return std::move(m_text);
-    }
+    std::string take() { return std::move(m_text); }
 
 private:
     static constexpr std::size_t kChunk = 1 << 16;
 
     std::ostream* m_stream;
     std::string m_text;
-    std::size_t m_used = 0;
-    char m_chunk[kChunk];
 };
 
 void writeString(TextSink& sink, const std::string& text) {
@@ -152,6 +127,7 @@ void writeTree(TextSink& sink, const Dom& root, int indent, bool flatArraysOnOne
         }
         if (stack.empty())
             return;
+        sink.flushSome();
         Frame& frame = stack.back();
         if (frame.next == frame.count) {
             const bool object = frame.members != nullptr;
@@ -187,24 +163,62 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
     const char* special = std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
     if (!std::isfinite(value))
         return static_cast<std::size_t>(std::copy(special, special + std::strlen(special), out) - out);
-    std::size_t length = static_cast<std::size_t>(std::to_chars(out, out + kNumberSize, value).ptr - out);
-    if (std::find_if(out, out + length, [](char c) { return c == '.' || c == 'e'; }) == out + length) {
-        out[length++] = '.';  // a '.' or an exponent marks the number as a double
-        out[length++] = '0';
+    char* p = out;
+    if (std::signbit(value))
+        *p++ = '-';
+    if (value == 0.0)
+        return static_cast<std::size_t>(std::copy_n("0.0", 3, p) - out);
+    // The shortest digits that read back as the value (dragonbox), laid out as
+    // std::to_chars lays them out: fixed or scientific, whichever is shorter,
+    // fixed on a tie; then marked as a double. The digits are written one place
+    // to the right, where the point makes room for itself.
+    const auto decimal = jkj::dragonbox::to_decimal(value);
+    char* const end = std::to_chars(p + 1, p + 21, decimal.significand).ptr;
+    const int length = static_cast<int>(end - p - 1);
+    const int e = decimal.exponent;  // |value| = digits * 10^e
+    const int exponent = e + length - 1;
+    const int fixedLength = e >= 0 ? length + e : length + e > 0 ? length + 1 : 2 - e;
+    // (A three-digit exponent would add one, but then the fixed form is far longer.)
+    const int scientificLength = length + (length > 1) + 4;
+    if (fixedLength > scientificLength) {  // d.ddde+XX, the exponent of two digits or more
+        p[0] = p[1];
+        p[1] = '.';
+        p = length > 1 ? end : p + 1;
+        *p++ = 'e';
+        *p++ = exponent < 0 ? '-' : '+';
+        if (std::abs(exponent) < 10)
+            *p++ = '0';
+        return static_cast<std::size_t>(std::to_chars(p, p + 4, std::abs(exponent)).ptr - out);
     }
-    return length;
+    if (e > 0 && std::fabs(value) >= 9007199254740992.0) {
+        // Above 2^53 std::to_chars writes every digit of the integer, not zeros
+        // after the shortest ones: take its text.
+        p = std::to_chars(p, out + kNumberSize, std::fabs(value)).ptr;
+    } else if (e >= 0) {  // ddd000
+        p = std::fill_n(std::copy(p + 1, end, p), e, '0');
+    } else if (length + e > 0) {  // ddd.ddd
+        std::copy(p + 1, p + 1 + length + e, p);
+        p[length + e] = '.';
+        p = end;
+    } else {  // 0.000ddd
+        std::copy_backward(p + 1, end, end + 1 - e - length);
+        p = std::fill_n(std::copy_n("0.", 2, p), -e - length, '0') + length;
+    }
+    if (e >= 0)
+        p = std::copy_n(".0", 2, p);  // a '.' or an exponent marks the number as a double
+    return static_cast<std::size_t>(p - out);
 }
 
 std::string DomWriterJson::ToString(const Dom& dom, int indent, bool flatArraysOnOneLine) {
-    auto sink = std::make_unique<TextSink>(nullptr);  // the chunk is too big for the stack
-    writeTree(*sink, dom, indent, flatArraysOnOneLine);
-    return sink->take();
+    TextSink sink(nullptr);
+    writeTree(sink, dom, indent, flatArraysOnOneLine);
+    return sink.take();
 }
 
 void DomWriterJson::Write(std::ostream& stream, const Dom& dom, int indent, bool flatArraysOnOneLine) {
-    auto sink = std::make_unique<TextSink>(&stream);
-    writeTree(*sink, dom, indent, flatArraysOnOneLine);
-    sink->flush();
+    TextSink sink(&stream);
+    writeTree(sink, dom, indent, flatArraysOnOneLine);
+    sink.flush();
 }
 
 }  // namespace kor

@@ -3,10 +3,13 @@
 //
 // Also checks that a failed parse leaves an empty node and a one-line error of the
 // documented form, that the zero-terminated overload agrees with the one taking a
-// length, that the stream writer writes the same text as ToString, and that a copy
-// of the tree compares equal to it.
+// length, that the stream writer writes the same text as ToString, that a copy
+// of the tree compares equal to it, and that doubles made of the bytes are written
+// as std::to_chars writes them.
 #pragma once
 
+#include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -22,6 +25,16 @@
 namespace fuzzing {
 
 inline void CheckDocument(const std::uint8_t* data, std::size_t size) {
+    for (std::size_t k = 0; k + sizeof(double) <= size; k += sizeof(double)) {
+        double d;
+        std::memcpy(&d, data + k, sizeof d);
+        if (!std::isfinite(d)) continue;
+        char text[kor::DomWriterJson::kNumberSize], reference[40];
+        const std::size_t length = kor::DomWriterJson::FormatNumber(d, text);
+        std::string expected(reference, std::to_chars(reference, reference + sizeof reference, d).ptr);
+        if (expected.find_first_of(".e") == std::string::npos) expected += ".0";
+        Require(std::string(text, length) == expected, "a double is written as std::to_chars writes it");
+    }
     const char* text = reinterpret_cast<const char*>(data);
     kor::Dom first;
     std::string error = "not cleared";

@@ -6,6 +6,8 @@
 // already holds positions, an item and parameters. The sets must agree bit for bit:
 // positions, box, items (every loop's vertices and flags, and the position array
 // each item and loop refers to) and parameters; so must the streams' states.
+// The set is then written by CrossSections::Write and, through To, by
+// DomWriterJson, in several layouts: the same text.
 #pragma once
 
 #include <cstddef>
@@ -14,9 +16,11 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>
+#include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/CrossSections.h>
 
 #include "HarnessSupport.h"
@@ -79,6 +83,20 @@ inline std::string Difference(const CrossSections& a, const CrossSections& b) {
     return "";
 }
 
+// The set written straight and through the document tree, in several layouts.
+inline std::string WriteDifference(const CrossSections& set) {
+    kor::Dom document;
+    set.To(document);
+    const std::pair<int, bool> layouts[] = {{-1, false}, {0, false}, {2, false}, {2, true}, {5, true}};
+    for (const auto& [indent, flat] : layouts) {
+        std::ostringstream out;
+        set.Write(out, indent, flat);
+        if (out.str() != kor::DomWriterJson::ToString(document, indent, flat))
+            return "written text, indent " + std::to_string(indent) + (flat ? ", flat arrays" : "");
+    }
+    return "";
+}
+
 }  // namespace set_reader
 
 // What differs between the two paths for `text` ("" when nothing does).
@@ -95,7 +113,8 @@ inline std::string SetReaderDifference(const std::string& text) {
         std::istringstream directIn(text), plainIn(text);
         direct.From(directIn);
         set_reader::ReadThroughTree(plain, plainIn);
-        const std::string difference = set_reader::Difference(direct, plain);
+        std::string difference = set_reader::Difference(direct, plain);
+        if (difference.empty()) difference = set_reader::WriteDifference(direct);
         if (!difference.empty()) return difference + (variant ? " (factor 0.001, set not empty)" : "");
         if (directIn.rdstate() != plainIn.rdstate() || directIn.tellg() != plainIn.tellg()) return "stream state";
     }

@@ -1,5 +1,6 @@
-// CrossSections::From(std::istream&) reads the text straight into the set; the
-// document tree is its reference (fuzz/HarnessSetReader.h compares the two). Over
+// CrossSections::From(std::istream&) reads the text straight into the set and
+// CrossSections::Write writes it straight; the document tree is their reference
+// (fuzz/HarnessSetReader.h compares them). Over
 // the documents of tests/data/cross_sections/set_documents.txt and the fuzz seeds,
 // every one cut short and mutated, and over generated documents large enough for
 // the reader's window to move, with tokens and white space longer than it.

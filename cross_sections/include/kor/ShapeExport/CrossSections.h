@@ -30,6 +30,7 @@
 
 #include <fstream>
 #include <istream>
+#include <ostream>
 #include <map>
 #include <string>
 #include <vector>
@@ -78,6 +79,10 @@ public:
     void From(std::istream& in);
     void From(const kor::Dom& document);
     void To(kor::Dom& document) const;
+    // The text of the document that To fills into an empty node, as
+    // kor::DomWriterJson::Write(out, node, indent, flatArraysOnOneLine) writes it,
+    // written without the node; failures show in the stream's state.
+    void Write(std::ostream& out, int indent = -1, bool flatArraysOnOneLine = false) const;
 
     // Same item count and every item compatible with its counterpart.
     bool IsCompatible(const CrossSections& other, bool convex) const;
