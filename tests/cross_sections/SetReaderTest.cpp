@@ -1,9 +1,9 @@
 // CrossSections::From(std::istream&) reads the text straight into the set and
 // CrossSections::Write writes it straight; the document tree is their reference
-// (fuzz/HarnessSetReader.h compares them). Over
-// the documents of tests/data/cross_sections/set_documents.txt and the fuzz seeds,
-// every one cut short and mutated, and over generated documents large enough for
-// the reader's window to move, with tokens and white space longer than it.
+// (fuzz/HarnessSetReader.h compares them). Over the documents of
+// tests/data/cross_sections/set_documents.txt and the fuzz seeds, every one cut
+// short and mutated, and over generated documents large enough for the reader's
+// window to move, with tokens and white space longer than it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,19 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "DataLines.h"
 #include "HarnessSetReader.h"
 
 namespace {
 
 std::vector<std::string> BaseDocuments() {
-    std::vector<std::string> documents;
-    std::ifstream lines(SHAPEEXPORT_SOURCE_DIR "/tests/data/cross_sections/set_documents.txt", std::ios::binary);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind('#', 0) == 0) continue;
-        for (std::size_t k = line.find("\\x"); k != std::string::npos; k = line.find("\\x", k + 1))
-            line.replace(k, 4, 1, static_cast<char>(std::stoi(line.substr(k + 2, 2), nullptr, 16)));
-        documents.push_back(line);
-    }
+    std::vector<std::string> documents = testing_support::DataLines("cross_sections/set_documents.txt");
     for (const char* folder : {"fuzz_cross_sections", "fuzz_set_reader"})
         for (const auto& file : std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/fuzz/corpus/" + std::string(folder))) {
             std::ifstream in(file.path(), std::ios::binary);
