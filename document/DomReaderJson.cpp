@@ -35,7 +35,7 @@ class TextStream {
 public:
     typedef char Ch;
 
-    TextStream(const char* text, const char* end, std::string* decoded)
+    TextStream(const char* text, const char* end, std::vector<char>* decoded)
         : m_src(text), m_head(text), m_end(end), m_decoded(decoded) {}
 
     Ch Peek() const {
@@ -64,7 +64,7 @@ private:
     const char* m_src;
     const char* m_head;
     const char* m_end;
-    std::string* m_decoded;
+    std::vector<char>* m_decoded;
 };
 
 }  // namespace
@@ -225,7 +225,7 @@ public:
         return true;
     }
 
-    std::string* decoded() { return &m_decoded; }
+    std::vector<char>* decoded() { return &m_decoded; }
     bool tooDeep() const { return m_tooDeep; }
     Dom takeResult() { return m_values.size() == 0 ? Dom() : m_values.takeTop(); }
     void clear() {
@@ -258,7 +258,7 @@ private:
 
     ValueStack m_values;
     std::vector<std::string> m_keys;
-    std::string m_decoded;
+    std::vector<char> m_decoded;  // a vector: no terminating zero to keep up
     std::size_t m_depth = 0;
     bool m_tooDeep = false;
 };

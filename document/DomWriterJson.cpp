@@ -15,31 +15,58 @@ namespace kor {
 
 namespace {
 
-// Collects the text: the whole of it for a string; for a stream, pieces of about
-// kChunk bytes handed on as they fill up.
+// Collects the text in a chunk on the stack and hands full chunks to the result
+// string or to the stream, so that small pieces cost a copy into the chunk only.
 class TextSink {
 public:
     explicit TextSink(std::ostream* stream) : m_stream(stream) {}
 
-    void put(char c) { m_text.push_back(c); }
-    void put(const char* text, std::size_t length) { m_text.append(text, length); }
-    void spaces(std::size_t count) { m_text.append(count, ' '); }
-    void flushSome() {
-        if (m_stream && m_text.size() >= kChunk)
+    void put(char c) {
+        if (m_used == kChunk)
             flush();
+        m_chunk[m_used++] = c;
+    }
+    void put(const char* text, std::size_t length) {
+        if (length > kChunk - m_used)
+            flush();
+        if (length > kChunk) {  // a long string goes past the chunk
+            if (m_stream)
+                m_stream->write(text, static_cast<std::streamsize>(length));
+            else
+                m_text.append(text, length);
+            return;
+        }
+        std::memcpy(m_chunk + m_used, text, length);
+        m_used += length;
+    }
+    void spaces(std::size_t count) {
+        for (std::size_t part; count > 0; count -= part) {
+            if (m_used == kChunk)
+                flush();
+            part = std::min(count, kChunk - m_used);
+            std::memset(m_chunk + m_used, ' ', part);
+            m_used += part;
+        }
     }
     void flush() {
         if (m_stream)
-            m_stream->write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
-        m_text.clear();
+            m_stream->write(m_chunk, static_cast<std::streamsize>(m_used));
+        else
+            m_text.append(m_chunk, m_used);
+        m_used = 0;
     }
-    std::string take() { return std::move(m_text); }
+    std::string take() {
+        flush();
+        return std::move(m_text);
+    }
 
 private:
-    static constexpr std::size_t kChunk = 1 << 16;
+    static constexpr std::size_t kChunk = 1 << 13;
 
     std::ostream* m_stream;
     std::string m_text;
+    std::size_t m_used = 0;
+    char m_chunk[kChunk];
 };
 
 void writeString(TextSink& sink, const std::string& text) {
@@ -127,7 +154,6 @@ void writeTree(TextSink& sink, const Dom& root, int indent, bool flatArraysOnOne
         }
         if (stack.empty())
             return;
-        sink.flushSome();
         Frame& frame = stack.back();
         if (frame.next == frame.count) {
             const bool object = frame.members != nullptr;
