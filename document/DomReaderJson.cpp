@@ -351,7 +351,7 @@ void retryWithHugeNumbers(TreeBuilder& builder, Outcome& outcome, const char* te
         const char* exponent = std::find_if(p, p + size, [](char c) { return c == 'e' || c == 'E'; });
         const Dom value = size >= 300 || p + size - exponent >= 4 ? DomReaderJson::ParseNumber(p, size) : Dom();
         const double d = value.asDouble(0.0);
-        char shorter[32];
+        char shorter[DomWriterJson::kNumberSize];
         std::size_t shorterSize = size;  // no shorter text
         if (value.isDouble() && std::isinf(d))
             shorterSize = static_cast<std::size_t>(std::snprintf(shorter, sizeof shorter, d < 0 ? "-Inf" : "Inf"));
@@ -381,13 +381,13 @@ bool finish(Dom& out, std::string* error, TreeBuilder& builder, const Outcome& o
 
 Dom DomReaderJson::ParseNumber(const char* text, std::size_t length) noexcept {
     const char* end = text + length;
-    const bool negative = length > 0 && text[0] == '-';
-    if (length > 0 && text[negative] == 'N')
+    const std::size_t sign = length > 0 && text[0] == '-' ? 1 : 0;
+    if (length > sign && text[sign] == 'N')
         return Dom(std::numeric_limits<double>::quiet_NaN());
     long long integer = 0;
     const auto asInteger = std::from_chars(text, end, integer);
     if (asInteger.ptr == end && asInteger.ec == std::errc())
-        return negative && integer == 0 ? Dom(-0.0) : Dom(integer);
+        return sign && integer == 0 ? Dom(-0.0) : Dom(integer);
     // Correctly rounded; Inf and Infinity too; beyond the double range +-infinity,
     // below the smallest denormal +-0.
     double value = 0.0;

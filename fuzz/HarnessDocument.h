@@ -4,8 +4,8 @@
 // Also checks that a failed parse leaves an empty node and a one-line error of the
 // documented form, that the zero-terminated overload agrees with the one taking a
 // length, that the stream writer writes the same text as ToString, that a copy
-// of the tree compares equal to it, and that doubles made of the bytes are written
-// as std::to_chars writes them.
+// of the tree compares equal to it, that doubles made of the bytes are written as
+// std::to_chars writes them and that a number alone reads as std::from_chars reads it.
 #pragma once
 
 #include <charconv>
@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <system_error>
 #include <sstream>
 #include <string>
 
@@ -57,6 +58,15 @@ inline void CheckDocument(const std::uint8_t* data, std::size_t size) {
         return;
     }
     Require(error.empty(), "success clears the error");
+
+    // A Double alone reads as std::from_chars reads its text (within the double range).
+    const std::string token(text, size);
+    const std::size_t from = token.find_first_not_of(" \t\r\n"), to = token.find_last_not_of(" \t\r\n");
+    double expected = 0.0;
+    const std::from_chars_result read =
+        std::from_chars(token.data() + (from == std::string::npos ? 0 : from), token.data() + to + 1, expected);
+    if (first.isDouble() && read.ec == std::errc() && read.ptr == token.data() + to + 1 && std::isfinite(expected))
+        Require(SameBits(first.asDouble(0.0), expected), "a number reads as std::from_chars reads it");
 
     const kor::Dom copy(first);
     Require(copy == first, "a copy equals its source");
