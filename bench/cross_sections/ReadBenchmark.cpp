@@ -213,7 +213,7 @@ void BM_NlohmannDump(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_FromStream)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FromStream)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(BM_NlohmannParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Write)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ToAndWriteTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
