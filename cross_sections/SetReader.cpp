@@ -422,8 +422,8 @@ void SetReader::Read(CrossSections& set, std::istream& in, std::size_t length) {
     for (auto& parameter : handler.parameters) set.m_parameters[std::move(parameter.first)] = parameter.second;
 }
 
-// Reads the stream again as CrossSections::From(std::istream&) did before it had
-// this reader: the text in one buffer, parsed into a tree, the tree read.
+// Reads the stream again the plain way: the whole text in one buffer, parsed into a
+// document tree, the tree read into the set.
 void SetReader::ReadTree(CrossSections& set, std::istream& in, std::size_t length) {
     in.clear();
     in.seekg(0, std::ios::beg);
