@@ -31,6 +31,10 @@
 
 #include <nlohmann/json.hpp>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <kor/Dom.h>
 #include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/CrossSections.h>
@@ -39,6 +43,10 @@ namespace {
 
 std::size_t g_current = 0;
 std::size_t g_peak = 0;
+
+#ifdef __GLIBC__
+const bool g_heapKept = mallopt(M_TRIM_THRESHOLD, -1) && mallopt(M_MMAP_THRESHOLD, 1 << 30);
+#endif
 
 }  // namespace
 
