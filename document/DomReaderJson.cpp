@@ -1,13 +1,19 @@
 #include <kor/DomReaderJson.h>
 
-#include "DomStorage.h"
-#include "JsonNumbers.h"
+#include <kor/DomWriterJson.h>
 
+#include "DomStorage.h"
+
+#include <fast_float/fast_float.h>
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <string>
 #include <utility>
@@ -29,7 +35,7 @@ class TextStream {
 public:
     typedef char Ch;
 
-    TextStream(const char* text, const char* end, std::string* decoded)
+    TextStream(const char* text, const char* end, std::vector<char>* decoded)
         : m_src(text), m_head(text), m_end(end), m_decoded(decoded) {}
 
     Ch Peek() const {
@@ -58,7 +64,7 @@ private:
     const char* m_src;
     const char* m_head;
     const char* m_end;
-    std::string* m_decoded;
+    std::vector<char>* m_decoded;
 };
 
 }  // namespace
@@ -183,7 +189,7 @@ public:
         return true;
     }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
-        new (m_values.slot()) Dom(json::numberFromText(text, length));
+        new (m_values.slot()) Dom(DomReaderJson::ParseNumber(text, length));
         m_values.commit();
         return true;
     }
@@ -219,7 +225,7 @@ public:
         return true;
     }
 
-    std::string* decoded() { return &m_decoded; }
+    std::vector<char>* decoded() { return &m_decoded; }
     bool tooDeep() const { return m_tooDeep; }
     Dom takeResult() { return m_values.size() == 0 ? Dom() : m_values.takeTop(); }
     void clear() {
@@ -252,7 +258,7 @@ private:
 
     ValueStack m_values;
     std::vector<std::string> m_keys;
-    std::string m_decoded;
+    std::vector<char> m_decoded;  // a vector: no terminating zero to keep up
     std::size_t m_depth = 0;
     bool m_tooDeep = false;
 };
@@ -300,15 +306,65 @@ bool fail(Dom& out, std::string* error, std::size_t offset, const char* reason) 
     return false;
 }
 
+// The length of the JSON number at `p` (0 when none starts there):
+// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+std::size_t numberLength(const char* p, const char* end) {
+    auto digits = [end](const char* q) {
+        while (q < end && *q >= '0' && *q <= '9')
+            ++q;
+        return q;
+    };
+    const char* q = p + (p < end && *p == '-');
+    if (q == end || *q < '0' || *q > '9')
+        return 0;
+    q = *q == '0' ? q + 1 : digits(q);
+    if (q + 1 < end && *q == '.' && digits(q + 1) > q + 1)
+        q = digits(q + 1);
+    if (q + 1 < end && (*q == 'e' || *q == 'E')) {
+        const char* e = q + 1 + (q[1] == '+' || q[1] == '-');
+        if (digits(e) > e)
+            q = digits(e);
+    }
+    return static_cast<std::size_t>(q - p);
+}
+
 // RapidJSON refuses numbers with very large exponents or very many digits, which
-// this reader turns into infinities, zeros or large doubles: rewrite them into
-// equal-valued short text of the same length and parse a copy again.
+// this reader turns into infinities, zeros or large doubles. Such numbers (outside
+// strings) are rewritten in a copy into equal-valued shorter text padded with
+// spaces ("1e999" becomes "Inf  "), keeping every offset, and the copy is parsed.
 void retryWithHugeNumbers(TreeBuilder& builder, Outcome& outcome, const char* text, std::size_t length) {
     std::string copy(text, length);
-    if (json::rewriteHugeNumbers(copy)) {
-        TextStream<true> stream(copy.data(), copy.data() + copy.size(), builder.decoded());
-        outcome = parseOnce(builder, stream, copy.size());
+    char* const end = &copy[0] + length;
+    for (char* p = &copy[0]; p < end;) {
+        if (*p == '"') {  // skip the string, escapes included
+            for (++p; p < end && *p != '"'; ++p)
+                p += *p == '\\';
+            ++p;
+            continue;
+        }
+        const std::size_t size = numberLength(p, end);
+        if (size == 0) {
+            ++p;
+            continue;
+        }
+        // Only some 300 digits or an exponent of three digits can be too big.
+        const char* exponent = std::find_if(p, p + size, [](char c) { return c == 'e' || c == 'E'; });
+        const Dom value = size >= 300 || p + size - exponent >= 4 ? DomReaderJson::ParseNumber(p, size) : Dom();
+        const double d = value.asDouble(0.0);
+        char shorter[DomWriterJson::kNumberSize];
+        std::size_t shorterSize = size;  // no shorter text
+        if (value.isDouble() && std::isinf(d))
+            shorterSize = static_cast<std::size_t>(std::snprintf(shorter, sizeof shorter, d < 0 ? "-Inf" : "Inf"));
+        else if (value.isDouble())
+            shorterSize = DomWriterJson::FormatNumber(d, shorter);
+        if (shorterSize < size) {
+            std::memcpy(p, shorter, shorterSize);
+            std::memset(p + shorterSize, ' ', size - shorterSize);
+        }
+        p += size;
     }
+    TextStream<true> stream(copy.data(), copy.data() + copy.size(), builder.decoded());
+    outcome = parseOnce(builder, stream, copy.size());
 }
 
 bool finish(Dom& out, std::string* error, TreeBuilder& builder, const Outcome& outcome, std::size_t skipped) {
@@ -322,6 +378,22 @@ bool finish(Dom& out, std::string* error, TreeBuilder& builder, const Outcome& o
 }
 
 }  // namespace
+
+Dom DomReaderJson::ParseNumber(const char* text, std::size_t length) noexcept {
+    const char* end = text + length;
+    const std::size_t sign = length > 0 && text[0] == '-' ? 1 : 0;
+    if (length > sign && text[sign] == 'N')
+        return Dom(std::numeric_limits<double>::quiet_NaN());
+    long long integer = 0;
+    const auto asInteger = std::from_chars(text, end, integer);
+    if (asInteger.ptr == end && asInteger.ec == std::errc())
+        return sign && integer == 0 ? Dom(-0.0) : Dom(integer);
+    // Correctly rounded; Inf and Infinity too; beyond the double range +-infinity,
+    // below the smallest denormal +-0.
+    double value = 0.0;
+    fast_float::from_chars(text, end, value);
+    return Dom(value);
+}
 
 bool DomReaderJson::FromString(Dom& out, const char* text, std::string* error) {
     if (!text)

@@ -3,13 +3,17 @@
 //
 // Also checks that a failed parse leaves an empty node and a one-line error of the
 // documented form, that the zero-terminated overload agrees with the one taking a
-// length, that the stream writer writes the same text as ToString, and that a copy
-// of the tree compares equal to it.
+// length, that the stream writer writes the same text as ToString, that a copy
+// of the tree compares equal to it, that doubles made of the bytes are written as
+// std::to_chars writes them and that a number alone reads as std::from_chars reads it.
 #pragma once
 
+#include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <system_error>
 #include <sstream>
 #include <string>
 
@@ -22,6 +26,16 @@
 namespace fuzzing {
 
 inline void CheckDocument(const std::uint8_t* data, std::size_t size) {
+    for (std::size_t k = 0; k + sizeof(double) <= size; k += sizeof(double)) {
+        double d;
+        std::memcpy(&d, data + k, sizeof d);
+        if (!std::isfinite(d)) continue;
+        char text[kor::DomWriterJson::kNumberSize], reference[40];
+        const std::size_t length = kor::DomWriterJson::FormatNumber(d, text);
+        std::string expected(reference, std::to_chars(reference, reference + sizeof reference, d).ptr);
+        if (expected.find_first_of(".e") == std::string::npos) expected += ".0";
+        Require(std::string(text, length) == expected, "a double is written as std::to_chars writes it");
+    }
     const char* text = reinterpret_cast<const char*>(data);
     kor::Dom first;
     std::string error = "not cleared";
@@ -44,6 +58,15 @@ inline void CheckDocument(const std::uint8_t* data, std::size_t size) {
         return;
     }
     Require(error.empty(), "success clears the error");
+
+    // A Double alone reads as std::from_chars reads its text (within the double range).
+    const std::string token(text, size);
+    const std::size_t from = token.find_first_not_of(" \t\r\n"), to = token.find_last_not_of(" \t\r\n");
+    double expected = 0.0;
+    const std::from_chars_result read =
+        std::from_chars(token.data() + (from == std::string::npos ? 0 : from), token.data() + to + 1, expected);
+    if (first.isDouble() && read.ec == std::errc() && read.ptr == token.data() + to + 1 && std::isfinite(expected))
+        Require(SameBits(first.asDouble(0.0), expected), "a number reads as std::from_chars reads it");
 
     const kor::Dom copy(first);
     Require(copy == first, "a copy equals its source");

@@ -1,9 +1,8 @@
 // shapeexport blend: the set between two compatible sets, as a cross-section document.
 #include <iostream>
+#include <sstream>
 #include <string>
 
-#include <kor/Dom.h>
-#include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/CrossSections.h>
 
 #include "Commands.h"
@@ -26,10 +25,9 @@ int RunBlend(const BlendOptions& options) {
                   << "; the result holds the positions of " << InputName(options.first) << " unchanged\n";
 
     const CrossSections blend(a, b, options.t, options.convex);
-    kor::Dom document;
-    blend.To(document);
-    std::string json = kor::DomWriterJson::ToString(document, 2);
-    if (json.empty() || json.back() != '\n') json += '\n';
+    std::ostringstream text;
+    blend.Write(text, options.layout.indent, options.layout.flatArraysOnOneLine);
+    const std::string json = text.str() + '\n';
     if (options.output.empty())
         std::cout << json << std::flush;
     else

@@ -8,12 +8,21 @@ namespace kor {
 namespace ShapeExport {
 namespace Tool {
 
+// How JSON output is laid out: by default indented by 2 with arrays of plain values
+// ([12.5, 3.0], [4, true]) on one line; --indent N puts every value on a line of
+// its own, --compact leaves out all white space.
+struct JsonLayout {
+    int indent = 2;
+    bool flatArraysOnOneLine = true;
+};
+
 struct DecomposeOptions {
     std::string input;   // empty: the built-in example
     std::string output;  // empty: the JSON goes to standard output
     std::string svg;
     double scale = 1.0;
     bool normalize = false;
+    JsonLayout layout;
 };
 int RunDecompose(const DecomposeOptions& options);
 
@@ -29,6 +38,7 @@ struct BlendOptions {
     double t = 0.0;
     bool convex = false;
     std::string output;  // empty: standard output
+    JsonLayout layout;
 };
 int RunBlend(const BlendOptions& options);
 
@@ -37,6 +47,7 @@ struct WeldOptions {
     std::string obj;   // empty: no OBJ written
     std::string json;  // empty: no JSON written
     double maxMemoryGB = 4.0;  // address space the import may use; 0: no limit
+    JsonLayout layout;
 };
 int RunWeld(const WeldOptions& options);
 

@@ -62,7 +62,8 @@ int RunDecompose(const DecomposeOptions& options) {
         pieces += item.GetConvexLoops().size();
         bridges += item.AddedVertices().size();
     }
-    std::string json = kor::DomWriterJson::ToString(DecompositionDocument(set), 2);
+    std::string json = kor::DomWriterJson::ToString(DecompositionDocument(set), options.layout.indent,
+                                                    options.layout.flatArraysOnOneLine);
     if (json.empty() || json.back() != '\n') json += '\n';
 
     if (!options.svg.empty()) {

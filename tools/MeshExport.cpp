@@ -43,7 +43,7 @@ void WriteObj(const std::string& path, const std::vector<ImportedMesh>& meshes) 
     if (!out) throw InputError(path + ": writing failed");
 }
 
-void WriteMeshJson(const std::string& path, const std::vector<ImportedMesh>& meshes) {
+void WriteMeshJson(const std::string& path, const std::vector<ImportedMesh>& meshes, const JsonLayout& layout) {
     kor::Dom document;
     kor::Dom& list = document["meshes"].toArray();
     for (const ImportedMesh& imported : meshes) {
@@ -61,7 +61,7 @@ void WriteMeshJson(const std::string& path, const std::vector<ImportedMesh>& mes
         indices.reserve(imported.mesh.Indices().size());
         for (long long index : imported.mesh.Indices()) indices.append() = kor::Dom(index);
     }
-    WriteTextFile(path, kor::DomWriterJson::ToString(document) + "\n");
+    WriteTextFile(path, kor::DomWriterJson::ToString(document, layout.indent, layout.flatArraysOnOneLine) + "\n");
 }
 
 }  // namespace Tool

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Commands.h"
 #include "ModelImport.h"
 
 namespace kor {
@@ -15,7 +16,7 @@ namespace Tool {
 
 // Trailing indices that do not make a whole triangle are left out of the OBJ file.
 void WriteObj(const std::string& path, const std::vector<ImportedMesh>& meshes);
-void WriteMeshJson(const std::string& path, const std::vector<ImportedMesh>& meshes);
+void WriteMeshJson(const std::string& path, const std::vector<ImportedMesh>& meshes, const JsonLayout& layout);
 
 }  // namespace Tool
 }  // namespace ShapeExport

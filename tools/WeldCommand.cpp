@@ -66,7 +66,7 @@ int RunWeld(const WeldOptions& options) {
     std::cout.flush();
 
     if (!options.obj.empty()) WriteObj(options.obj, meshes);
-    if (!options.json.empty()) WriteMeshJson(options.json, meshes);
+    if (!options.json.empty()) WriteMeshJson(options.json, meshes, options.layout);
     return 0;
 }
 

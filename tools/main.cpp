@@ -36,6 +36,18 @@ CLI::Validator NumberCheck(bool positive) {
         positive ? "POSITIVE" : "NUMBER");
 }
 
+// --indent N and --compact, which exclude each other.
+void AddJsonLayoutOptions(CLI::App* command, tool::JsonLayout& layout) {
+    CLI::Option* indent = command->add_option_function<int>(
+        "--indent", [&layout](int spaces) { layout = tool::JsonLayout{spaces, false}; },
+        "JSON with every value on a line of its own, indented by N spaces per level "
+        "(default: 2, with arrays of numbers and flags on one line)");
+    indent->type_name("N")->check(CLI::Range(0, 16));
+    command->add_flag_callback("--compact", [&layout] { layout = tool::JsonLayout{-1, false}; },
+                               "JSON without any white space")
+        ->excludes(indent);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,6 +73,7 @@ int main(int argc, char** argv) {
     decomposeCommand->add_option("--scale", decompose.scale, "Conversion factor applied to the positions read (default 1)")
         ->check(NumberCheck(true));
     decomposeCommand->add_flag("--normalize", decompose.normalize, "Shift the set so that its lowest point lies on y = 0");
+    AddJsonLayoutOptions(decomposeCommand, decompose.layout);
 
     tool::DumpOptions dump;
     CLI::App* dumpCommand = app.add_subcommand("dump", "Print the diagnostic text of a cross-section set");
@@ -79,6 +92,7 @@ int main(int argc, char** argv) {
     blendCommand->add_flag("--convex", blend.convex, "Compare the sets by their convex loops instead of their outlines");
     blendCommand->add_option("-o,--output", blend.output, "Write the document here instead of standard output")
         ->type_name("OUT.json");
+    AddJsonLayoutOptions(blendCommand, blend.layout);
 
     tool::WeldOptions weld;
     CLI::App* weldCommand = app.add_subcommand(
@@ -91,6 +105,7 @@ int main(int argc, char** argv) {
     weldCommand->add_option("--max-memory", weld.maxMemoryGB, "Gigabytes of memory the import may use (default 4; 0: no limit)")
         ->check(CLI::NonNegativeNumber)
         ->type_name("GB");
+    AddJsonLayoutOptions(weldCommand, weld.layout);
 
     std::string extrusionInput;
     CLI::App* extrusionCommand = app.add_subcommand("extrusion", "Show the extrusion read from a document");

@@ -1,205 +1,118 @@
-// Reading and writing a ~50 MB cross-section document: 2,000,000 points [x, y] and
-// 200,000 loop entries [[10 indices], true] (20,000 cross sections of 10 loops).
-// kor::DomReaderJson::FromString and kor::DomWriterJson::ToString are timed next to
-// nlohmann::json::parse of the same text. FromString also reports the peak resident
-// memory of the process against the size of the text (where the platform tells it).
-//
-// The benchmarks run in the order written: the memory counters of FromString are
-// taken before nlohmann's parse, which needs far more memory, has run. Rates are
-// computed from processor time (std::clock), which a busy machine disturbs less
-// than wall time; the ratio FromString/nlohmann is that of the two parse rates.
+// Reading and writing general documents with kor::DomReaderJson::FromString and
+// kor::DomWriterJson::ToString, one benchmark per kind of text (about 24 MB each):
+//   objects  records of short keys, names, flags and small numbers
+//   strings  long strings with escapes and UTF-8
+//   nesting  arrays and objects nested 500 levels deep, many times over
+//   numbers  [x, y] pairs of doubles with 17 significant digits
+// Rates are MB of text per second of processor time (Google Benchmark's CPU time).
+// The same file builds against older versions of the library, to compare readers.
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>
 #include <kor/DomWriterJson.h>
 
 #include <benchmark/benchmark.h>
-#include <nlohmann/json.hpp>
 
-#include <ctime>
-#include <charconv>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <string>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <sys/resource.h>
-#include <unistd.h>
-#define BENCH_HAS_RUSAGE 1
-#endif
-
 namespace {
 
-constexpr int kPoints = 2000000;
-constexpr int kSections = 20000;
-constexpr int kLoopsPerSection = 10;
-constexpr int kIndicesPerLoop = 10;
+constexpr std::size_t kSize = 24u << 20;
 
-void appendDouble(std::string& text, double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text.append(buffer, result.ptr);
-    if (!std::memchr(buffer, '.', static_cast<std::size_t>(result.ptr - buffer)) &&
-        !std::memchr(buffer, 'e', static_cast<std::size_t>(result.ptr - buffer)))
-        text += ".0";
-}
-
-// Coordinates in [-1000, 1000) with three decimals, as drawings hold them.
-const std::string& documentText() {
-    static const std::string text = [] {
-        std::mt19937_64 random(42);
-        std::uniform_int_distribution<int> coordinate(-1000000, 999999);
-        std::uniform_int_distribution<int> index(0, kPoints - 1);
-        std::string t;
-        t.reserve(60u << 20);  // no growth: the generation stays below the parse in memory
-        t += "{\"Outlines\": [[";
-        for (int k = 0; k < kPoints; ++k) {
-            t += k ? ",[" : "[";
-            appendDouble(t, coordinate(random) / 1000.0);
-            t += ',';
-            appendDouble(t, coordinate(random) / 1000.0);
-            t += ']';
-        }
-        t += "], [";
-        char buffer[16];
-        for (int s = 0; s < kSections; ++s) {
-            t += s ? ",[" : "[";
-            for (int l = 0; l < kLoopsPerSection; ++l) {
-                t += l ? ",[[" : "[[";
-                for (int i = 0; i < kIndicesPerLoop; ++i) {
-                    if (i)
-                        t += ',';
-                    t.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, index(random)).ptr);
-                }
-                t += l == 0 ? "],true]" : "],false]";
-            }
-            t += ']';
-        }
-        t += "]]}";
-        return t;
-    }();
-    return text;
-}
-
-double textMegabytes() { return static_cast<double>(documentText().size()) / 1e6; }
-
-#ifdef BENCH_HAS_RUSAGE
-double peakResidentMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-#ifdef __APPLE__
-    return static_cast<double>(usage.ru_maxrss) / 1e6;  // bytes
-#else
-    return static_cast<double>(usage.ru_maxrss) * 1024.0 / 1e6;  // kilobytes
-#endif
-}
-#endif
-
-#ifdef __linux__
-double residentMegabytes() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
+std::string Objects() {
+    std::mt19937_64 random(1);
+    std::string t = "[";
+    char buffer[256];
+    for (int k = 0; t.size() < kSize; ++k) {
+        std::snprintf(buffer, sizeof buffer,
+                      "%s{\"id\": %d, \"name\": \"part-%d\", \"layer\": \"A-WALL-%02d\", \"visible\": %s, "
+                      "\"width\": %.2f, \"tags\": [\"steel\", \"beam\"], \"origin\": {\"x\": %.3f, \"y\": %.3f}, "
+                      "\"note\": null}",
+                      k ? ", " : "", k, k, static_cast<int>(random() % 100), random() % 2 ? "true" : "false",
+                      static_cast<double>(random() % 1000) / 100.0, static_cast<double>(random() % 100000) / 1000.0,
+                      static_cast<double>(random() % 100000) / -1000.0);
+        t += buffer;
     }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
+    return t + "]";
 }
-#endif
 
-// Parse throughput in MB/s measured by each benchmark, for the ratio.
-double g_korParseRate = 0.0;
+std::string Strings() {
+    std::mt19937_64 random(2);
+    static const char* const pieces[] = {"plain text ", "\\n", "\\\"quoted\\\"", "\\u00e9", "\xC3\xA9t\xC3\xA9 ",
+                                         "\\\\", "tab\\t", "\\ud83d\\ude00", "0123456789"};
+    std::string t = "[";
+    for (int k = 0; t.size() < kSize; ++k) {
+        t += k ? ", \"" : "\"";
+        const std::size_t count = 2 + random() % 20;
+        for (std::size_t p = 0; p < count; ++p) t += pieces[random() % 9];
+        t += '"';
+    }
+    return t + "]";
+}
 
-// Processor time of the process in seconds: the machine may be shared, and wall
-// time then says little about the code.
-double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+std::string Nesting() {
+    std::string t = "[";
+    for (int k = 0; t.size() < kSize; ++k) {
+        if (k) t += ", ";
+        for (int level = 0; level < 250; ++level) t += "{\"a\": [";
+        t += std::to_string(k);
+        for (int level = 0; level < 250; ++level) t += "]}";
+    }
+    return t + "]";
+}
 
-void BM_FromString(benchmark::State& state) {
-    const std::string& text = documentText();
-    // The memory figures belong to the first parse in the process: Google Benchmark
-    // calls this function several times, and later parses run in a heap that the
-    // earlier ones have cut up.
-#ifdef __linux__
-    static const double residentBefore = residentMegabytes();
-#endif
-#ifdef BENCH_HAS_RUSAGE
-    static double firstPeak = 0.0;
-#endif
-    double seconds = 0.0;
+std::string Numbers() {
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> coordinate(-1000.0, 1000.0);
+    std::string t = "[";
+    char buffer[64];
+    for (int k = 0; t.size() < kSize; ++k) {
+        std::snprintf(buffer, sizeof buffer, "%s[%.17g, %.17g]", k ? ", " : "", coordinate(random), coordinate(random));
+        t += buffer;
+    }
+    return t + "]";
+}
+
+const std::string& Text(int kind) {
+    static const std::string texts[] = {Objects(), Strings(), Nesting(), Numbers()};
+    return texts[kind];
+}
+
+const char* const kNames[] = {"objects", "strings", "nesting", "numbers"};
+
+void BM_Read(benchmark::State& state) {
+    const std::string& text = Text(static_cast<int>(state.range(0)));
+    state.SetLabel(kNames[state.range(0)]);
     for (auto _ : state) {
         kor::Dom doc;
-        const double start = cpuSeconds();
-        const bool ok = kor::DomReaderJson::FromString(doc, text.c_str(), nullptr);
-        seconds += cpuSeconds() - start;
-#ifdef BENCH_HAS_RUSAGE
-        if (firstPeak == 0.0)
-            firstPeak = peakResidentMegabytes();
-#endif
-        if (!ok || doc["Outlines"][0].size() != static_cast<std::size_t>(kPoints) ||
-            doc["Outlines"][1].size() != static_cast<std::size_t>(kSections)) {
-            state.SkipWithError("the document did not read back");
+        if (!kor::DomReaderJson::FromString(doc, text.c_str(), nullptr)) {
+            state.SkipWithError("the text did not parse");
             break;
         }
-        state.PauseTiming();  // destruction is not part of the parse
+        state.PauseTiming();  // destruction is not part of reading
         doc = kor::Dom();
         state.ResumeTiming();
     }
-    const double mb = textMegabytes();
-    g_korParseRate = seconds > 0 ? mb * static_cast<double>(state.iterations()) / seconds : 0.0;
-    state.counters["MB/s"] = g_korParseRate;
-    state.counters["TextMB"] = mb;
-#ifdef BENCH_HAS_RUSAGE
-    const double peak = firstPeak;
-    state.counters["PeakRSS_MB"] = peak;
-    state.counters["PeakRSS/Text"] = peak / mb;
-#ifdef __linux__
-    state.counters["ParsePeak/Text"] = (peak - residentBefore) / mb;  // growth above the text in memory
-#endif
-#endif
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_FromString)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Read)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
-void BM_ToString(benchmark::State& state) {
+void BM_Write(benchmark::State& state) {
+    const std::string& text = Text(static_cast<int>(state.range(0)));
+    state.SetLabel(kNames[state.range(0)]);
     kor::Dom doc;
-    kor::DomReaderJson::FromString(doc, documentText().c_str(), nullptr);
+    kor::DomReaderJson::FromString(doc, text.c_str(), nullptr);
     std::size_t bytes = 0;
-    double seconds = 0.0;
     for (auto _ : state) {
-        const double start = cpuSeconds();
-        std::string written = kor::DomWriterJson::ToString(doc);
-        seconds += cpuSeconds() - start;
+        const std::string written = kor::DomWriterJson::ToString(doc);
         bytes = written.size();
         benchmark::DoNotOptimize(written.data());
     }
-    state.counters["MB/s"] = seconds > 0 ? static_cast<double>(bytes) / 1e6 * static_cast<double>(state.iterations()) / seconds : 0.0;
-    state.counters["WrittenMB"] = static_cast<double>(bytes) / 1e6;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
-BENCHMARK(BM_ToString)->Unit(benchmark::kMillisecond);
-
-void BM_NlohmannParse(benchmark::State& state) {
-    const std::string& text = documentText();
-    double seconds = 0.0;
-    for (auto _ : state) {
-        const double start = cpuSeconds();
-        nlohmann::json doc = nlohmann::json::parse(text);
-        seconds += cpuSeconds() - start;
-        if (doc["Outlines"][0].size() != static_cast<std::size_t>(kPoints)) {
-            state.SkipWithError("the document did not read back");
-            break;
-        }
-        state.PauseTiming();
-        doc = nlohmann::json();
-        state.ResumeTiming();
-    }
-    const double rate = seconds > 0 ? textMegabytes() * static_cast<double>(state.iterations()) / seconds : 0.0;
-    state.counters["MB/s"] = rate;
-    if (rate > 0 && g_korParseRate > 0)
-        state.counters["FromString/nlohmann"] = g_korParseRate / rate;
-#ifdef BENCH_HAS_RUSAGE
-    state.counters["PeakRSS_MB"] = peakResidentMegabytes();
-#endif
-}
-BENCHMARK(BM_NlohmannParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Write)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -23,6 +23,7 @@
 #include "HarnessDocument.h"
 #include "HarnessExtrusion.h"
 #include "HarnessGeometry.h"
+#include "HarnessSetReader.h"
 #include "HarnessWeld.h"
 
 namespace {
@@ -37,7 +38,7 @@ struct Target {
 const Target kTargets[] = {
     {"fuzz_geometry", fuzzing::CheckGeometry},   {"fuzz_cross_sections", fuzzing::CheckCrossSections},
     {"fuzz_document", fuzzing::CheckDocument},   {"fuzz_extrusion", fuzzing::CheckExtrusion},
-    {"fuzz_weld", fuzzing::CheckWeld},
+    {"fuzz_weld", fuzzing::CheckWeld},           {"fuzz_set_reader", fuzzing::CheckSetReader},
 };
 
 struct Input {

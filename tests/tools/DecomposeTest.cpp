@@ -102,6 +102,26 @@ TEST(ToolDecompose, OutputFileAndOneLineSummary) {
     EXPECT_EQ(std::stoul(match[4]), bridges);
 }
 
+TEST(ToolDecompose, JsonLayouts) {
+    const std::string triangle = R"({"Outlines": [[[0, 0], [1, 0], [0, 1]], [[[[0, 1, 2], true]]]]})";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "{\n  \"positions\": [\n    [0.0, 0.0],\n    [1.0, 0.0],\n    [0.0, 1.0]\n  ],\n  \"items\": [\n    {\n"
+             "      \"convex\": [\n        [\n          [0, true],\n          [1, true],\n          [2, true]\n        ]\n"
+             "      ],\n      \"added\": []\n    }\n  ]\n}\n"},
+        {{"--compact"}, R"({"positions":[[0.0,0.0],[1.0,0.0],[0.0,1.0]],"items":[{"convex":[[[0,true],[1,true],[2,true]]],"added":[]}]})"
+                        "\n"},
+        {{"--indent", "0"}, "{\n\"positions\": [\n[\n0.0,\n0.0\n],\n[\n1.0,\n0.0\n],\n[\n0.0,\n1.0\n]\n],\n\"items\": [\n{\n"
+                            "\"convex\": [\n[\n[\n0,\ntrue\n],\n[\n1,\ntrue\n],\n[\n2,\ntrue\n]\n]\n],\n\"added\": []\n}\n]\n}\n"},
+    };
+    for (const auto& [options, expected] : cases) {
+        std::vector<std::string> args = {"decompose", "-"};
+        args.insert(args.end(), options.begin(), options.end());
+        const tool_test::RunResult run = RunTool(args, triangle);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, expected);
+    }
+}
+
 TEST(ToolDecompose, ScaleAndNormalize) {
     ScratchDir dir;
     const std::string path =

@@ -35,6 +35,8 @@ TEST(ToolUsage, WrongUsageExitsWithTwo) {
         {"decompose", "--scale", "abc"},
         {"decompose", "--scale", "inf"},
         {"decompose", "a.json", "b.json"},             // one input only
+        {"decompose", "--indent", "2", "--compact"},   // one layout only
+        {"blend", "a.json", "b.json", "-t", "0", "--indent", "-1"},
         {"dump"},                                      // input missing
         {"blend", "a.json", "b.json"},                 // -t missing
         {"blend", "a.json", "-t", "0.5"},              // second input missing

@@ -39,6 +39,9 @@ public:
     static bool FromString(Dom& out, const char* text, std::string* error);
     // Parses exactly `length` bytes from `text` (need not be zero-terminated).
     static bool FromString(Dom& out, const char* text, std::size_t length, std::string* error);
+
+    // The node of one number token of the dialect above, as the reader makes it.
+    static Dom ParseNumber(const char* text, std::size_t length) noexcept;
 };
 
 }  // namespace kor

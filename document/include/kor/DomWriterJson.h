@@ -4,6 +4,8 @@
 // is pretty: every element of a non-empty array and every member of a non-empty
 // object on a line of its own, indented by `indent` spaces per level, members as
 // "key": value, empty containers as [] and {}, no newline after the last bracket.
+// With `flatArraysOnOneLine` as well, an array none of whose elements is a
+// non-empty array or object stays on one line: [12.5, 3.0], [4, true], [[], 1].
 //
 // Values: an empty node is null; an Int is written as an integer; a Double in the
 // shortest text that reads back as the same bits, always with a '.' or an exponent
@@ -16,6 +18,7 @@
 // Writing uses no recursion, so trees of any depth can be written.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 
@@ -26,9 +29,14 @@ namespace kor {
 
 class KORDOM_EXPORT DomWriterJson {
 public:
-    static std::string ToString(const Dom& dom, int indent = -1);
+    static std::string ToString(const Dom& dom, int indent = -1, bool flatArraysOnOneLine = false);
     // Writes in chunks to `stream`; failures show in the stream's state.
-    static void Write(std::ostream& stream, const Dom& dom, int indent = -1);
+    static void Write(std::ostream& stream, const Dom& dom, int indent = -1, bool flatArraysOnOneLine = false);
+
+    // The text of a Double as the writer gives it, at `out` (kNumberSize chars of
+    // room, no terminating zero); returns its length.
+    static constexpr std::size_t kNumberSize = 32;
+    static std::size_t FormatNumber(double value, char* out);
 };
 
 }  // namespace kor

@@ -55,6 +55,9 @@ namespace kor {
 class Dom;
 
 namespace ShapeExport {
+namespace detail {
+struct SetReader;
+}
 
 class SHAPEEXPORT_EXPORT CrossSections {
 public:
@@ -92,6 +95,10 @@ public:
     void From(std::istream& in);
     void From(const kor::Dom& document);
     void To(kor::Dom& document) const;
+    // The text of the document that To fills into an empty node, as
+    // kor::DomWriterJson::Write(out, node, indent, flatArraysOnOneLine) writes it,
+    // written without the node; failures show in the stream's state.
+    void Write(std::ostream& out, int indent = -1, bool flatArraysOnOneLine = false) const;
 
     // Same item count and every item compatible with its counterpart.
     bool IsCompatible(const CrossSections& other, bool convex) const;
@@ -101,6 +108,8 @@ public:
     void Dump(std::ostream& out, const char* prefix) const;
 
 private:
+    friend struct detail::SetReader;  // reads documents straight from their text
+
     void InitBBox();
     void ConvertPositions(double factor);
     // Rewrites every position as (u/w, v/w) of the row vector (x, y, 1) times the
