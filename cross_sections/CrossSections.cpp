@@ -12,7 +12,8 @@
 #include <utility>
 
 #include <kor/Dom.h>
-#include <kor/DomReaderJson.h>
+
+#include "SetReader.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -151,17 +152,7 @@ void CrossSections::From(std::istream& in) {
     const std::streamoff length = in.tellg();
     in.seekg(0, std::ios::beg);
     if (length <= 0 || !in) return;
-    // One buffer of exactly the text's size and the terminating zero, not cleared
-    // first: every byte that is read is written once.
-    const std::size_t size = static_cast<std::size_t>(length);
-    std::unique_ptr<char[]> buffer(new char[size + 1]);
-    in.read(buffer.get(), static_cast<std::streamsize>(size));
-    buffer[static_cast<std::size_t>(in.gcount())] = '\0';
-
-    kor::Dom document;
-    kor::DomReaderJson::FromString(document, buffer.get(), nullptr);
-    buffer.reset();
-    From(document);
+    detail::SetReader::Read(*this, in, static_cast<std::size_t>(length));
 }
 
 void CrossSections::From(const kor::Dom& document) {

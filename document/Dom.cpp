@@ -16,7 +16,6 @@ namespace {
 // any dynamic initialisation, so it is valid even during static start-up.
 const Dom g_emptyNode;
 
-Dom g_scratchNode;  // what the non-const index operator gives past the end
 
 constexpr std::size_t kMaxArraySize = std::numeric_limits<std::uint32_t>::max();
 
@@ -117,8 +116,8 @@ const Dom& Dom::emptyNode() noexcept { return g_emptyNode; }
 Dom& Dom::operator[](std::size_t index) {
     if (index < size())
         return m_value.a->elements()[index];
-    g_scratchNode = Dom();
-    return g_scratchNode;
+    throw std::out_of_range("kor::Dom: element " + std::to_string(index) + " of an array of " +
+                            std::to_string(size()));
 }
 
 Dom& Dom::toArray() {

@@ -2,6 +2,7 @@
 // worked (0) and throws InputError for a problem with its input or output files.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace kor {
@@ -22,6 +23,10 @@ struct DecomposeOptions {
     std::string svg;
     double scale = 1.0;
     bool normalize = false;
+    unsigned jobs = 0;             // threads for the decomposition; 0: one per core
+    bool merge = false;            // join pieces whose union is convex
+    bool clean = false;            // drop straight corners of the pieces
+    std::size_t maxVertices = 0;   // split pieces with more vertices; 0: no bound
     JsonLayout layout;
 };
 int RunDecompose(const DecomposeOptions& options);

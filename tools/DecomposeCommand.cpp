@@ -2,9 +2,11 @@
 #include <cstddef>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include <kor/Dom.h>
 #include <kor/DomWriterJson.h>
+#include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
 
 #include "Commands.h"
@@ -21,7 +23,7 @@ namespace {
 
 // {"positions": [[x, y], ...], "items": [{"convex": [[[index, exterior], ...], ...],
 //                                         "added": [index, ...]}, ...]}
-kor::Dom DecompositionDocument(const CrossSections& set) {
+kor::Dom DecompositionDocument(const CrossSections& set, const std::vector<std::vector<Loop>>& pieces) {
     kor::Dom document;
     kor::Dom& positions = document["positions"].toArray();
     for (const kor::Vec<2, double>& p : set.Positions()) {
@@ -30,10 +32,11 @@ kor::Dom DecompositionDocument(const CrossSections& set) {
         point.append() = kor::Dom(p.y());
     }
     kor::Dom& items = document["items"].toArray();
-    for (const CrossSection& item : set.Items()) {
+    for (std::size_t i = 0; i < set.Items().size(); ++i) {
+        const CrossSection& item = set.Items()[i];
         kor::Dom& entry = items.append();
         kor::Dom& convex = entry["convex"].toArray();
-        for (const Loop& loop : item.ConvexLoops()) {
+        for (const Loop& loop : pieces[i]) {
             kor::Dom& vertices = convex.append().toArray();
             for (const Vertex& v : loop.Vertices()) {
                 kor::Dom& pair = vertices.append().toArray();
@@ -57,19 +60,25 @@ int RunDecompose(const DecomposeOptions& options) {
         ReadCrossSections(options.input, set);
     if (options.normalize) set.NormalizeVertical();
 
-    std::size_t pieces = 0, bridges = 0;
-    for (CrossSection& item : set.GetItems()) {
-        pieces += item.GetConvexLoops().size();
+    set.DecomposeAll(options.jobs);
+    // The pieces: the decomposition's, or merged, cleaned and bounded when asked.
+    const bool reshape = options.merge || options.clean || options.maxVertices != 0;
+    const ConvexMergeOptions merging{options.merge, options.clean, options.maxVertices};
+    std::vector<std::vector<Loop>> pieces;
+    std::size_t pieceCount = 0, bridges = 0;
+    for (const CrossSection& item : set.Items()) {
+        pieces.push_back(reshape ? MergeConvexLoops(set.Positions(), item.ConvexLoops(), merging) : item.ConvexLoops());
+        pieceCount += pieces.back().size();
         bridges += item.AddedVertices().size();
     }
-    std::string json = kor::DomWriterJson::ToString(DecompositionDocument(set), options.layout.indent,
+    std::string json = kor::DomWriterJson::ToString(DecompositionDocument(set, pieces), options.layout.indent,
                                                     options.layout.flatArraysOnOneLine);
     if (json.empty() || json.back() != '\n') json += '\n';
 
     if (!options.svg.empty()) {
         const std::string title = "Convex decomposition of " +
                                   (options.input.empty() ? std::string("the built-in example") : InputName(options.input));
-        WriteTextFile(options.svg, RenderSvg(set, title));
+        WriteTextFile(options.svg, RenderSvg(set, pieces, title));
     }
     if (options.output.empty()) {
         std::cout << json << std::flush;
@@ -77,7 +86,7 @@ int RunDecompose(const DecomposeOptions& options) {
         WriteTextFile(options.output, json);
         std::cout << Count(set.Items().size(), "item", "items") << ", "
                   << Count(set.Positions().size(), "position", "positions") << ", "
-                  << Count(pieces, "convex piece", "convex pieces") << ", "
+                  << Count(pieceCount, "convex piece", "convex pieces") << ", "
                   << Count(bridges, "bridge point", "bridge points") << "\n";
     }
     return 0;

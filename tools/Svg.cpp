@@ -119,7 +119,7 @@ private:
     double m_top;
 };
 
-void DrawItem(std::ostringstream& svg, const CrossSection& item, std::size_t index,
+void DrawItem(std::ostringstream& svg, const CrossSection& item, const std::vector<Loop>& convex, std::size_t index,
               const std::vector<Point>& positions, double cellLeft, double cellTop) {
     // Everything drawable, and its box.
     std::vector<std::vector<Point>> outline;  // exterior first, then holes
@@ -142,7 +142,6 @@ void DrawItem(std::ostringstream& svg, const CrossSection& item, std::size_t ind
             outline.push_back(points);
             extend(points);
         }
-    const std::vector<Loop>& convex = item.ConvexLoops();
     std::vector<std::vector<Point>> pieces;
     std::set<std::pair<int, int>> cutKeys;
     std::vector<std::pair<Point, Point>> cuts;
@@ -228,9 +227,14 @@ void DrawLegend(std::ostringstream& svg, double top) {
 }  // namespace
 
 std::string RenderSvg(const CrossSections& set, const std::string& title) {
-    const std::vector<CrossSection>& items = set.Items();
     // Decompose first: it may append positions that the drawing needs.
-    for (const CrossSection& item : items) item.ConvexLoops();
+    std::vector<std::vector<Loop>> pieces;
+    for (const CrossSection& item : set.Items()) pieces.push_back(item.ConvexLoops());
+    return RenderSvg(set, pieces, title);
+}
+
+std::string RenderSvg(const CrossSections& set, const std::vector<std::vector<Loop>>& pieces, const std::string& title) {
+    const std::vector<CrossSection>& items = set.Items();
     const std::vector<Point>& positions = set.Positions();
 
     const std::size_t columns = std::max<std::size_t>(1, std::min(kMaxColumns, items.size()));
@@ -250,7 +254,7 @@ std::string RenderSvg(const CrossSections& set, const std::string& title) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         const double cellLeft = static_cast<double>(i % columns) * kCellWidth;
         const double cellTop = kTitle + static_cast<double>(i / columns) * kCellHeight;
-        DrawItem(svg, items[i], i, positions, cellLeft, cellTop);
+        DrawItem(svg, items[i], pieces[i], i, positions, cellLeft, cellTop);
     }
     DrawLegend(svg, kTitle + static_cast<double>(rows) * kCellHeight);
     svg << "</svg>\n";

@@ -10,6 +10,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <kor/ShapeExport/Loop.h>
 
 namespace kor {
 namespace ShapeExport {
@@ -20,6 +23,8 @@ namespace Tool {
 
 // Draws `set`; computes the convex loops of items that have none yet.
 std::string RenderSvg(const CrossSections& set, const std::string& title);
+// Draws `set` with pieces[i] as the pieces of item i (one list per item).
+std::string RenderSvg(const CrossSections& set, const std::vector<std::vector<Loop>>& pieces, const std::string& title);
 
 }  // namespace Tool
 }  // namespace ShapeExport

@@ -73,6 +73,19 @@ int main(int argc, char** argv) {
     decomposeCommand->add_option("--scale", decompose.scale, "Conversion factor applied to the positions read (default 1)")
         ->check(NumberCheck(true));
     decomposeCommand->add_flag("--normalize", decompose.normalize, "Shift the set so that its lowest point lies on y = 0");
+    decomposeCommand->add_option("-j,--jobs", decompose.jobs, "Threads that decompose the items (default 0: one per core)")
+        ->type_name("N");
+    decomposeCommand->add_flag("--merge", decompose.merge, "Join adjacent pieces whose union is convex (fewer pieces)");
+    decomposeCommand->add_flag("--clean", decompose.clean, "Drop the corners where a piece's outline goes straight on");
+    decomposeCommand->add_option("--max-vertices", decompose.maxVertices, "Split pieces into pieces of at most N vertices")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return text.find_first_not_of("0123456789") == std::string::npos && text.size() < 10 && std::stoul(text) >= 3
+                           ? std::string()
+                           : "must be a whole number of at least 3: " + text;
+            },
+            "N >= 3"))
+        ->type_name("N");
     AddJsonLayoutOptions(decomposeCommand, decompose.layout);
 
     tool::DumpOptions dump;

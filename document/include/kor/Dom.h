@@ -30,9 +30,12 @@
 // node that is, untouched; append() does the same as toArray() and then adds an empty
 // element at the end (capacity grows geometrically, starting at 2); reserve() does
 // the same as toArray() and then makes room for `count` elements. The non-const
-// operator[](index) with index >= size() returns a shared scratch node, reset to
-// empty on every such call (writes to it are lost; not thread-safe). An array holds
-// at most 2^32 - 1 elements (std::length_error beyond).
+// operator[](index) with index >= size() (or on a node that is no array) throws
+// std::out_of_range: there is no element to write to, and none is made up. An array
+// holds at most 2^32 - 1 elements (std::length_error beyond).
+//
+// Threads: the library keeps no mutable state of its own. Separate trees may be used
+// in separate threads; one tree may be read (const) from several threads at once.
 //
 // Comparison (==) is deep: equal kinds and equal values; an Int never equals a
 // Double (Int 1 != Double 1.0); doubles compare numerically (0.0 == -0.0) except
@@ -119,7 +122,7 @@ public:
     const Dom& operator[](std::size_t index) const noexcept {
         return index < size() ? m_value.a->elements()[index] : emptyNode();
     }
-    Dom& operator[](std::size_t index);  // index < size() required; otherwise a shared scratch node
+    Dom& operator[](std::size_t index);  // std::out_of_range when index >= size()
     // Any other integer type, so that a literal 0 is an index and not a null key; a
     // negative index counts as past the end.
     template <typename Integer, typename std::enable_if<std::is_integral<Integer>::value, int>::type = 0>
