@@ -1,0 +1,164 @@
+// The shapeexport tool run as a user runs it. The runs are data
+// (tests/data/tools/runs.json): arguments, standard input, the exit status, and what
+// standard output, standard error and the files written must hold, as exact text, as
+// golden files (tests/data/tools/expected/) or as pieces of text. {data} stands for
+// tests/data/tools, {dir} for a fresh folder. With SHAPEEXPORT_UPDATE_GOLDEN set the
+// golden files are written instead of compared.
+//
+// Beside the table: the decomposition the tool prints is the library's, and its
+// picture draws every piece, cut and bridge point of it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include <sys/wait.h>
+
+#include <kor/ShapeExport/ConvexMerge.h>
+#include <kor/ShapeExport/CrossSections.h>
+
+#include "TestData.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Quote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+struct Result {
+    int exit = -1;
+    std::string out, err;
+};
+
+// Runs the tool in `dir` with `args`, standard input from the file `input`.
+Result RunTool(const std::string& dir, const std::vector<std::string>& args, const std::string& input) {
+    std::string command = Quote(SHAPEEXPORT_TOOL);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " < " + Quote(input) + " > " + Quote(dir + "/.stdout") + " 2> " + Quote(dir + "/.stderr");
+    const int status = std::system(command.c_str());
+    Result run;
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadText(dir + "/.stdout");
+    run.err = ReadText(dir + "/.stderr");
+    return run;
+}
+
+// A fresh folder, removed with its content at the end.
+struct Scratch {
+    Scratch() {
+        std::random_device seed;
+        while (!fs::create_directory(path = (fs::temp_directory_path() / ("shapeexport-" + std::to_string(seed()))).string())) {
+        }
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
+std::string Expand(std::string text, const std::string& data, const std::string& dir) {
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{data}", data}, {"{dir}", dir}})
+        for (std::size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
+    return text;
+}
+
+}  // namespace
+
+TEST(Tool, Runs) {
+    const std::string data = std::string(std::getenv("SHAPEEXPORT_TEST_DATA")) + "/tools";
+    const bool update = std::getenv("SHAPEEXPORT_UPDATE_GOLDEN") != nullptr;
+    const kor::Dom runs = testing_support::LoadData("tools/runs.json");
+    for (std::size_t n = 0; n < runs.size(); ++n) {
+        const kor::Dom& c = runs[n];
+        SCOPED_TRACE(c["name"].asString());
+        const Scratch dir;
+        std::vector<std::string> args;
+        for (const std::string& arg : testing_support::Strings(c["args"])) args.push_back(Expand(arg, data, dir.path));
+        std::string input = c.has("stdin") ? data + "/" + c["stdin"].asString() : "/dev/null";
+        if (c.has("stdinText")) std::ofstream(input = dir.path + "/.stdin") << c["stdinText"].asString();
+        const Result run = RunTool(dir.path, args, input);
+
+        EXPECT_EQ(run.exit, c["exit"].asInt(0)) << run.err;
+        // What a stream or file must hold: a golden file, exact text, or pieces of text.
+        auto check = [&](const std::string& actual, const kor::Dom& golden, const kor::Dom& text, const kor::Dom& pieces) {
+            if (golden.isString()) {
+                const std::string path = data + "/expected/" + golden.asString();
+                if (update) std::ofstream(path, std::ios::binary) << actual;
+                EXPECT_EQ(actual, ReadText(path)) << golden.asString();
+            }
+            if (text.isString()) {
+                EXPECT_EQ(actual, text.asString());
+            }
+            for (const std::string& piece : testing_support::Strings(pieces)) EXPECT_NE(actual.find(piece), std::string::npos) << piece << " in\n" << actual;
+        };
+        check(run.out, c["stdout"], c["stdoutText"], c["stdoutHas"]);
+        check(run.err, kor::Dom(), c["stderrText"], c["stderrHas"]);
+        for (const char* kind : {"outputs", "outputsText", "outputsHave"})
+            for (const auto& file : c[kind].objects()) {
+                const std::string actual = ReadText(Expand(file.first, data, dir.path));
+                const bool golden = std::string(kind) == "outputs", text = std::string(kind) == "outputsText";
+                check(actual, golden ? file.second : kor::Dom(), text ? file.second : kor::Dom(), golden || text ? kor::Dom() : file.second);
+            }
+    }
+}
+
+TEST(Tool, DecompositionAndPictureAreTheLibrarys) {
+    const std::string data = std::string(std::getenv("SHAPEEXPORT_TEST_DATA")) + "/tools";
+    for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--merge", "--max-vertices", "4"}}) {
+        const Scratch dir;
+        std::vector<std::string> args{"decompose", data + "/set.json", "--svg", dir.path + "/out.svg"};
+        args.insert(args.end(), options.begin(), options.end());
+        const Result run = RunTool(dir.path, args, "/dev/null");
+        kor::Dom printed;
+        ASSERT_TRUE(kor::DomReaderJson::FromString(printed, run.out.c_str(), nullptr));
+
+        kor::ShapeExport::CrossSections set;
+        std::ifstream in(data + "/set.json");
+        set.From(in);
+        std::size_t pieces = 0, cuts = 0;
+        for (std::size_t i = 0; i < set.Items().size(); ++i) {
+            auto loops = set.Items()[i].ConvexLoops();
+            if (!options.empty()) loops = kor::ShapeExport::MergeConvexLoops(set.Positions(), loops, {true, false, 4});
+            const kor::Dom& convex = printed["items"][i]["convex"];
+            ASSERT_EQ(convex.size(), loops.size());
+            for (std::size_t k = 0; k < loops.size(); ++k) {
+                std::vector<kor::ShapeExport::Vertex> vertices;
+                for (std::size_t v = 0; v < convex[k].size(); ++v)
+                    vertices.emplace_back(static_cast<int>(convex[k][v][0].asInt(-1)), convex[k][v][1].asBool(false));
+                EXPECT_EQ(testing_support::Text(vertices), testing_support::Text(loops[k]));
+                for (const auto& v : loops[k].Vertices()) cuts += v.Exterior() ? 0 : 1;
+            }
+            pieces += loops.size();
+        }
+        ASSERT_EQ(printed["positions"].size(), set.Positions().size());
+        for (std::size_t p = 0; p < set.Positions().size(); ++p)
+            EXPECT_EQ(printed["positions"][p][1].asDouble(0), set.Positions()[p].y());
+
+        // Every piece a polygon, every cut at most one dashed line (a cut shared by two
+        // pieces is drawn once), every bridge point a red dot.
+        const std::string svg = ReadText(dir.path + "/out.svg");
+        auto count = [&svg](const std::string& needle) {
+            std::size_t found = 0;
+            for (std::size_t at = svg.find(needle); at != std::string::npos; at = svg.find(needle, at + 1)) ++found;
+            return found;
+        };
+        EXPECT_EQ(count("<polygon "), pieces);
+        EXPECT_GE(cuts, count("<line ") - 3);   // the legend draws three lines
+        EXPECT_GT(count("<line "), 3u);
+        EXPECT_EQ(count("<circle "), 1u + 1u);  // the bridge point and the legend's
+    }
+}
