@@ -5,8 +5,7 @@
 namespace kor {
 namespace ShapeExport {
 
-AcisGeometry::AcisGeometry(const std::wstring& guid, const std::wstring& data,
-                           const std::wstring& transform, int index)
+AcisGeometry::AcisGeometry(const std::wstring& guid, const std::wstring& data, const std::wstring& transform, int index)
     : m_index(index), m_guid(guid), m_transform(transform), m_data(data) {}
 
 AcisGeometry::AcisGeometry(const AcisGeometry& other) = default;

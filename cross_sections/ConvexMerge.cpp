@@ -54,7 +54,8 @@ public:
             const std::size_t n = pieces[p]->size();
             for (std::size_t i = 0; i < n; ++i)
                 m_nodes.push_back(Node{(*pieces[p])[i], static_cast<int>(first + (i + 1) % n),
-                                       static_cast<int>(first + (i + n - 1) % n), static_cast<int>(first + i), static_cast<int>(p)});
+                                       static_cast<int>(first + (i + n - 1) % n), static_cast<int>(first + i),
+                                       static_cast<int>(p)});
         }
         m_group.resize(pieces.size());
         std::iota(m_group.begin(), m_group.end(), 0);
@@ -72,7 +73,8 @@ public:
         }
         for (std::size_t n = 0; n < m_nodes.size(); ++n) {
             const auto twin = edges.find(Key(Index(ends[n]), Index(static_cast<int>(n))));
-            if (twin == edges.end() || m_nodes[static_cast<std::size_t>(twin->second)].piece <= m_nodes[n].piece) continue;
+            if (twin == edges.end() || m_nodes[static_cast<std::size_t>(twin->second)].piece <= m_nodes[n].piece)
+                continue;
             TryJoin(static_cast<int>(n), ends[n], twin->second, ends[static_cast<std::size_t>(twin->second)]);
         }
     }
@@ -121,7 +123,8 @@ private:
     }
     int Group(int piece) {
         while (m_group[static_cast<std::size_t>(piece)] != piece)
-            piece = m_group[static_cast<std::size_t>(piece)] = m_group[static_cast<std::size_t>(m_group[static_cast<std::size_t>(piece)])];
+            piece = m_group[static_cast<std::size_t>(piece)] =
+                m_group[static_cast<std::size_t>(m_group[static_cast<std::size_t>(piece)])];
         return piece;
     }
 
@@ -136,7 +139,8 @@ private:
         // The corners where the pieces meet: convex, and not folding back on an edge
         // they also share.
         if (Index(beforeU) == Index(afterU) || Index(beforeV) == Index(afterV)) return;
-        if (Turn(At(beforeU), At(au), At(afterU)) > kTurnTolerance || Turn(At(beforeV), At(av), At(afterV)) > kTurnTolerance)
+        if (Turn(At(beforeU), At(au), At(afterU)) > kTurnTolerance ||
+            Turn(At(beforeV), At(av), At(afterV)) > kTurnTolerance)
             return;
         N(au).next = afterU;
         N(afterU).prev = au;
@@ -178,7 +182,9 @@ VertexList Clean(VertexList ring, const std::vector<Point>& positions) {
 
 // Whether some corner of the ring is strictly convex (it is not a flat run).
 bool HasArea(const VertexList& ring, const std::vector<Point>& positions) {
-    auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(ring[i % ring.size()].Index())]; };
+    auto at = [&](std::size_t i) -> const Point& {
+        return positions[static_cast<std::size_t>(ring[i % ring.size()].Index())];
+    };
     for (std::size_t i = 0; i < ring.size(); ++i)
         if (Turn(at(i + ring.size() - 1), at(i), at(i + 1)) <= -kTurnTolerance) return true;
     return false;
@@ -197,7 +203,8 @@ VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
 
 // Splits a convex ring into rings of at most `limit` vertices: halved by a diagonal,
 // recursively; the first diagonal (from vertex 0 on) that leaves area on both sides.
-void Bound(const VertexList& ring, std::size_t limit, const std::vector<Point>& positions, std::vector<VertexList>& out) {
+void Bound(const VertexList& ring, std::size_t limit, const std::vector<Point>& positions,
+           std::vector<VertexList>& out) {
     const std::size_t m = ring.size();
     if (m <= limit) {
         out.push_back(ring);

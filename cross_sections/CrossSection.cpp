@@ -137,7 +137,8 @@ void CrossSection::Apply(detail::Decomposition&& result, std::size_t base, std::
         detail::VertexList& vertices = result.list.loops[i];
         if (shift != 0)
             for (Vertex& v : vertices)
-                if (static_cast<std::size_t>(v.Index()) >= base) v = Vertex(v.Index() + static_cast<int>(shift), v.Exterior());
+                if (static_cast<std::size_t>(v.Index()) >= base)
+                    v = Vertex(v.Index() + static_cast<int>(shift), v.Exterior());
         const int origin = result.list.origin[i];
         const PointArray& array = origin == detail::WorkingList::kOutline ? m_exterior.Positions()
                                   : origin >= 0 ? m_interiors[static_cast<std::size_t>(origin)].Positions()
@@ -224,8 +225,7 @@ bool CrossSection::RemoveHole() const {
 }
 
 void CrossSection::RemoveHoles() const {
-    while (RemoveHole()) {
-    }
+    while (RemoveHole()) {}
 }
 
 bool CrossSection::BuildConvexLoop(std::size_t index) const {

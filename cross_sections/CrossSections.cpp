@@ -180,7 +180,8 @@ void CrossSections::From(const kor::Dom& document) {
     if (document.has("Params")) {
         const kor::Dom& params = document["Params"];
         if (params.isObject())
-            for (const kor::Dom::Member& member : params.objects()) m_parameters[member.first] = member.second.asDouble(0.0);
+            for (const kor::Dom::Member& member : params.objects())
+                m_parameters[member.first] = member.second.asDouble(0.0);
     }
 }
 
@@ -230,7 +231,8 @@ CrossSections::CrossSections(const CrossSections& a, const CrossSections& b, dou
     InitBBox();
 
     std::set<int> bridgesOfB;
-    for (const CrossSection& item : b.m_items) bridgesOfB.insert(item.AddedVertices().begin(), item.AddedVertices().end());
+    for (const CrossSection& item : b.m_items)
+        bridgesOfB.insert(item.AddedVertices().begin(), item.AddedVertices().end());
     m_items.reserve(a.m_items.size());
     for (std::size_t i = 0; i < a.m_items.size(); ++i) {
         m_items.emplace_back(a.m_items[i], m_positions);

@@ -35,7 +35,8 @@ WorkingList StartList(const VertexList& outline, const std::vector<Hole>& holes)
 
 }  // namespace
 
-Decomposition Decompose(const std::vector<Point>& positions, const VertexList& outline, const std::vector<Hole>& holes) {
+Decomposition Decompose(const std::vector<Point>& positions, const VertexList& outline,
+                        const std::vector<Hole>& holes) {
     if (!FastStepsApply(positions, outline, holes)) return DecomposeSimply(positions, outline, holes);
     Decomposition result;
     result.list = StartList(outline, holes);
@@ -51,13 +52,11 @@ Decomposition DecomposeSimply(const std::vector<Point>& positions, const VertexL
     Decomposition result;
     result.list = StartList(outline, holes);
     Points points(positions);
-    while (RemoveHole(result.list, points)) {
-    }
+    while (RemoveHole(result.list, points)) {}
     CutPieces(result.list, points, result.limitedByPositions);
     result.added = points.Added();
     return result;
 }
-
 
 }  // namespace detail
 }  // namespace ShapeExport

@@ -19,8 +19,8 @@
 // end of the list makes the list begin at the piece's last vertex.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <cstdint>
+#include <limits>
 
 #include "Decomposition.h"
 
@@ -179,7 +179,9 @@ public:
 private:
     static constexpr std::size_t kBlock = 8;
 
-    int BlockEnd(std::size_t block) const { return static_cast<int>(std::min(m_points.size(), (block + 1) * kBlock)) - 1; }
+    int BlockEnd(std::size_t block) const {
+        return static_cast<int>(std::min(m_points.size(), (block + 1) * kBlock)) - 1;
+    }
     int Low(std::size_t t, int height) const { return static_cast<int>((t << height) - m_leaves); }
     int High(std::size_t t, int height) const { return Low(t, height) + (1 << height) - 1; }
 
@@ -213,7 +215,8 @@ private:
         // A subtree reaching past `last` holds points outside the range: its box says
         // nothing about those inside, so it is only looked into.
         if ((High(t, height) + 1) * static_cast<int>(kBlock) - 1 <= last && skip(m_boxes[t])) return -1;
-        if (height == 0) return Scan(lo * static_cast<int>(kBlock), std::min(last, BlockEnd(static_cast<std::size_t>(lo))), skip);
+        if (height == 0)
+            return Scan(lo * static_cast<int>(kBlock), std::min(last, BlockEnd(static_cast<std::size_t>(lo))), skip);
         const int found = Descend(2 * t, height - 1, last, skip);
         return found >= 0 ? found : Descend(2 * t + 1, height - 1, last, skip);
     }
@@ -428,8 +431,8 @@ private:
     std::vector<int> m_next;
     std::vector<int> m_prev;
     BoxTree m_tree;
-    NodeSet m_convex;     // living nodes whose corner is strictly convex
-    NodeSet m_notConvex;  // and the others
+    NodeSet m_convex;                       // living nodes whose corner is strictly convex
+    NodeSet m_notConvex;                    // and the others
     TurnBound m_bounds[1 + kPruningEdges];  // the diagonal, then edges
     std::size_t m_boundCount = 0;
 };

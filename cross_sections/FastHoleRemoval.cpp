@@ -140,9 +140,7 @@ private:
         Extent extent;  // of its vertices' points
     };
 
-    const Point& At(const Place& place) const {
-        return m_points[m_blocks[place.block].vertices[place.offset].Index()];
-    }
+    const Point& At(const Place& place) const { return m_points[m_blocks[place.block].vertices[place.offset].Index()]; }
 
     void Measure(Block& block) const {
         block.extent = Extent();

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <fstream>
+#include <limits>
 #include <ostream>
 
 #include <kor/Dom.h>
@@ -19,9 +19,7 @@ namespace {
 bool Inside(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
 
 // An index read from the document, kept to its low 32 bits as a signed int.
-int LowBits(long long value) {
-    return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
-}
+int LowBits(long long value) { return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value))); }
 
 }  // namespace
 

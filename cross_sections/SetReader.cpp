@@ -67,10 +67,10 @@ struct Window {
     }
 
     std::istream* in;
-    std::size_t left;   // bytes of the stream still to read
-    std::size_t start;  // offset in the text of data[0]
-    char* p;            // the parser's position
-    char* end;          // of the bytes in the window
+    std::size_t left;     // bytes of the stream still to read
+    std::size_t start;    // offset in the text of data[0]
+    char* p;              // the parser's position
+    char* end;            // of the bytes in the window
     std::string decoded;  // the characters of the last string or key
     char data[kAhead + kChunk + 1];
 };
@@ -169,12 +169,14 @@ struct SetReader::Handler : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Hand
         if (stack.empty()) return true;
         Frame& parent = stack.back();
         switch (parent.role) {
-        case Role::Point:
-            if (parent.count < 2) point[parent.count] = DomReaderJson::ParseNumber(text, length).asDouble(0.0);
-            break;
-        case Role::Indices: AddIndex(IndexOf(text, length)); break;
-        case Role::Params: parameters.emplace_back(std::move(key), DomReaderJson::ParseNumber(text, length).asDouble(0.0)); break;
-        default: break;
+            case Role::Point:
+                if (parent.count < 2) point[parent.count] = DomReaderJson::ParseNumber(text, length).asDouble(0.0);
+                break;
+            case Role::Indices: AddIndex(IndexOf(text, length)); break;
+            case Role::Params:
+                parameters.emplace_back(std::move(key), DomReaderJson::ParseNumber(text, length).asDouble(0.0));
+                break;
+            default: break;
         }
         ++parent.count;
         window.Ahead();
@@ -216,17 +218,17 @@ struct SetReader::Handler : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Hand
         } else {
             const Frame& parent = stack.back();
             switch (parent.role) {
-            case Role::Root:
-                if (memberRole == Role::Outlines ? array : memberRole == Role::Params && !array) role = memberRole;
-                break;
-            case Role::Outlines:
-                if (array && parent.count < 2) role = parent.count == 0 ? Role::Points : Role::Sections;
-                break;
-            case Role::Points: role = array ? Role::Point : Role::Skip; break;
-            case Role::Sections: role = array ? Role::Section : Role::Skip; break;
-            case Role::Section: role = array ? Role::Entry : Role::Skip; break;
-            case Role::Entry: role = array && parent.count == 0 ? Role::Indices : Role::Skip; break;
-            default: break;
+                case Role::Root:
+                    if (memberRole == Role::Outlines ? array : memberRole == Role::Params && !array) role = memberRole;
+                    break;
+                case Role::Outlines:
+                    if (array && parent.count < 2) role = parent.count == 0 ? Role::Points : Role::Sections;
+                    break;
+                case Role::Points: role = array ? Role::Point : Role::Skip; break;
+                case Role::Sections: role = array ? Role::Section : Role::Skip; break;
+                case Role::Section: role = array ? Role::Entry : Role::Skip; break;
+                case Role::Entry: role = array && parent.count == 0 ? Role::Indices : Role::Skip; break;
+                default: break;
             }
             if (role == Role::Skip)
                 Scalar();

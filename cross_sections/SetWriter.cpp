@@ -19,7 +19,9 @@ namespace {
 class TextOut {
 public:
     TextOut(std::ostream& out, int indent, bool flatArraysOnOneLine)
-        : m_out(out), m_pretty(indent >= 0), m_flat(indent >= 0 && flatArraysOnOneLine),
+        : m_out(out),
+          m_pretty(indent >= 0),
+          m_flat(indent >= 0 && flatArraysOnOneLine),
           m_step(indent >= 0 ? static_cast<std::size_t>(indent) : 0) {}
     ~TextOut() { Flush(); }
 

@@ -170,7 +170,8 @@ bool RemoveHole(WorkingList& list, Points& points) {
     VertexList& outline = list.loops[0];
     const int leftMost = LeftMost(outline, points);  // as the outline stands now
     if (leftMost < 0) return false;
-    const RayHit hit = CastRay(outline, points, M, points[outline[static_cast<std::size_t>(leftMost)].Index()].x() - 1.0);
+    const RayHit hit =
+        CastRay(outline, points, M, points[outline[static_cast<std::size_t>(leftMost)].Index()].x() - 1.0);
     if (hit.at < 0) return false;
 
     int bridge = hit.at;

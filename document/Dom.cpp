@@ -16,7 +16,6 @@ namespace {
 // any dynamic initialisation, so it is valid even during static start-up.
 const Dom g_emptyNode;
 
-
 constexpr std::size_t kMaxArraySize = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
@@ -26,8 +25,7 @@ constexpr std::size_t kMaxArraySize = std::numeric_limits<std::uint32_t>::max();
 Dom::ArrayBlock* Dom::ArrayBlock::allocate(std::size_t capacity) {
     static_assert(sizeof(Dom) == 16, "a node is the kind and one word");
     static_assert(sizeof(ArrayBlock) % alignof(Dom) == 0, "the elements follow the header aligned");
-    if (capacity > kMaxArraySize)
-        throw std::length_error("kor::Dom array too long");
+    if (capacity > kMaxArraySize) throw std::length_error("kor::Dom array too long");
     void* memory = ::operator new(sizeof(ArrayBlock) + capacity * sizeof(Dom));
     auto* block = static_cast<ArrayBlock*>(memory);
     block->size = 0;
@@ -81,18 +79,12 @@ void Dom::release() noexcept {
     m_kind = Kind::Empty;
     m_value.i = 0;
     switch (kind) {
-    case Kind::String:
-        delete value.s;
-        break;
-    case Kind::Array:
-        if (value.a)
-            DomTree::destroy(kind, value.a);
-        break;
-    case Kind::Object:
-        DomTree::destroy(kind, value.o);
-        break;
-    default:
-        break;
+        case Kind::String: delete value.s; break;
+        case Kind::Array:
+            if (value.a) DomTree::destroy(kind, value.a);
+            break;
+        case Kind::Object: DomTree::destroy(kind, value.o); break;
+        default: break;
     }
 }
 
@@ -100,9 +92,7 @@ void Dom::copyFrom(const Dom& other) { DomTree::copy(*this, other); }
 
 // ---- Values ----
 
-std::string Dom::asString(const std::string& fallback) const {
-    return m_kind == Kind::String ? *m_value.s : fallback;
-}
+std::string Dom::asString(const std::string& fallback) const { return m_kind == Kind::String ? *m_value.s : fallback; }
 
 const std::string& Dom::asStringRef() const noexcept {
     static const std::string empty;
@@ -114,10 +104,8 @@ const std::string& Dom::asStringRef() const noexcept {
 const Dom& Dom::emptyNode() noexcept { return g_emptyNode; }
 
 Dom& Dom::operator[](std::size_t index) {
-    if (index < size())
-        return m_value.a->elements()[index];
-    throw std::out_of_range("kor::Dom: element " + std::to_string(index) + " of an array of " +
-                            std::to_string(size()));
+    if (index < size()) return m_value.a->elements()[index];
+    throw std::out_of_range("kor::Dom: element " + std::to_string(index) + " of an array of " + std::to_string(size()));
 }
 
 Dom& Dom::toArray() {
@@ -140,8 +128,7 @@ void Dom::growArray(std::size_t minimumCapacity) {
         from[k].~Dom();
     }
     block->size = static_cast<std::uint32_t>(count);
-    if (old)
-        ArrayBlock::deallocate(old);
+    if (old) ArrayBlock::deallocate(old);
     m_value.a = block;
 }
 
@@ -150,11 +137,9 @@ Dom& Dom::append() {
     ArrayBlock* block = m_value.a;
     if (!block || block->size == block->capacity) {
         const std::size_t capacity = block ? block->capacity : 0;
-        if (capacity == kMaxArraySize)
-            throw std::length_error("kor::Dom array too long");
+        if (capacity == kMaxArraySize) throw std::length_error("kor::Dom array too long");
         std::size_t grown = capacity < 2 ? 2 : capacity * 2;
-        if (grown > kMaxArraySize)
-            grown = kMaxArraySize;
+        if (grown > kMaxArraySize) grown = kMaxArraySize;
         growArray(grown);
         block = m_value.a;
     }
@@ -166,20 +151,17 @@ Dom& Dom::append() {
 void Dom::reserve(std::size_t count) {
     toArray();
     const std::size_t capacity = m_value.a ? m_value.a->capacity : 0;
-    if (count > capacity)
-        growArray(count);
+    if (count > capacity) growArray(count);
 }
 
 Dom Dom::FromElements(Dom* first, std::size_t count) {
     Dom result;
     result.m_kind = Kind::Array;
     result.m_value.a = nullptr;
-    if (count == 0)
-        return result;
+    if (count == 0) return result;
     ArrayBlock* block = ArrayBlock::allocate(count);
     Dom* to = block->elements();
-    for (std::size_t k = 0; k < count; ++k)
-        new (to + k) Dom(std::move(first[k]));
+    for (std::size_t k = 0; k < count; ++k) new (to + k) Dom(std::move(first[k]));
     block->size = static_cast<std::uint32_t>(count);
     result.m_value.a = block;
     return result;
@@ -188,23 +170,17 @@ Dom Dom::FromElements(Dom* first, std::size_t count) {
 // ---- Objects ----
 
 const Dom* Dom::findMember(const char* key, std::size_t length) const noexcept {
-    if (m_kind != Kind::Object)
-        return nullptr;
+    if (m_kind != Kind::Object) return nullptr;
     for (const Member& member : *m_value.o) {
         const std::string& name = member.first;
-        if (name.size() == length && std::memcmp(name.data(), key, length) == 0)
-            return &member.second;
+        if (name.size() == length && std::memcmp(name.data(), key, length) == 0) return &member.second;
     }
     return nullptr;
 }
 
-bool Dom::has(const char* key) const noexcept {
-    return key && findMember(key, std::strlen(key)) != nullptr;
-}
+bool Dom::has(const char* key) const noexcept { return key && findMember(key, std::strlen(key)) != nullptr; }
 
-bool Dom::has(const std::string& key) const noexcept {
-    return findMember(key.data(), key.size()) != nullptr;
-}
+bool Dom::has(const std::string& key) const noexcept { return findMember(key.data(), key.size()) != nullptr; }
 
 const Dom& Dom::operator[](const char* key) const noexcept {
     const Dom* found = key ? findMember(key, std::strlen(key)) : nullptr;
@@ -233,15 +209,13 @@ Dom& Dom::memberFor(const char* key, std::size_t length) {
         m_value.o->emplace_back(std::move(name), Dom());
         return m_value.o->back().second;
     }
-    if (const Dom* found = findMember(key, length))
-        return const_cast<Dom&>(*found);
+    if (const Dom* found = findMember(key, length)) return const_cast<Dom&>(*found);
     m_value.o->emplace_back(std::string(key, length), Dom());
     return m_value.o->back().second;
 }
 
 Dom& Dom::operator[](const char* key) {
-    if (!key)
-        key = "";
+    if (!key) key = "";
     return memberFor(key, std::strlen(key));
 }
 

@@ -39,13 +39,11 @@ public:
         : m_src(text), m_head(text), m_end(end), m_decoded(decoded) {}
 
     Ch Peek() const {
-        if (Bounded && m_src == m_end)
-            return '\0';
+        if (Bounded && m_src == m_end) return '\0';
         return *m_src;
     }
     Ch Take() {
-        if (Bounded && m_src == m_end)
-            return '\0';
+        if (Bounded && m_src == m_end) return '\0';
         return *m_src++;
     }
     std::size_t Tell() const { return static_cast<std::size_t>(m_src - m_head); }
@@ -98,8 +96,7 @@ public:
     ValueStack& operator=(const ValueStack&) = delete;
     ~ValueStack() {
         clear();
-        for (Dom* segment : m_segments)
-            ::operator delete(segment);
+        for (Dom* segment : m_segments) ::operator delete(segment);
     }
 
     std::size_t size() const noexcept { return m_size; }
@@ -108,8 +105,7 @@ public:
     // Raw storage for one more node, constructed by the caller before anything else
     // can throw (then `commit`).
     Dom* slot() {
-        if ((m_size >> kShift) == m_segments.size())
-            addSegment();
+        if ((m_size >> kShift) == m_segments.size()) addSegment();
         return at(m_size);
     }
     void commit() noexcept { ++m_size; }
@@ -119,8 +115,7 @@ public:
     }
     // Removes the top `count` nodes (moved-from or not) with their destructors.
     void pop(std::size_t count) noexcept {
-        for (std::size_t k = 0; k < count; ++k)
-            at(--m_size)->~Dom();
+        for (std::size_t k = 0; k < count; ++k) at(--m_size)->~Dom();
         releaseSegments();
     }
     void clear() noexcept { pop(m_size); }
@@ -220,8 +215,7 @@ public:
         m_values.pop(count);
         m_values.push(Dom::FromMembers(std::move(members)));
         --m_depth;
-        if (count >= kLargeCount)
-            trimKeys();
+        if (count >= kLargeCount) trimKeys();
         return true;
     }
 
@@ -239,12 +233,10 @@ private:
     static constexpr std::size_t kLargeCount = 1 << 16;
 
     void trimKeys() {
-        if (m_keys.capacity() < kLargeCount || m_keys.size() * 8 > m_keys.capacity())
-            return;
+        if (m_keys.capacity() < kLargeCount || m_keys.size() * 8 > m_keys.capacity()) return;
         std::vector<std::string> smaller;
         smaller.reserve(m_keys.size() * 2 + 64);
-        for (std::string& key : m_keys)
-            smaller.push_back(std::move(key));
+        for (std::string& key : m_keys) smaller.push_back(std::move(key));
         m_keys.swap(smaller);
     }
 
@@ -283,8 +275,7 @@ Outcome parseOnce(TreeBuilder& builder, Stream& stream, std::size_t length) {
         outcome.code = result.Code();
         outcome.offset = result.Offset();
         static_assert(DomReaderJson::kMaxDepth == 512, "the message names the limit");
-        if (builder.tooDeep())
-            outcome.reason = "arrays and objects nested deeper than 512 levels";
+        if (builder.tooDeep()) outcome.reason = "arrays and objects nested deeper than 512 levels";
     } else if (length != kUnknownLength && stream.Tell() < length) {
         outcome.code = rapidjson::kParseErrorDocumentRootNotSingular;
         outcome.offset = stream.Tell();
@@ -301,8 +292,7 @@ std::size_t byteOrderMarkLength(const char* text, std::size_t available) {
 
 bool fail(Dom& out, std::string* error, std::size_t offset, const char* reason) {
     out = Dom();
-    if (error)
-        *error = "JSON parse error at byte offset " + std::to_string(offset) + ": " + reason;
+    if (error) *error = "JSON parse error at byte offset " + std::to_string(offset) + ": " + reason;
     return false;
 }
 
@@ -310,20 +300,16 @@ bool fail(Dom& out, std::string* error, std::size_t offset, const char* reason) 
 // -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
 std::size_t numberLength(const char* p, const char* end) {
     auto digits = [end](const char* q) {
-        while (q < end && *q >= '0' && *q <= '9')
-            ++q;
+        while (q < end && *q >= '0' && *q <= '9') ++q;
         return q;
     };
     const char* q = p + (p < end && *p == '-');
-    if (q == end || *q < '0' || *q > '9')
-        return 0;
+    if (q == end || *q < '0' || *q > '9') return 0;
     q = *q == '0' ? q + 1 : digits(q);
-    if (q + 1 < end && *q == '.' && digits(q + 1) > q + 1)
-        q = digits(q + 1);
+    if (q + 1 < end && *q == '.' && digits(q + 1) > q + 1) q = digits(q + 1);
     if (q + 1 < end && (*q == 'e' || *q == 'E')) {
         const char* e = q + 1 + (q[1] == '+' || q[1] == '-');
-        if (digits(e) > e)
-            q = digits(e);
+        if (digits(e) > e) q = digits(e);
     }
     return static_cast<std::size_t>(q - p);
 }
@@ -337,8 +323,7 @@ void retryWithHugeNumbers(TreeBuilder& builder, Outcome& outcome, const char* te
     char* const end = &copy[0] + length;
     for (char* p = &copy[0]; p < end;) {
         if (*p == '"') {  // skip the string, escapes included
-            for (++p; p < end && *p != '"'; ++p)
-                p += *p == '\\';
+            for (++p; p < end && *p != '"'; ++p) p += *p == '\\';
             ++p;
             continue;
         }
@@ -372,8 +357,7 @@ bool finish(Dom& out, std::string* error, TreeBuilder& builder, const Outcome& o
         return fail(out, error, skipped + outcome.offset,
                     outcome.reason ? outcome.reason : rapidjson::GetParseError_En(outcome.code));
     out = builder.takeResult();
-    if (error)
-        error->clear();
+    if (error) error->clear();
     return true;
 }
 
@@ -382,12 +366,10 @@ bool finish(Dom& out, std::string* error, TreeBuilder& builder, const Outcome& o
 Dom DomReaderJson::ParseNumber(const char* text, std::size_t length) noexcept {
     const char* end = text + length;
     const std::size_t sign = length > 0 && text[0] == '-' ? 1 : 0;
-    if (length > sign && text[sign] == 'N')
-        return Dom(std::numeric_limits<double>::quiet_NaN());
+    if (length > sign && text[sign] == 'N') return Dom(std::numeric_limits<double>::quiet_NaN());
     long long integer = 0;
     const auto asInteger = std::from_chars(text, end, integer);
-    if (asInteger.ptr == end && asInteger.ec == std::errc())
-        return sign && integer == 0 ? Dom(-0.0) : Dom(integer);
+    if (asInteger.ptr == end && asInteger.ec == std::errc()) return sign && integer == 0 ? Dom(-0.0) : Dom(integer);
     // Correctly rounded; Inf and Infinity too; beyond the double range +-infinity,
     // below the smallest denormal +-0.
     double value = 0.0;
@@ -396,8 +378,7 @@ Dom DomReaderJson::ParseNumber(const char* text, std::size_t length) noexcept {
 }
 
 bool DomReaderJson::FromString(Dom& out, const char* text, std::string* error) {
-    if (!text)
-        return fail(out, error, 0, "no text (null pointer)");
+    if (!text) return fail(out, error, 0, "no text (null pointer)");
     const std::size_t skipped = byteOrderMarkLength(text, 3);
     text += skipped;
     TreeBuilder builder;
@@ -409,16 +390,14 @@ bool DomReaderJson::FromString(Dom& out, const char* text, std::string* error) {
 }
 
 bool DomReaderJson::FromString(Dom& out, const char* text, std::size_t length, std::string* error) {
-    if (!text)
-        return fail(out, error, 0, "no text (null pointer)");
+    if (!text) return fail(out, error, 0, "no text (null pointer)");
     const std::size_t skipped = byteOrderMarkLength(text, length);
     text += skipped;
     length -= skipped;
     TreeBuilder builder;
     TextStream<true> stream(text, text + length, builder.decoded());
     Outcome outcome = parseOnce(builder, stream, length);
-    if (outcome.code == rapidjson::kParseErrorNumberTooBig)
-        retryWithHugeNumbers(builder, outcome, text, length);
+    if (outcome.code == rapidjson::kParseErrorNumberTooBig) retryWithHugeNumbers(builder, outcome, text, length);
     return finish(out, error, builder, outcome, skipped);
 }
 

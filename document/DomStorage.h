@@ -40,8 +40,7 @@ struct DomNodes {
         Dom result;
         result.m_kind = Dom::Kind::Array;
         result.m_value.a = nullptr;
-        if (count == 0)
-            return result;
+        if (count == 0) return result;
         Dom::ArrayBlock* block = Dom::ArrayBlock::allocate(count);
         fill(block->elements());
         block->size = static_cast<std::uint32_t>(count);

@@ -43,10 +43,8 @@ void DomTree::destroy(Kind kind, void* storage) noexcept {
         }
     };
     auto storageOf = [](const Dom& node) -> void* {
-        if (node.m_kind == Kind::Array)
-            return node.m_value.a;
-        if (node.m_kind == Kind::Object)
-            return node.m_value.o;
+        if (node.m_kind == Kind::Array) return node.m_value.a;
+        if (node.m_kind == Kind::Object) return node.m_value.o;
         return nullptr;
     };
     auto store = [](Dom& slot, const Link& link) {
@@ -86,8 +84,7 @@ void DomTree::destroy(Kind kind, void* storage) noexcept {
                 Dom::ArrayBlock::deallocate(static_cast<Dom::ArrayBlock*>(current.storage));
             else
                 delete static_cast<std::vector<Dom::Member>*>(current.storage);
-            if (!parent.storage)
-                return;
+            if (!parent.storage) return;
             current = parent;
             Dom* slot = lastSlot(current);
             parent = Link{slot->m_kind, storageOf(*slot)};
@@ -113,35 +110,22 @@ namespace {
 // for which `target` (empty) gets empty storage with room for all of them.
 void copyShallow(Dom& target, const Dom& source) {
     switch (source.kind()) {
-    case Kind::Empty:
-        break;
-    case Kind::Bool:
-        target = Dom(source.asBool(false));
-        break;
-    case Kind::Int:
-        target = Dom(source.asInt(0));
-        break;
-    case Kind::Double:
-        target = Dom(source.asDouble(0.0));
-        break;
-    case Kind::String:
-        target = Dom(source.asStringRef());
-        break;
-    case Kind::Array:
-        target.reserve(source.size());
-        break;
-    case Kind::Object: {
-        std::vector<Dom::Member> members;
-        members.reserve(source.objects().size());
-        target = Dom::FromMembers(std::move(members));
-        break;
-    }
+        case Kind::Empty: break;
+        case Kind::Bool: target = Dom(source.asBool(false)); break;
+        case Kind::Int: target = Dom(source.asInt(0)); break;
+        case Kind::Double: target = Dom(source.asDouble(0.0)); break;
+        case Kind::String: target = Dom(source.asStringRef()); break;
+        case Kind::Array: target.reserve(source.size()); break;
+        case Kind::Object: {
+            std::vector<Dom::Member> members;
+            members.reserve(source.objects().size());
+            target = Dom::FromMembers(std::move(members));
+            break;
+        }
     }
 }
 
-std::size_t childCount(const Dom& node) noexcept {
-    return node.isObject() ? node.objects().size() : node.size();
-}
+std::size_t childCount(const Dom& node) noexcept { return node.isObject() ? node.objects().size() : node.size(); }
 
 bool hasChildren(const Dom& node) noexcept { return childCount(node) != 0; }
 
@@ -156,8 +140,7 @@ void DomTree::copy(Dom& target, const Dom& source) {
     Dom result;  // frees a partial copy if an allocation fails
     copyShallow(result, source);
     std::vector<Frame> stack;
-    if (hasChildren(source))
-        stack.push_back(Frame{&source, &result, 0});
+    if (hasChildren(source)) stack.push_back(Frame{&source, &result, 0});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const Dom& from = *frame.source;
@@ -182,8 +165,7 @@ void DomTree::copy(Dom& target, const Dom& source) {
             copy = &members->back().second;
         }
         copyShallow(*copy, *child);
-        if (hasChildren(*child))
-            stack.push_back(Frame{child, copy, 0});  // `frame` is not used after this
+        if (hasChildren(*child)) stack.push_back(Frame{child, copy, 0});  // `frame` is not used after this
     }
     target.swap(result);
 }
@@ -192,26 +174,19 @@ namespace {
 
 // Equality of everything but the children of containers (for containers: the count).
 bool equalShallow(const Dom& a, const Dom& b) noexcept {
-    if (a.kind() != b.kind())
-        return false;
+    if (a.kind() != b.kind()) return false;
     switch (a.kind()) {
-    case Kind::Empty:
-        return true;
-    case Kind::Bool:
-        return a.asBool(false) == b.asBool(false);
-    case Kind::Int:
-        return a.asInt(0) == b.asInt(0);
-    case Kind::Double: {
-        const double x = a.asDouble(0.0);
-        const double y = b.asDouble(0.0);
-        return x == y || (std::isnan(x) && std::isnan(y));
-    }
-    case Kind::String:
-        return a.asStringRef() == b.asStringRef();
-    case Kind::Array:
-        return a.size() == b.size();
-    case Kind::Object:
-        return a.objects().size() == b.objects().size();
+        case Kind::Empty: return true;
+        case Kind::Bool: return a.asBool(false) == b.asBool(false);
+        case Kind::Int: return a.asInt(0) == b.asInt(0);
+        case Kind::Double: {
+            const double x = a.asDouble(0.0);
+            const double y = b.asDouble(0.0);
+            return x == y || (std::isnan(x) && std::isnan(y));
+        }
+        case Kind::String: return a.asStringRef() == b.asStringRef();
+        case Kind::Array: return a.size() == b.size();
+        case Kind::Object: return a.objects().size() == b.objects().size();
     }
     return false;
 }
@@ -224,10 +199,8 @@ bool DomTree::equal(const Dom& a, const Dom& b) noexcept {
         const Dom* b;
         std::size_t next;
     };
-    if (!equalShallow(a, b))
-        return false;
-    if (!hasChildren(a))
-        return true;
+    if (!equalShallow(a, b)) return false;
+    if (!hasChildren(a)) return true;
     std::vector<Frame> stack;
     stack.push_back(Frame{&a, &b, 0});
     while (!stack.empty()) {
@@ -247,15 +220,12 @@ bool DomTree::equal(const Dom& a, const Dom& b) noexcept {
         } else {
             const Dom::Member& mx = x.objects()[index];
             const Dom::Member& my = y.objects()[index];
-            if (mx.first != my.first)
-                return false;
+            if (mx.first != my.first) return false;
             cx = &mx.second;
             cy = &my.second;
         }
-        if (!equalShallow(*cx, *cy))
-            return false;
-        if (hasChildren(*cx))
-            stack.push_back(Frame{cx, cy, 0});
+        if (!equalShallow(*cx, *cy)) return false;
+        if (hasChildren(*cx)) stack.push_back(Frame{cx, cy, 0});
     }
     return true;
 }

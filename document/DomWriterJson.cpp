@@ -22,13 +22,11 @@ public:
     explicit TextSink(std::ostream* stream) : m_stream(stream) {}
 
     void put(char c) {
-        if (m_used == kChunk)
-            flush();
+        if (m_used == kChunk) flush();
         m_chunk[m_used++] = c;
     }
     void put(const char* text, std::size_t length) {
-        if (length > kChunk - m_used)
-            flush();
+        if (length > kChunk - m_used) flush();
         if (length > kChunk) {  // a long string goes past the chunk
             if (m_stream)
                 m_stream->write(text, static_cast<std::streamsize>(length));
@@ -41,8 +39,7 @@ public:
     }
     void spaces(std::size_t count) {
         for (std::size_t part; count > 0; count -= part) {
-            if (m_used == kChunk)
-                flush();
+            if (m_used == kChunk) flush();
             part = std::min(count, kChunk - m_used);
             std::memset(m_chunk + m_used, ' ', part);
             m_used += part;
@@ -77,22 +74,21 @@ void writeString(TextSink& sink, const std::string& text) {
     std::size_t plain = 0;  // start of the run of bytes copied unchanged
     for (std::size_t k = 0; k < n; ++k) {
         const unsigned char c = static_cast<unsigned char>(data[k]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
         sink.put(data + plain, k - plain);
         plain = k + 1;
         switch (c) {
-        case '"': sink.put("\\\"", 2); break;
-        case '\\': sink.put("\\\\", 2); break;
-        case '\b': sink.put("\\b", 2); break;
-        case '\f': sink.put("\\f", 2); break;
-        case '\n': sink.put("\\n", 2); break;
-        case '\r': sink.put("\\r", 2); break;
-        case '\t': sink.put("\\t", 2); break;
-        default: {
-            const char escape[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
-            sink.put(escape, 6);
-        }
+            case '"': sink.put("\\\"", 2); break;
+            case '\\': sink.put("\\\\", 2); break;
+            case '\b': sink.put("\\b", 2); break;
+            case '\f': sink.put("\\f", 2); break;
+            case '\n': sink.put("\\n", 2); break;
+            case '\r': sink.put("\\r", 2); break;
+            case '\t': sink.put("\\t", 2); break;
+            default: {
+                const char escape[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+                sink.put(escape, 6);
+            }
         }
     }
     sink.put(data + plain, n - plain);
@@ -106,13 +102,13 @@ bool isFlat(const Dom& node) { return node.size() == 0 && !(node.isObject() && !
 void writeLeaf(TextSink& sink, const Dom& node) {
     char buffer[32];
     switch (node.kind()) {
-    case Dom::Kind::Empty: sink.put("null", 4); break;
-    case Dom::Kind::Bool: node.asBool(false) ? sink.put("true", 4) : sink.put("false", 5); break;
-    case Dom::Kind::Int: sink.put(buffer, std::to_chars(buffer, buffer + 32, node.asInt(0)).ptr - buffer); break;
-    case Dom::Kind::Double: sink.put(buffer, DomWriterJson::FormatNumber(node.asDouble(0.0), buffer)); break;
-    case Dom::Kind::String: writeString(sink, node.asStringRef()); break;
-    case Dom::Kind::Array: sink.put("[]", 2); break;
-    case Dom::Kind::Object: sink.put("{}", 2); break;
+        case Dom::Kind::Empty: sink.put("null", 4); break;
+        case Dom::Kind::Bool: node.asBool(false) ? sink.put("true", 4) : sink.put("false", 5); break;
+        case Dom::Kind::Int: sink.put(buffer, std::to_chars(buffer, buffer + 32, node.asInt(0)).ptr - buffer); break;
+        case Dom::Kind::Double: sink.put(buffer, DomWriterJson::FormatNumber(node.asDouble(0.0), buffer)); break;
+        case Dom::Kind::String: writeString(sink, node.asStringRef()); break;
+        case Dom::Kind::Array: sink.put("[]", 2); break;
+        case Dom::Kind::Object: sink.put("{}", 2); break;
     }
 }
 
@@ -140,8 +136,7 @@ void writeTree(TextSink& sink, const Dom& root, int indent, bool flatArraysOnOne
                        std::all_of(&node[0], &node[0] + node.size(), isFlat)) {
                 sink.put('[');
                 for (std::size_t k = 0; k < node.size(); ++k) {
-                    if (k > 0)
-                        sink.put(", ", 2);
+                    if (k > 0) sink.put(", ", 2);
                     writeLeaf(sink, node[k]);
                 }
                 sink.put(']');
@@ -152,8 +147,7 @@ void writeTree(TextSink& sink, const Dom& root, int indent, bool flatArraysOnOne
                 writeLeaf(sink, node);
             }
         }
-        if (stack.empty())
-            return;
+        if (stack.empty()) return;
         Frame& frame = stack.back();
         if (frame.next == frame.count) {
             const bool object = frame.members != nullptr;
@@ -165,8 +159,7 @@ void writeTree(TextSink& sink, const Dom& root, int indent, bool flatArraysOnOne
             sink.put(object ? '}' : ']');
             continue;
         }
-        if (frame.next > 0)
-            sink.put(',');
+        if (frame.next > 0) sink.put(',');
         if (pretty) {
             sink.put('\n');
             sink.spaces(step * stack.size());
@@ -190,10 +183,8 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
     if (!std::isfinite(value))
         return static_cast<std::size_t>(std::copy(special, special + std::strlen(special), out) - out);
     char* p = out;
-    if (std::signbit(value))
-        *p++ = '-';
-    if (value == 0.0)
-        return static_cast<std::size_t>(std::copy_n("0.0", 3, p) - out);
+    if (std::signbit(value)) *p++ = '-';
+    if (value == 0.0) return static_cast<std::size_t>(std::copy_n("0.0", 3, p) - out);
     // The shortest digits that read back as the value (dragonbox), laid out as
     // std::to_chars lays them out: fixed or scientific, whichever is shorter,
     // fixed on a tie; then marked as a double. The digits are written one place
@@ -212,8 +203,7 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
         p = length > 1 ? end : p + 1;
         *p++ = 'e';
         *p++ = exponent < 0 ? '-' : '+';
-        if (std::abs(exponent) < 10)
-            *p++ = '0';
+        if (std::abs(exponent) < 10) *p++ = '0';
         return static_cast<std::size_t>(std::to_chars(p, p + 4, std::abs(exponent)).ptr - out);
     }
     if (e > 0 && std::fabs(value) >= 9007199254740992.0) {
@@ -230,8 +220,7 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
         std::copy_backward(p + 1, end, end + 1 - e - length);
         p = std::fill_n(std::copy_n("0.", 2, p), -e - length, '0') + length;
     }
-    if (e >= 0)
-        p = std::copy_n(".0", 2, p);  // a '.' or an exponent marks the number as a double
+    if (e >= 0) p = std::copy_n(".0", 2, p);  // a '.' or an exponent marks the number as a double
     return static_cast<std::size_t>(p - out);
 }
 

@@ -103,11 +103,11 @@ inline bool SamePositions(const Points& a, const Points& b) {
 }  // namespace cross_sections
 
 inline void CheckCrossSections(const std::uint8_t* data, std::size_t size) {
-    using kor::ShapeExport::CrossSection;
-    using kor::ShapeExport::CrossSections;
     using cross_sections::Points;
     using cross_sections::RequireConvexIndicesInRange;
     using cross_sections::SamePositions;
+    using kor::ShapeExport::CrossSection;
+    using kor::ShapeExport::CrossSections;
 
     // Some inputs are read with a conversion factor, some twice into the same set
     // (the second batch of items then refers to the first batch's positions).

@@ -13,9 +13,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <system_error>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>

@@ -40,7 +40,7 @@ inline testing_support::Shape GeometryInput(Bytes& in, bool& valid) {
     if (valid) {
         const int family = in.Byte() % 3, size = 1 + in.Byte() % 24;
         const std::uint64_t seed = in.U64();
-        shape = family == 0 ? testing_support::Star(4 + 4 * size, size % 10, seed)
+        shape = family == 0   ? testing_support::Star(4 + 4 * size, size % 10, seed)
                 : family == 1 ? testing_support::Comb(size, seed)
                               : testing_support::Plate(1 + size % 5, 3 + size % 14, seed);
     } else {
@@ -75,9 +75,11 @@ inline void CheckGeometry(const std::uint8_t* data, std::size_t size) {
     for (int i : shape.outline) outline.emplace_back(i, true);
     const detail::Decomposition fast = detail::Decompose(shape.positions, outline, input);
     const detail::Decomposition simple = detail::DecomposeSimply(shape.positions, outline, input);
-    Require(fast.list.loops == simple.list.loops && fast.list.origin == simple.list.origin, "fast and simple loops agree");
+    Require(fast.list.loops == simple.list.loops && fast.list.origin == simple.list.origin,
+            "fast and simple loops agree");
     Require(fast.added.size() == simple.added.size() &&
-                (fast.added.empty() || std::memcmp(fast.added.data(), simple.added.data(), fast.added.size() * sizeof(detail::Point)) == 0),
+                (fast.added.empty() ||
+                 std::memcmp(fast.added.data(), simple.added.data(), fast.added.size() * sizeof(detail::Point)) == 0),
             "fast and simple points agree");
 
     // The cross section.
@@ -91,12 +93,14 @@ inline void CheckGeometry(const std::uint8_t* data, std::size_t size) {
         magnitude += std::fabs(area);
     }
     const std::vector<kor::ShapeExport::Loop>& pieces = item.ConvexLoops();
-    Require(item.AddedVertices().size() == set.Positions().size() - shape.positions.size(), "every new position recorded");
+    Require(item.AddedVertices().size() == set.Positions().size() - shape.positions.size(),
+            "every new position recorded");
     auto total = [&](const std::vector<kor::ShapeExport::Loop>& loops) {
         double sum = 0.0;
         for (const auto& loop : loops) {
             for (const auto& v : loop.Vertices())
-                Require(v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < set.Positions().size(), "index inside the positions");
+                Require(v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < set.Positions().size(),
+                        "index inside the positions");
             sum += testing_support::SignedArea(loop, set.Positions());
         }
         return sum;
@@ -108,12 +112,14 @@ inline void CheckGeometry(const std::uint8_t* data, std::size_t size) {
     options.merge = (optionBits & 1) != 0;
     options.clean = (optionBits & 2) != 0;
     options.maxVertices = (optionBits >> 2) % 10;
-    const std::vector<kor::ShapeExport::Loop> merged = kor::ShapeExport::MergeConvexLoops(set.Positions(), pieces, options);
+    const std::vector<kor::ShapeExport::Loop> merged =
+        kor::ShapeExport::MergeConvexLoops(set.Positions(), pieces, options);
     Require(!(std::fabs(total(merged) - total(pieces)) > 1e-9 * (magnitude + scaleSquared)), "merging keeps the area");
     if (valid) {
         Require(testing_support::CheckPieces(set.Positions(), pieces, expected).empty(), "the pieces tile the shape");
         const std::size_t bound = options.maxVertices == 0 ? 0 : std::max<std::size_t>(options.maxVertices, 3);
-        Require(testing_support::CheckPieces(set.Positions(), merged, expected, bound).empty(), "the merged pieces tile the shape");
+        Require(testing_support::CheckPieces(set.Positions(), merged, expected, bound).empty(),
+                "the merged pieces tile the shape");
     }
 }
 

@@ -52,7 +52,8 @@ inline bool SameLoop(const Loop& a, const Loop& b, const CrossSections& setA, co
     if (&a.Positions() != &setA.Positions() || &b.Positions() != &setB.Positions()) return false;
     if (a.Vertices().size() != b.Vertices().size()) return false;
     for (std::size_t k = 0; k < a.Vertices().size(); ++k)
-        if (a.Vertices()[k] != b.Vertices()[k] || a.Vertices()[k].Exterior() != b.Vertices()[k].Exterior()) return false;
+        if (a.Vertices()[k] != b.Vertices()[k] || a.Vertices()[k].Exterior() != b.Vertices()[k].Exterior())
+            return false;
     return true;
 }
 
@@ -60,7 +61,8 @@ inline bool SameLoop(const Loop& a, const Loop& b, const CrossSections& setA, co
 inline std::string Difference(const CrossSections& a, const CrossSections& b) {
     if (a.Positions().size() != b.Positions().size()) return "position count";
     for (std::size_t i = 0; i < a.Positions().size(); ++i)
-        if (!SameBits(a.Positions()[i].x(), b.Positions()[i].x()) || !SameBits(a.Positions()[i].y(), b.Positions()[i].y()))
+        if (!SameBits(a.Positions()[i].x(), b.Positions()[i].x()) ||
+            !SameBits(a.Positions()[i].y(), b.Positions()[i].y()))
             return "position " + std::to_string(i);
     for (std::size_t axis = 0; axis < 2; ++axis)
         if (!SameBits(a.BBox().min[axis], b.BBox().min[axis]) || !SameBits(a.BBox().max[axis], b.BBox().max[axis]))

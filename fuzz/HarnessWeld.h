@@ -174,8 +174,8 @@ inline void CheckWeld(const std::uint8_t* data, std::size_t size) {
         const Matrix matrix(mat);
         for (std::size_t k = 0; k < vertexCount; ++k) {
             const aiVector3D& v = ai.mVertices[k];
-            expectedPositions.emplace_back(static_cast<double>(v.x), static_cast<double>(v.y),
-                                           static_cast<double>(v.z), matrix);
+            expectedPositions.emplace_back(static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z),
+                                           matrix);
         }
         for (std::size_t j = 0; j < faceCount; ++j) {
             const aiFace& face = ai.mFaces[j];

@@ -11,8 +11,7 @@
 namespace kor {
 namespace ShapeExport {
 
-Mesh::Mesh(const wchar_t* name)
-    : m_transform(kor::Mat<4, double>::Identity()), m_name(name != nullptr ? name : L"") {}
+Mesh::Mesh(const wchar_t* name) : m_transform(kor::Mat<4, double>::Identity()), m_name(name != nullptr ? name : L"") {}
 
 Mesh::Mesh(const Mesh& other) = default;
 
@@ -74,8 +73,7 @@ void Mesh::fromOBJ(const aiMesh* mesh, const Matrix& matrix) {
     if (m_positions.capacity() < m_positions.size() + nv) m_positions.reserve(m_positions.size() + nv);
     for (std::size_t k = 0; k < nv; ++k) {
         const aiVector3D& v = mesh->mVertices[k];
-        m_positions.emplace_back(static_cast<double>(v.x), static_cast<double>(v.y),
-                                 static_cast<double>(v.z), matrix);
+        m_positions.emplace_back(static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z), matrix);
     }
 
     const std::size_t nf = mesh->mFaces != nullptr ? mesh->mNumFaces : 0u;

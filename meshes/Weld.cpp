@@ -110,9 +110,7 @@ inline bool IsNear(const Position& a, const Position& b) {
     return !(((dx * dx + dy * dy) + dz * dz) >= kNearSquared);
 }
 
-inline bool IsFinite(const Position& p) {
-    return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z());
-}
+inline bool IsFinite(const Position& p) { return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z()); }
 
 inline bool HasNaN(const Position& p) { return std::isnan(p.X()) || std::isnan(p.Y()) || std::isnan(p.Z()); }
 
@@ -194,7 +192,9 @@ public:
         for (std::uint64_t& s : m_seed) s = seed = Mix(seed + 0x9E3779B97F4A7C15ull);
     }
 
-    std::uint64_t Of(const Cells& c) const { return Axis(0, c.axis[0].key) + Axis(1, c.axis[1].key) + Axis(2, c.axis[2].key); }
+    std::uint64_t Of(const Cells& c) const {
+        return Axis(0, c.axis[0].key) + Axis(1, c.axis[1].key) + Axis(2, c.axis[2].key);
+    }
 
     // The hashes of the cell and of its neighbours within kReach, the cell first;
     // returns their count.
@@ -471,7 +471,8 @@ private:
         NewRepresentative(i);
         if (HasNaN(p)) m_nanFirst = true;  // only ever the first representative
         for (int a = 0; a < 3; ++a)
-            if (std::isinf(v[a])) m_infRep[a][v[a] > 0 ? 0 : 1] = Lower(m_infRep[a][v[a] > 0 ? 0 : 1], static_cast<Idx>(i));
+            if (std::isinf(v[a]))
+                m_infRep[a][v[a] > 0 ? 0 : 1] = Lower(m_infRep[a][v[a] > 0 ? 0 : 1], static_cast<Idx>(i));
     }
 
     // Finite position i, whose coarse cell is `hash`.
@@ -599,8 +600,8 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
 
 }  // namespace
 
-void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices,
-          std::vector<Position>& keptOut, std::vector<long long>& indicesOut) {
+void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,
+          std::vector<long long>& indicesOut) {
     if (positions.size() < kNarrowPositions)
         WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut);
     else

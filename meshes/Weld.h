@@ -17,8 +17,8 @@ namespace detail {
 // each is allocated once, at its final size.
 // Works with 32-bit position numbers internally, or with 64-bit ones (WeldWide) for
 // 2^26 positions or more (which keeps the 32-bit cell tables below 2^30 slots).
-void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices,
-          std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
+void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,
+          std::vector<long long>& indicesOut);
 
 // The same with 64-bit position numbers whatever the size.
 void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,

@@ -36,8 +36,7 @@ double Position::Distance2(const Position& other) const {
 }
 
 bool Position::IsValid() const {
-    return m_x != kUnset && m_y != kUnset && m_z != kUnset && !std::isnan(m_x) && !std::isnan(m_y) &&
-           !std::isnan(m_z);
+    return m_x != kUnset && m_y != kUnset && m_z != kUnset && !std::isnan(m_x) && !std::isnan(m_y) && !std::isnan(m_z);
 }
 
 bool Position::Near(const Position& other) const {

@@ -23,10 +23,10 @@ struct DecomposeOptions {
     std::string svg;
     double scale = 1.0;
     bool normalize = false;
-    unsigned jobs = 0;             // threads for the decomposition; 0: one per core
-    bool merge = false;            // join pieces whose union is convex
-    bool clean = false;            // drop straight corners of the pieces
-    std::size_t maxVertices = 0;   // split pieces with more vertices; 0: no bound
+    unsigned jobs = 0;            // threads for the decomposition; 0: one per core
+    bool merge = false;           // join pieces whose union is convex
+    bool clean = false;           // drop straight corners of the pieces
+    std::size_t maxVertices = 0;  // split pieces with more vertices; 0: no bound
     JsonLayout layout;
 };
 int RunDecompose(const DecomposeOptions& options);
@@ -49,8 +49,8 @@ int RunBlend(const BlendOptions& options);
 
 struct WeldOptions {
     std::string model;
-    std::string obj;   // empty: no OBJ written
-    std::string json;  // empty: no JSON written
+    std::string obj;           // empty: no OBJ written
+    std::string json;          // empty: no JSON written
     double maxMemoryGB = 4.0;  // address space the import may use; 0: no limit
     JsonLayout layout;
 };

@@ -76,8 +76,9 @@ int RunDecompose(const DecomposeOptions& options) {
     if (json.empty() || json.back() != '\n') json += '\n';
 
     if (!options.svg.empty()) {
-        const std::string title = "Convex decomposition of " +
-                                  (options.input.empty() ? std::string("the built-in example") : InputName(options.input));
+        const std::string title =
+            "Convex decomposition of " +
+            (options.input.empty() ? std::string("the built-in example") : InputName(options.input));
         WriteTextFile(options.svg, RenderSvg(set, pieces, title));
     }
     if (options.output.empty()) {

@@ -46,7 +46,8 @@ int RunExtrusion(const std::string& input) {
                 ", " + Count(section.Profiles().size(), "profile", "profiles") + "\n";
         for (std::size_t p = 0; p < section.Profiles().size(); ++p) {
             const std::vector<Position>& points = section.Profiles()[p].Positions();
-            text += kIndent + kIndent + "Profile " + std::to_string(p) + ": " + Count(points.size(), "point", "points") + "\n";
+            text += kIndent + kIndent + "Profile " + std::to_string(p) + ": " +
+                    Count(points.size(), "point", "points") + "\n";
             for (std::size_t i = 0; i < points.size(); ++i)
                 text += kIndent + kIndent + kIndent + std::to_string(i) + ": " + Point(points[i]) + "\n";
         }

@@ -13,10 +13,10 @@
 #define SHAPEEXPORT_HAS_RLIMIT 1
 #endif
 
-#include <assimp/Importer.hpp>
-#include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
+#include <assimp/ProgressHandler.hpp>
 
 #include <kor/ShapeExport/Matrix.h>
 #include <kor/math/Mat.h>
@@ -78,7 +78,8 @@ class ImportGuard {
 public:
     ImportGuard(const std::string& name, double maxMemoryGB) {
         std::snprintf(s_abortMessage, sizeof s_abortMessage,
-                      "shapeexport: %s: cannot import the model: the importer failed an internal check\n", name.c_str());
+                      "shapeexport: %s: cannot import the model: the importer failed an internal check\n",
+                      name.c_str());
         m_previousAbort = std::signal(SIGABRT, OnAbort);
 #if defined(SHAPEEXPORT_HAS_RLIMIT) && !defined(SHAPEEXPORT_SANITIZED)
         // (Sanitizers reserve terabytes of address space: no cap under them.)
@@ -173,7 +174,8 @@ std::vector<ImportedMesh> ImportModel(const std::string& path, double maxMemoryG
         }
         // Children in reverse, so that they come off the stack in document order.
         for (unsigned c = node->mNumChildren; c-- > 0;)
-            if (node->mChildren[c]) stack.emplace_back(node->mChildren[c], placed * node->mChildren[c]->mTransformation);
+            if (node->mChildren[c])
+                stack.emplace_back(node->mChildren[c], placed * node->mChildren[c]->mTransformation);
     }
     if (meshes.empty()) throw InputError(name + ": no node of the model places a mesh");
     return meshes;

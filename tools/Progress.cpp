@@ -45,10 +45,10 @@ void Progress::Run() {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
         const float fraction = m_fraction.load();
         char line[256];
-        int length = fraction >= 0.0f
-                         ? std::snprintf(line, sizeof line, "%c %s %3.0f%%  %.1f s", spinner[tick % 4], m_label.c_str(),
-                                         static_cast<double>(fraction) * 100.0, seconds)
-                         : std::snprintf(line, sizeof line, "%c %s  %.1f s", spinner[tick % 4], m_label.c_str(), seconds);
+        int length = fraction >= 0.0f ? std::snprintf(line, sizeof line, "%c %s %3.0f%%  %.1f s", spinner[tick % 4],
+                                                      m_label.c_str(), static_cast<double>(fraction) * 100.0, seconds)
+                                      : std::snprintf(line, sizeof line, "%c %s  %.1f s", spinner[tick % 4],
+                                                      m_label.c_str(), seconds);
         if (length < 0) length = 0;
         if (length >= static_cast<int>(sizeof line)) length = sizeof line - 1;
         std::fprintf(stderr, "\r%s%*s", line, lastLength > length ? lastLength - length : 0, "");

@@ -57,12 +57,25 @@ std::string PieceColour(std::size_t k) {
     const double c = (1.0 - std::fabs(2.0 * l - 1.0)) * s;
     const double x = c * (1.0 - std::fabs(std::fmod(h, 2.0) - 1.0));
     double r = 0, g = 0, b = 0;
-    if (h < 1) { r = c; g = x; }
-    else if (h < 2) { r = x; g = c; }
-    else if (h < 3) { g = c; b = x; }
-    else if (h < 4) { g = x; b = c; }
-    else if (h < 5) { r = x; b = c; }
-    else { r = c; b = x; }
+    if (h < 1) {
+        r = c;
+        g = x;
+    } else if (h < 2) {
+        r = x;
+        g = c;
+    } else if (h < 3) {
+        g = c;
+        b = x;
+    } else if (h < 4) {
+        g = x;
+        b = c;
+    } else if (h < 5) {
+        r = x;
+        b = c;
+    } else {
+        r = c;
+        b = x;
+    }
     const double m = l - c / 2.0;
     char buffer[8];
     auto channel = [m](double v) { return static_cast<unsigned>(std::lround((v + m) * 255.0)); };
@@ -160,12 +173,14 @@ void DrawItem(std::ostringstream& svg, const CrossSection& item, const std::vect
     }
     std::vector<Point> bridges;
     for (int i : item.AddedVertices())
-        if (i >= 0 && static_cast<std::size_t>(i) < positions.size()) bridges.push_back(positions[static_cast<std::size_t>(i)]);
+        if (i >= 0 && static_cast<std::size_t>(i) < positions.size())
+            bridges.push_back(positions[static_cast<std::size_t>(i)]);
 
     const double left = cellLeft + kPad, top = cellTop + kPad;
     svg << "  <g id=\"item-" << index << "\">\n";
-    svg << "    <rect x=\"" << Num(cellLeft + 6) << "\" y=\"" << Num(cellTop + 6) << "\" width=\"" << Num(kCellWidth - 12)
-        << "\" height=\"" << Num(kCellHeight - 12) << "\" rx=\"8\" fill=\"#fafafa\" stroke=\"#e3e3e3\"/>\n";
+    svg << "    <rect x=\"" << Num(cellLeft + 6) << "\" y=\"" << Num(cellTop + 6) << "\" width=\""
+        << Num(kCellWidth - 12) << "\" height=\"" << Num(kCellHeight - 12)
+        << "\" rx=\"8\" fill=\"#fafafa\" stroke=\"#e3e3e3\"/>\n";
     std::string label;
     if (minX <= maxX && minY <= maxY) {
         const Frame frame(minX, minY, maxX, maxY, left, top);
@@ -211,13 +226,14 @@ void DrawLegend(std::ostringstream& svg, double top) {
     const double y = top + kLegend / 2;
     svg << "  <g font-size=\"13\" fill=\"#333333\">\n";
     svg << "    <rect x=\"20\" y=\"" << Num(y - 7) << "\" width=\"22\" height=\"14\" fill=\"" << PieceColour(0)
-        << "\" stroke=\"none\"/><rect x=\"30\" y=\"" << Num(y - 7) << "\" width=\"12\" height=\"14\" fill=\"" << PieceColour(1)
-        << "\" stroke=\"none\"/>\n";
+        << "\" stroke=\"none\"/><rect x=\"30\" y=\"" << Num(y - 7) << "\" width=\"12\" height=\"14\" fill=\""
+        << PieceColour(1) << "\" stroke=\"none\"/>\n";
     svg << "    <text x=\"50\" y=\"" << Num(y + 4) << "\">convex pieces</text>\n";
     svg << "    <line x1=\"160\" y1=\"" << Num(y) << "\" x2=\"190\" y2=\"" << Num(y)
         << "\" stroke=\"#555555\" stroke-width=\"1.2\" stroke-dasharray=\"5 3\"/>\n";
     svg << "    <text x=\"198\" y=\"" << Num(y + 4) << "\">cuts</text>\n";
-    svg << "    <line x1=\"250\" y1=\"" << Num(y) << "\" x2=\"280\" y2=\"" << Num(y) << "\" stroke=\"#222222\" stroke-width=\"1.8\"/>\n";
+    svg << "    <line x1=\"250\" y1=\"" << Num(y) << "\" x2=\"280\" y2=\"" << Num(y)
+        << "\" stroke=\"#222222\" stroke-width=\"1.8\"/>\n";
     svg << "    <text x=\"288\" y=\"" << Num(y + 4) << "\">outline and holes</text>\n";
     svg << "    <circle cx=\"420\" cy=\"" << Num(y) << "\" r=\"4\" fill=\"#d62728\"/>\n";
     svg << "    <text x=\"430\" y=\"" << Num(y + 4) << "\">bridge points</text>\n";
@@ -233,7 +249,8 @@ std::string RenderSvg(const CrossSections& set, const std::string& title) {
     return RenderSvg(set, pieces, title);
 }
 
-std::string RenderSvg(const CrossSections& set, const std::vector<std::vector<Loop>>& pieces, const std::string& title) {
+std::string RenderSvg(const CrossSections& set, const std::vector<std::vector<Loop>>& pieces,
+                      const std::string& title) {
     const std::vector<CrossSection>& items = set.Items();
     const std::vector<Point>& positions = set.Positions();
 
@@ -248,9 +265,11 @@ std::string RenderSvg(const CrossSections& set, const std::vector<std::vector<Lo
         << "\" viewBox=\"0 0 " << Num(width) << " " << Num(height) << "\" font-family=\"" << kFont << "\">\n"
         << "  <title>" << Escape(title) << "</title>\n"
         << "  <rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
-        << "  <text x=\"20\" y=\"27\" font-size=\"17\" font-weight=\"bold\" fill=\"#222222\">" << Escape(title) << "</text>\n";
+        << "  <text x=\"20\" y=\"27\" font-size=\"17\" font-weight=\"bold\" fill=\"#222222\">" << Escape(title)
+        << "</text>\n";
     if (items.empty())
-        svg << "  <text x=\"20\" y=\"" << Num(kTitle + 30) << "\" font-size=\"15\" fill=\"#666666\">no cross sections</text>\n";
+        svg << "  <text x=\"20\" y=\"" << Num(kTitle + 30)
+            << "\" font-size=\"15\" fill=\"#666666\">no cross sections</text>\n";
     for (std::size_t i = 0; i < items.size(); ++i) {
         const double cellLeft = static_cast<double>(i % columns) * kCellWidth;
         const double cellTop = kTitle + static_cast<double>(i / columns) * kCellHeight;

@@ -49,13 +49,20 @@ std::wstring WideFromUtf8(const std::string& text) {
     const std::size_t n = text.size();
     while (i < n) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xE  ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
         if (length == 0 || i + length > n) {
             AppendWide(out, kReplacement);
             ++i;
             continue;
         }
-        std::uint32_t cp = length == 1 ? lead : length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
+        std::uint32_t cp = length == 1   ? lead
+                           : length == 2 ? (lead & 0x1Fu)
+                           : length == 3 ? (lead & 0x0Fu)
+                                         : (lead & 0x07u);
         bool valid = true;
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);

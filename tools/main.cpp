@@ -39,12 +39,20 @@ CLI::Validator NumberCheck(bool positive) {
 // --indent N and --compact, which exclude each other.
 void AddJsonLayoutOptions(CLI::App* command, tool::JsonLayout& layout) {
     CLI::Option* indent = command->add_option_function<int>(
-        "--indent", [&layout](int spaces) { layout = tool::JsonLayout{spaces, false}; },
+        "--indent",
+        [&layout](int spaces) {
+            layout = tool::JsonLayout{spaces, false};
+        },
         "JSON with every value on a line of its own, indented by N spaces per level "
         "(default: 2, with arrays of numbers and flags on one line)");
     indent->type_name("N")->check(CLI::Range(0, 16));
-    command->add_flag_callback("--compact", [&layout] { layout = tool::JsonLayout{-1, false}; },
-                               "JSON without any white space")
+    command
+        ->add_flag_callback(
+            "--compact",
+            [&layout] {
+                layout = tool::JsonLayout{-1, false};
+            },
+            "JSON without any white space")
         ->excludes(indent);
 }
 
@@ -54,8 +62,9 @@ int main(int argc, char** argv) {
     CLI::App app("Cross sections, extrusions and meshes: decompose, draw, dump, blend and weld.", "shapeexport");
     app.require_subcommand(1);
     app.set_version_flag("--version", SHAPEEXPORT_VERSION);
-    app.footer("Every FILE may be '-' for standard input.\n"
-               "Exit codes: 0 success, 1 a problem with an input or output file, 2 wrong usage.");
+    app.footer(
+        "Every FILE may be '-' for standard input.\n"
+        "Exit codes: 0 success, 1 a problem with an input or output file, 2 wrong usage.");
 
     tool::DecomposeOptions decompose;
     CLI::App* decomposeCommand = app.add_subcommand(
@@ -70,17 +79,22 @@ int main(int argc, char** argv) {
         ->type_name("OUT.json");
     decomposeCommand->add_option("--svg", decompose.svg, "Also draw the pieces, cuts and bridge points as SVG")
         ->type_name("OUT.svg");
-    decomposeCommand->add_option("--scale", decompose.scale, "Conversion factor applied to the positions read (default 1)")
+    decomposeCommand
+        ->add_option("--scale", decompose.scale, "Conversion factor applied to the positions read (default 1)")
         ->check(NumberCheck(true));
-    decomposeCommand->add_flag("--normalize", decompose.normalize, "Shift the set so that its lowest point lies on y = 0");
-    decomposeCommand->add_option("-j,--jobs", decompose.jobs, "Threads that decompose the items (default 0: one per core)")
+    decomposeCommand->add_flag("--normalize", decompose.normalize,
+                               "Shift the set so that its lowest point lies on y = 0");
+    decomposeCommand
+        ->add_option("-j,--jobs", decompose.jobs, "Threads that decompose the items (default 0: one per core)")
         ->type_name("N");
     decomposeCommand->add_flag("--merge", decompose.merge, "Join adjacent pieces whose union is convex (fewer pieces)");
     decomposeCommand->add_flag("--clean", decompose.clean, "Drop the corners where a piece's outline goes straight on");
-    decomposeCommand->add_option("--max-vertices", decompose.maxVertices, "Split pieces into pieces of at most N vertices")
+    decomposeCommand
+        ->add_option("--max-vertices", decompose.maxVertices, "Split pieces into pieces of at most N vertices")
         ->check(CLI::Validator(
             [](std::string& text) {
-                return text.find_first_not_of("0123456789") == std::string::npos && text.size() < 10 && std::stoul(text) >= 3
+                return text.find_first_not_of("0123456789") == std::string::npos && text.size() < 10 &&
+                               std::stoul(text) >= 3
                            ? std::string()
                            : "must be a whole number of at least 3: " + text;
             },
@@ -98,11 +112,14 @@ int main(int argc, char** argv) {
     CLI::App* blendCommand =
         app.add_subcommand("blend", "Interpolate the positions of two compatible cross-section sets: (1-t)*A + t*B");
     blendCommand->add_option("a", blend.first, "First cross-section document (t = 0)")->required()->type_name("A.json");
-    blendCommand->add_option("b", blend.second, "Second cross-section document (t = 1)")->required()->type_name("B.json");
+    blendCommand->add_option("b", blend.second, "Second cross-section document (t = 1)")
+        ->required()
+        ->type_name("B.json");
     blendCommand->add_option("-t", blend.t, "Blend parameter; values outside 0..1 extrapolate")
         ->required()
         ->check(NumberCheck(false));
-    blendCommand->add_flag("--convex", blend.convex, "Compare the sets by their convex loops instead of their outlines");
+    blendCommand->add_flag("--convex", blend.convex,
+                           "Compare the sets by their convex loops instead of their outlines");
     blendCommand->add_option("-o,--output", blend.output, "Write the document here instead of standard output")
         ->type_name("OUT.json");
     AddJsonLayoutOptions(blendCommand, blend.layout);
@@ -115,7 +132,9 @@ int main(int argc, char** argv) {
         ->type_name("MODEL");
     weldCommand->add_option("-o,--output", weld.obj, "Write the welded meshes as Wavefront OBJ")->type_name("OUT.obj");
     weldCommand->add_option("--json", weld.json, "Write the welded meshes as JSON")->type_name("OUT.json");
-    weldCommand->add_option("--max-memory", weld.maxMemoryGB, "Gigabytes of memory the import may use (default 4; 0: no limit)")
+    weldCommand
+        ->add_option("--max-memory", weld.maxMemoryGB,
+                     "Gigabytes of memory the import may use (default 4; 0: no limit)")
         ->check(CLI::NonNegativeNumber)
         ->type_name("GB");
     AddJsonLayoutOptions(weldCommand, weld.layout);

@@ -71,11 +71,13 @@ std::vector<Shape> SmallOutlinesWithHoles() {
 
 const std::vector<Case>& Cases() {
     static const std::vector<Case> cases = [] {
-        std::vector<Case> list{{"outlines_65", SmallOutlines(), false}, {"with_holes_92", SmallOutlinesWithHoles(), true}};
+        std::vector<Case> list{{"outlines_65", SmallOutlines(), false},
+                               {"with_holes_92", SmallOutlinesWithHoles(), true}};
         for (int teeth : {1000, 4000, 12000})
             list.push_back({"comb_" + std::to_string(4 * teeth + 3), {testing_support::Comb(teeth)}, false});
         for (int side : {8, 16, 32})
-            list.push_back({"plate_" + std::to_string(side * side) + "_holes", {testing_support::Plate(side, 16)}, true});
+            list.push_back(
+                {"plate_" + std::to_string(side * side) + "_holes", {testing_support::Plate(side, 16)}, true});
         return list;
     }();
     return cases;
@@ -83,8 +85,9 @@ const std::vector<Case>& Cases() {
 
 Polygon OutlineOf(const Shape& s, const std::vector<int>& loop) {
     Polygon polygon;
-    for (int i : loop) polygon.push_back(Kernel::Point_2(s.positions[static_cast<std::size_t>(i)].x(),
-                                                          s.positions[static_cast<std::size_t>(i)].y()));
+    for (int i : loop)
+        polygon.push_back(Kernel::Point_2(s.positions[static_cast<std::size_t>(i)].x(),
+                                          s.positions[static_cast<std::size_t>(i)].y()));
     return polygon;
 }
 
@@ -178,7 +181,8 @@ public:
             const std::string name = run.benchmark_name();
             const auto slash = name.find('/');
             const auto end = name.find('/', slash + 1);  // "/real_time" and the like follow
-            Result& r = m_results[name.substr(slash + 1, end == std::string::npos ? end : end - slash - 1)][name.substr(0, slash)];
+            Result& r = m_results[name.substr(slash + 1, end == std::string::npos ? end : end - slash - 1)]
+                                 [name.substr(0, slash)];
             r.ms = run.GetAdjustedRealTime() * 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
             const auto pieces = run.counters.find("pieces");
             if (pieces != run.counters.end()) r.pieces = pieces->second.value;
@@ -199,15 +203,17 @@ public:
             const Result ours = get("ours"), hm = get("cgal_hertel_mehlhorn"), cdt = get("cgal_triangulation");
             double fastest = cdt.ms;
             if (hm.ms > 0 && (fastest <= 0 || hm.ms < fastest)) fastest = hm.ms;
-            std::printf("%-18s %8.3f/%-5.0f %8.3f/%-5.0f %8.3f/%-5.0f %10.2f\n", c.name.c_str(), ours.ms, ours.pieces, hm.ms,
-                        hm.pieces, cdt.ms, cdt.pieces, fastest > 0 ? ours.ms / fastest : 0.0);
+            std::printf("%-18s %8.3f/%-5.0f %8.3f/%-5.0f %8.3f/%-5.0f %10.2f\n", c.name.c_str(), ours.ms, ours.pieces,
+                        hm.ms, hm.pieces, cdt.ms, cdt.pieces, fastest > 0 ? ours.ms / fastest : 0.0);
         }
-        std::printf("(time in ms / pieces; HM: CGAL approx_convex_partition_2, CDT: CGAL "
-                    "Polygon_triangulation_decomposition_2)\n");
+        std::printf(
+            "(time in ms / pieces; HM: CGAL approx_convex_partition_2, CDT: CGAL "
+            "Polygon_triangulation_decomposition_2)\n");
         const auto many = m_results.find("set_2000_items");
         if (many != m_results.end() && many->second.count("one_by_one") && many->second.count("all_cores"))
             std::printf("\n2,000 items: one by one %.3f ms, DecomposeAll on %u cores %.3f ms: %.2fx\n",
-                        many->second.at("one_by_one").ms, std::thread::hardware_concurrency(), many->second.at("all_cores").ms,
+                        many->second.at("one_by_one").ms, std::thread::hardware_concurrency(),
+                        many->second.at("all_cores").ms,
                         many->second.at("one_by_one").ms / many->second.at("all_cores").ms);
     }
 
@@ -224,7 +230,8 @@ private:
 int main(int argc, char** argv) {
     for (const Case& c : Cases()) {
         benchmark::RegisterBenchmark(("ours/" + c.name).c_str(), Run, c, Ours)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("ours_merged/" + c.name).c_str(), Run, c, OursMerged)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("ours_merged/" + c.name).c_str(), Run, c, OursMerged)
+            ->Unit(benchmark::kMillisecond);
         // Hertel-Mehlhorn grows as the square of large outlines (seconds at 16,003).
         if (!c.holes && c.shapes.front().VertexCount() < 10000)
             benchmark::RegisterBenchmark(("cgal_hertel_mehlhorn/" + c.name).c_str(), Run, c, HertelMehlhorn)
@@ -232,8 +239,12 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("cgal_triangulation/" + c.name).c_str(), Run, c, Triangulation)
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::RegisterBenchmark("one_by_one/set_2000_items", DecomposeItems, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("all_cores/set_2000_items", DecomposeItems, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("one_by_one/set_2000_items", DecomposeItems, false)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("all_cores/set_2000_items", DecomposeItems, true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -15,9 +15,9 @@
 // alone (std::clock, which a busy machine disturbs less than wall time; Google
 // Benchmark's own times also hold setting up and destroying), of the fastest
 // iteration and of the first. The nlohmann benchmarks report the ratios
-// "From/parse", "Write/dump" and "ToTree/dump" of the fastest rates of this run. "peak_ratio": the most heap memory held at once during one read,
-// divided by the document's size (counted by replacing the global operator new and
-// delete in this program; the stream's own copy of the text is not counted).
+// "From/parse", "Write/dump" and "ToTree/dump" of the fastest rates of this run. "peak_ratio": the most heap memory
+// held at once during one read, divided by the document's size (counted by replacing the global operator new and delete
+// in this program; the stream's own copy of the text is not counted).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>

@@ -40,8 +40,8 @@ std::string Objects() {
 
 std::string Strings() {
     std::mt19937_64 random(2);
-    static const char* const pieces[] = {"plain text ", "\\n", "\\\"quoted\\\"", "\\u00e9", "\xC3\xA9t\xC3\xA9 ",
-                                         "\\\\", "tab\\t", "\\ud83d\\ude00", "0123456789"};
+    static const char* const pieces[] = {"plain text ", "\\n",    "\\\"quoted\\\"", "\\u00e9",   "\xC3\xA9t\xC3\xA9 ",
+                                         "\\\\",        "tab\\t", "\\ud83d\\ude00", "0123456789"};
     std::string t = "[";
     for (int k = 0; t.size() < kSize; ++k) {
         t += k ? ", \"" : "\"";

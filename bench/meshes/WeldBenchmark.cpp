@@ -64,7 +64,8 @@ Source GridMesh(int cellsX, int cellsY, bool jittered) {
     auto corner = [&](int i, int j) {
         const double x = i * kSpacing, y = j * kSpacing;
         const double z = 0.05 * std::sin(i * 0.05) * std::cos(j * 0.07);
-        const double dx = jittered ? noise(rng) : 0.0, dy = jittered ? noise(rng) : 0.0, dz = jittered ? noise(rng) : 0.0;
+        const double dx = jittered ? noise(rng) : 0.0, dy = jittered ? noise(rng) : 0.0,
+                     dz = jittered ? noise(rng) : 0.0;
         return aiVector3D(static_cast<float>(x + dx), static_cast<float>(y + dy), static_cast<float>(z + dz));
     };
     aiMesh ai;
@@ -227,7 +228,10 @@ void BM_Reference(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_WeldVsMeshopt)->DenseRange(0, static_cast<int>(Inputs().size()) - 1)->Iterations(7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WeldVsMeshopt)
+    ->DenseRange(0, static_cast<int>(Inputs().size()) - 1)
+    ->Iterations(7)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reference)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
@@ -239,7 +243,8 @@ int main(int argc, char** argv) {
     std::printf("\n%-30s %8s %11s %6s %12s %6s %7s\n", "input", "weld ms", "meshopt ms", "ratio", "ratio exact",
                 "extra", "result");
     for (const auto& [arg, r] : g_rows) {
-        std::printf("%-30s %8.1f %11.1f %6.2f ", Inputs()[arg].name.c_str(), r.weldMs, r.meshoptMs, r.weldMs / r.meshoptMs);
+        std::printf("%-30s %8.1f %11.1f %6.2f ", Inputs()[arg].name.c_str(), r.weldMs, r.meshoptMs,
+                    r.weldMs / r.meshoptMs);
         if (r.meshoptExactMs > 0)
             std::printf("%12.2f", r.weldMs / r.meshoptExactMs);
         else

@@ -79,8 +79,7 @@ int main() {
         convex = convex && IsConvex(loops[i], positions) && TwiceArea(loops[i], positions) > 0.0;
         area += TwiceArea(loops[i], positions) / 2.0;
     }
-    std::printf("%zu convex loops, %zu positions added by hole removal\n", loops.size(),
-                positions.size() - given);
+    std::printf("%zu convex loops, %zu positions added by hole removal\n", loops.size(), positions.size() - given);
     Check(loops.size() >= 2, "a square with a hole needs at least two convex pieces");
     Check(convex, "every piece is convex and counter-clockwise");
     Check(area == 12.0, "the pieces cover the square minus the hole");

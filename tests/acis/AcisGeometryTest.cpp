@@ -11,7 +11,9 @@ using kor::ShapeExport::AcisGeometry;
 
 namespace {
 
-std::wstring Fields(const AcisGeometry& r) { return r.Guid() + L"|" + r.Data() + L"|" + r.Transform() + L"|" + std::to_wstring(r.Index()); }
+std::wstring Fields(const AcisGeometry& r) {
+    return r.Guid() + L"|" + r.Data() + L"|" + r.Transform() + L"|" + std::to_wstring(r.Index());
+}
 
 }  // namespace
 

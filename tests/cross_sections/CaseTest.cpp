@@ -32,7 +32,8 @@ std::vector<int> Indices(const std::string& text) {
 
 testing_support::Shape ShapeOf(const Dom& c) {
     testing_support::Shape shape;
-    for (std::size_t i = 0; i < c["points"].size(); ++i) shape.Add(Number(c["points"][i][0]), Number(c["points"][i][1]));
+    for (std::size_t i = 0; i < c["points"].size(); ++i)
+        shape.Add(Number(c["points"][i][0]), Number(c["points"][i][1]));
     shape.outline = Indices(c["outline"].asString());
     for (const std::string& hole : Strings(c["holes"])) shape.holes.push_back(Indices(hole));
     return shape;
@@ -55,12 +56,15 @@ std::vector<std::string> PointTexts(const Dom& points) {
     return PointTexts(list);
 }
 
-detail::Decomposition DecomposeShape(bool fast, const testing_support::Shape& shape, const std::vector<detail::VertexList>& holes) {
+detail::Decomposition DecomposeShape(bool fast, const testing_support::Shape& shape,
+                                     const std::vector<detail::VertexList>& holes) {
     std::vector<detail::Hole> input;
-    for (const auto& hole : holes) input.push_back({&hole, kor::ShapeExport::Loop(shape.positions, hole).LeftMostVertex()});
+    for (const auto& hole : holes)
+        input.push_back({&hole, kor::ShapeExport::Loop(shape.positions, hole).LeftMostVertex()});
     detail::VertexList loop;
     for (int i : shape.outline) loop.emplace_back(i, true);
-    return fast ? detail::Decompose(shape.positions, loop, input) : detail::DecomposeSimply(shape.positions, loop, input);
+    return fast ? detail::Decompose(shape.positions, loop, input)
+                : detail::DecomposeSimply(shape.positions, loop, input);
 }
 
 }  // namespace
@@ -83,14 +87,14 @@ TEST(Cases, Decomposition) {
             list.Add(detail::VertexList(), -1, detail::WorkingList::kOutline);
             for (int i : shape.outline) list.loops[0].emplace_back(i, true);
             for (std::size_t h = 0; h < holes.size(); ++h)
-                list.Add(holes[h], kor::ShapeExport::Loop(shape.positions, holes[h]).LeftMostVertex(), static_cast<int>(h));
+                list.Add(holes[h], kor::ShapeExport::Loop(shape.positions, holes[h]).LeftMostVertex(),
+                         static_cast<int>(h));
             detail::Points points(shape.positions);
-            while (detail::RemoveHole(list, points)) {
-            }
+            while (detail::RemoveHole(list, points)) {}
             EXPECT_EQ(Texts(list.loops), Strings(c["holeRemoval"]));
             if (c.has("added")) {
-            EXPECT_EQ(PointTexts(points.Added()), PointTexts(c["added"]));
-        }
+                EXPECT_EQ(PointTexts(points.Added()), PointTexts(c["added"]));
+            }
         }
 
         // The whole decomposition: simple and fast steps alike, and the public API.
@@ -107,8 +111,8 @@ TEST(Cases, Decomposition) {
             EXPECT_EQ(Texts(convex), Strings(c["convex"]));
         }
         if (c.has("added")) {
-            const std::vector<kor::Vec<2, double>> added(set.Positions().begin() + static_cast<std::ptrdiff_t>(shape.positions.size()),
-                                                        set.Positions().end());
+            const std::vector<kor::Vec<2, double>> added(
+                set.Positions().begin() + static_cast<std::ptrdiff_t>(shape.positions.size()), set.Positions().end());
             EXPECT_EQ(PointTexts(added), PointTexts(c["added"]));
             EXPECT_EQ(set.Items()[0].AddedVertices().size(), added.size());
         }
@@ -142,8 +146,9 @@ TEST(Cases, Documents) {
         }
         if (c.has("box")) {
             const auto& box = set.BBox();
-            EXPECT_EQ(PointTexts({box.min, box.max}), PointTexts({kor::Vec<2, double>(Number(c["box"][0]), Number(c["box"][1])),
-                                                                 kor::Vec<2, double>(Number(c["box"][2]), Number(c["box"][3]))}));
+            EXPECT_EQ(PointTexts({box.min, box.max}),
+                      PointTexts({kor::Vec<2, double>(Number(c["box"][0]), Number(c["box"][1])),
+                                  kor::Vec<2, double>(Number(c["box"][2]), Number(c["box"][3]))}));
         }
         if (c.has("written")) {
             Dom document;

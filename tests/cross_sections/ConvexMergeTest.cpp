@@ -26,7 +26,7 @@ void CheckOptions(const testing_support::Shape& shape, const std::string& name) 
     for (const auto& hole : item.InteriorLoops()) area += testing_support::SignedArea(hole, set.Positions());
     ASSERT_EQ(testing_support::CheckPieces(set.Positions(), greedy, area), "") << name << ": the decomposition itself";
 
-    const ConvexMergeOptions options[] = {{true, false, 0}, {true, true, 0}, {false, true, 0},
+    const ConvexMergeOptions options[] = {{true, false, 0}, {true, true, 0},  {false, true, 0},
                                           {true, true, 3},  {true, false, 4}, {false, false, 8}};
     std::size_t merged = 0;
     for (const ConvexMergeOptions& o : options) {
@@ -53,7 +53,8 @@ TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
         const kor::Dom& c = cases[n];
         if (!c.has("convex") || c.has("invalid")) continue;  // not an outline with its holes inside it
         testing_support::Shape shape;
-        for (std::size_t i = 0; i < c["points"].size(); ++i) shape.Add(c["points"][i][0].asDouble(0), c["points"][i][1].asDouble(0));
+        for (std::size_t i = 0; i < c["points"].size(); ++i)
+            shape.Add(c["points"][i][0].asDouble(0), c["points"][i][1].asDouble(0));
         for (const auto& v : testing_support::Vertices(c["outline"].asString())) shape.outline.push_back(v.Index());
         for (const std::string& hole : testing_support::Strings(c["holes"])) {
             shape.holes.emplace_back();
@@ -65,10 +66,16 @@ TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
     for (int n = 0; n < 120; ++n) {
         const int size = 1 + static_cast<int>(random() % 12);
         switch (n % 4) {
-            case 0: CheckOptions(testing_support::Star(4 + size * 10, size % 10, random()), "star " + std::to_string(n)); break;
+            case 0:
+                CheckOptions(testing_support::Star(4 + size * 10, size % 10, random()), "star " + std::to_string(n));
+                break;
             case 1: CheckOptions(testing_support::Comb(size * 3, random()), "comb " + std::to_string(n)); break;
-            case 2: CheckOptions(testing_support::Plate(1 + size % 4, 3 + size, random()), "plate " + std::to_string(n)); break;
-            default: CheckOptions(testing_support::Spiral(1 + size % 3, 5 + size), "spiral " + std::to_string(n)); break;
+            case 2:
+                CheckOptions(testing_support::Plate(1 + size % 4, 3 + size, random()), "plate " + std::to_string(n));
+                break;
+            default:
+                CheckOptions(testing_support::Spiral(1 + size % 3, 5 + size), "spiral " + std::to_string(n));
+                break;
         }
     }
 }
@@ -80,7 +87,8 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
     const std::vector<P> ell{{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}};
     const std::vector<P> square{{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}};
     std::vector<P> hexagon;
-    for (int i = 0; i < 6; ++i) hexagon.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
+    for (int i = 0; i < 6; ++i)
+        hexagon.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
     struct Case {
         const std::vector<P>* points;
         std::vector<std::string> loops;

@@ -21,9 +21,9 @@ Points SquareWithHole() { return {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {4, 4}, {4
 
 // The steps of the decomposition, which the class offers to derived classes.
 struct Steps : CrossSection {
-    using CrossSection::CrossSection;
     using CrossSection::BuildConvexLoop;
     using CrossSection::BuildConvexLoops;
+    using CrossSection::CrossSection;
     using CrossSection::Modulo;
     using CrossSection::RemoveHole;
 };

@@ -54,7 +54,8 @@ TEST(CrossSections, Construction) {
 
     const Points p{{0, 0}, {2, 0}, {2, 1}};
     const CrossSections filled(p, true), unfilled(p, false);
-    EXPECT_EQ(Texts(std::vector<kor::ShapeExport::Loop>{filled.Items()[0].ExteriorLoop()}), std::vector<std::string>{"0 1 2"});
+    EXPECT_EQ(Texts(std::vector<kor::ShapeExport::Loop>{filled.Items()[0].ExteriorLoop()}),
+              std::vector<std::string>{"0 1 2"});
     EXPECT_TRUE(unfilled.Items()[0].ExteriorLoop().Vertices().empty());
     EXPECT_EQ(unfilled.BBox().max, Point(2, 1));
     ExpectBoundTo(filled);
@@ -138,19 +139,62 @@ TEST(CrossSections, CompatibilityAndBlending) {
     };
     const Case cases[] = {
         {"halfway", set(unit, square), set(triple, square), 0.5, false, true, {{0, 0}, {2, 0}, {2, 2}, {0, 2}}, true},
-        {"extrapolated", set(unit, square), set(triple, square), 2.0, false, true, {{0, 0}, {5, 0}, {5, 5}, {0, 5}}, true},
-        {"b has a fifth position", set(unit, square), set("[[0,0],[3,0],[3,3],[0,3],[7,7]]", square), 0.5, false, true,
-         {{0, 0}, {2, 0}, {2, 2}, {0, 2}}, true},
-        {"an outline differs", set(unit, square), set(unit, "[[[[0,1,2],true]]]"), 0.5, false, false,
-         {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, true},
-        {"an exterior flag differs", set(unit, "[[[[0,1,2],true]],[[[0,1,2],true]]]"), set(unit, "[[[[0,1,2],true]],[]]"), 0.5,
-         false, false, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, true},
-        {"outlines differ, convex loops alike", set(ell, "[[[[0,1,2,3,4,5],true]]]"), set(ell, "[[[[4,5,0,1,2,3],true]]]"), 0.5,
-         true, true, {}, true},
-        {"outlines differ", set(ell, "[[[[0,1,2,3,4,5],true]]]"), set(ell, "[[[[4,5,0,1,2,3],true]]]"), 0.5, false, false, {},
+        {"extrapolated",
+         set(unit, square),
+         set(triple, square),
+         2.0,
+         false,
+         true,
+         {{0, 0}, {5, 0}, {5, 5}, {0, 5}},
          true},
-        {"a's bridge point and an unrelated point of b", Read(SquareWithHole()), Read(SquareWithHole(",[100,100]")), 0.5,
-         false, true, {}, false},
+        {"b has a fifth position",
+         set(unit, square),
+         set("[[0,0],[3,0],[3,3],[0,3],[7,7]]", square),
+         0.5,
+         false,
+         true,
+         {{0, 0}, {2, 0}, {2, 2}, {0, 2}},
+         true},
+        {"an outline differs",
+         set(unit, square),
+         set(unit, "[[[[0,1,2],true]]]"),
+         0.5,
+         false,
+         false,
+         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+         true},
+        {"an exterior flag differs",
+         set(unit, "[[[[0,1,2],true]],[[[0,1,2],true]]]"),
+         set(unit, "[[[[0,1,2],true]],[]]"),
+         0.5,
+         false,
+         false,
+         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+         true},
+        {"outlines differ, convex loops alike",
+         set(ell, "[[[[0,1,2,3,4,5],true]]]"),
+         set(ell, "[[[[4,5,0,1,2,3],true]]]"),
+         0.5,
+         true,
+         true,
+         {},
+         true},
+        {"outlines differ",
+         set(ell, "[[[[0,1,2,3,4,5],true]]]"),
+         set(ell, "[[[[4,5,0,1,2,3],true]]]"),
+         0.5,
+         false,
+         false,
+         {},
+         true},
+        {"a's bridge point and an unrelated point of b",
+         Read(SquareWithHole()),
+         Read(SquareWithHole(",[100,100]")),
+         0.5,
+         false,
+         true,
+         {},
+         false},
         {"bridge points of both", Read(SquareWithHole()), Read(SquareWithHole()), 0.25, true, true, {}, true},
     };
     for (const Case& c : cases) {
@@ -159,7 +203,8 @@ TEST(CrossSections, CompatibilityAndBlending) {
         EXPECT_EQ(a.IsCompatible(b, c.convex), c.compatible);
         const CrossSections blend(a, b, c.t, c.convex);
         std::vector<Point> expected = c.expected;
-        const std::size_t n = c.compatible ? std::min(a.Positions().size(), b.Positions().size()) : a.Positions().size();
+        const std::size_t n =
+            c.compatible ? std::min(a.Positions().size(), b.Positions().size()) : a.Positions().size();
         for (std::size_t i = 0; c.expected.empty() && i < n; ++i)
             expected.push_back(c.compatible ? Point((1.0 - c.t) * a.Positions()[i].x() + c.t * b.Positions()[i].x(),
                                                     (1.0 - c.t) * a.Positions()[i].y() + c.t * b.Positions()[i].y())
@@ -172,7 +217,8 @@ TEST(CrossSections, CompatibilityAndBlending) {
         const int ordinary = static_cast<int>(a.Positions().size() - a.Items()[0].AddedVertices().size());
         for (const auto& loop : item.ConvexLoops())
             for (const auto& v : loop.Vertices())
-                EXPECT_TRUE(v.Index() < ordinary || std::count(item.AddedVertices().begin(), item.AddedVertices().end(), v.Index()));
+                EXPECT_TRUE(v.Index() < ordinary ||
+                            std::count(item.AddedVertices().begin(), item.AddedVertices().end(), v.Index()));
         ExpectBoundTo(blend);
     }
     EXPECT_TRUE(CrossSections().IsCompatible(CrossSections(), true));

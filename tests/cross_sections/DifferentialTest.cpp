@@ -50,13 +50,13 @@ void Disturb(Shape& s, std::mt19937_64& random, int kind) {
     for (auto& p : s.positions) {
         double x = p.x(), y = p.y();
         switch (kind) {
-            case 1: x *= 1e-5, y *= 1e-5; break;                 // turns near the tolerance
+            case 1: x *= 1e-5, y *= 1e-5; break;  // turns near the tolerance
             case 2: x += 1e-7 * unit(random), y += 1e-7 * unit(random); break;
             case 3: x = 1e7 + x * 1e3, y = -1e7 + y * 1e3; break;
-            case 4: x *= 1e149, y *= 1e149; break;               // the largest the fast steps take
+            case 4: x *= 1e149, y *= 1e149; break;  // the largest the fast steps take
             case 5: x = std::round(x * 2) / 2, y = std::round(y * 2) / 2; break;
-            case 6: x = -x; break;                               // clockwise outline, holes the other way
-            case 7: x *= 1e200, y *= 1e200; break;               // products overflow
+            case 6: x = -x; break;                  // clockwise outline, holes the other way
+            case 7: x *= 1e200, y *= 1e200; break;  // products overflow
             case 8:
                 if (unit(random) > 0.45) x = unit(random) > 0 ? std::numeric_limits<double>::quiet_NaN() : INFINITY;
                 break;
@@ -108,7 +108,8 @@ TEST(Differential, FastStepsGiveWhatTheSimpleStepsGive) {
         const int kind = (n / 5) % 9;
         Shape shape = RandomShape(random, family);
         Disturb(shape, random, kind);
-        SCOPED_TRACE("case " + std::to_string(n) + ", family " + std::to_string(family) + ", kind " + std::to_string(kind));
+        SCOPED_TRACE("case " + std::to_string(n) + ", family " + std::to_string(family) + ", kind " +
+                     std::to_string(kind));
         const detail::Decomposition fast = Decompose(shape, true);
         const detail::Decomposition simple = Decompose(shape, false);
         ASSERT_EQ(testing_support::Texts(fast.list.loops), testing_support::Texts(simple.list.loops));
@@ -128,7 +129,8 @@ TEST(Differential, FastStepsGiveWhatTheSimpleStepsGive) {
         for (const auto& piece : item.ConvexLoops()) {
             const double area = testing_support::SignedArea(piece, set.Positions());
             const double scale = kind == 3 ? 1e6 : kind == 4 ? 1e298 : 1.0;
-            ASSERT_TRUE(testing_support::IsConvexCcw(piece, set.Positions(), 1e-6 * scale)) << testing_support::Text(piece);
+            ASSERT_TRUE(testing_support::IsConvexCcw(piece, set.Positions(), 1e-6 * scale))
+                << testing_support::Text(piece);
             total += area;
         }
         ASSERT_NEAR(total, expected, 1e-9 * std::fabs(expected));
@@ -154,7 +156,8 @@ TEST(Differential, DecomposeAllGivesTheOneAfterTheOtherResult) {
     items.push_back(Shape{{}, {0, 1, static_cast<int>(many.size()), 2}, {}});
     Shape square = testing_support::Plate(1, 4);
     Shape knot{{}, {0, 2, 5, 1, 7, 3, 4, 6, 1, 2, 0, 3, 5, 7, 2, 4, 6, 0, 1, 5}, {}};
-    for (const auto& scenario : {std::make_pair(many, items), std::make_pair(square.positions, std::vector<Shape>{square, knot})}) {
+    for (const auto& scenario :
+         {std::make_pair(many, items), std::make_pair(square.positions, std::vector<Shape>{square, knot})}) {
         kor::ShapeExport::CrossSections oneByOne = SetOf(scenario.first, scenario.second);
         for (const auto& item : oneByOne.Items()) item.ConvexLoops();
         for (unsigned threads : {0u, 1u, 3u}) {
@@ -162,7 +165,8 @@ TEST(Differential, DecomposeAllGivesTheOneAfterTheOtherResult) {
             all.DecomposeAll(threads);
             ASSERT_TRUE(SameBits(all.Positions(), oneByOne.Positions())) << threads << " threads";
             for (std::size_t i = 0; i < all.Items().size(); ++i) {
-                ASSERT_EQ(testing_support::Texts(all.Items()[i].ConvexLoops()), testing_support::Texts(oneByOne.Items()[i].ConvexLoops()));
+                ASSERT_EQ(testing_support::Texts(all.Items()[i].ConvexLoops()),
+                          testing_support::Texts(oneByOne.Items()[i].ConvexLoops()));
                 ASSERT_EQ(all.Items()[i].AddedVertices(), oneByOne.Items()[i].AddedVertices());
             }
         }

@@ -43,7 +43,12 @@ struct FailingBuffer : std::streambuf {
 TEST(Document, BadInputChangesNothingOrEmptiesParameters) {
     // Read into a set of 7 positions, 1 item and 1 parameter: what is left of each.
     enum Stream { kText, kPipe, kFailing };
-    struct Case { const char* name; std::string text; std::size_t positions, items, parameters; Stream stream; };
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t positions, items, parameters;
+        Stream stream;
+    };
     const std::string deep = std::string(511, '[') + std::string(511, ']');  // in the document object: 512 levels
     const std::vector<Case> cases{
         {"not JSON", "this is not JSON", 7, 1, 0, kText},
@@ -51,7 +56,8 @@ TEST(Document, BadInputChangesNothingOrEmptiesParameters) {
         {"deep nesting", std::string(100000, '['), 7, 1, 0, kText},
         {"nesting of 512 levels", R"({"Outlines": [[[1,2]]], "a": )" + deep + "}", 8, 2, 0, kText},
         {"nesting deeper than 512", R"({"Outlines": [[[1,2]]], "a": [)" + deep + "]}", 7, 1, 0, kText},
-        {"numbers out of range", R"({"Outlines": [[[1e999,-1e999],[1e-999,1]]], "Params": {"p": 1e400}})", 9, 2, 1, kText},
+        {"numbers out of range", R"({"Outlines": [[[1e999,-1e999],[1e-999,1]]], "Params": {"p": 1e400}})", 9, 2, 1,
+         kText},
         {"trailing garbage", std::string(kSquareWithHole) + "]", 7, 1, 0, kText},
         {"zero byte", std::string("{\"Outlines\"\0: [[[1,2]]]}", 23), 7, 1, 0, kText},
         {"text after a zero byte", std::string(R"({"Outlines": [[[1,2]]]})") + '\0' + "garbage", 8, 2, 0, kText},
@@ -60,7 +66,8 @@ TEST(Document, BadInputChangesNothingOrEmptiesParameters) {
         {"stream that cannot be read", "", 7, 1, 0, kFailing},
     };
     for (const Case& c : cases) {
-        CrossSections set = Read(R"({"Outlines": [[[0,0],[4,0],[4,4],[0,4],[1,1],[1,2],[2,2]], [[[[0,1,2,3],true]]]], "Params": {"a": 1}})");
+        CrossSections set = Read(
+            R"({"Outlines": [[[0,0],[4,0],[4,4],[0,4],[1,1],[1,2],[2,2]], [[[[0,1,2,3],true]]]], "Params": {"a": 1}})");
         std::stringbuf text(c.text);
         PipeBuffer pipe(c.text);
         FailingBuffer failing;

@@ -14,7 +14,9 @@ using testing_support::Text;
 
 namespace {
 
-Loop LoopOf(const Points& positions, const std::string& text) { return Loop(positions, testing_support::Vertices(text)); }
+Loop LoopOf(const Points& positions, const std::string& text) {
+    return Loop(positions, testing_support::Vertices(text));
+}
 
 }  // namespace
 

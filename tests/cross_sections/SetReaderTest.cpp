@@ -21,7 +21,8 @@ namespace {
 std::vector<std::string> BaseDocuments() {
     std::vector<std::string> documents = testing_support::DataLines("cross_sections/set_documents.txt");
     for (const char* folder : {"fuzz_cross_sections", "fuzz_set_reader"})
-        for (const auto& file : std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/fuzz/corpus/" + std::string(folder))) {
+        for (const auto& file :
+             std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/fuzz/corpus/" + std::string(folder))) {
             std::ifstream in(file.path(), std::ios::binary);
             documents.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
@@ -31,9 +32,31 @@ std::vector<std::string> BaseDocuments() {
     return documents;
 }
 
-const char* const kTokens[] = {"[", "]", "{", "}", ",", ":", "\"Outlines\"", "\"outlines\"", "\"Params\"", "true",
-                               "false", "null", "0", "-0", "7", "2.5", "1e999", "NaN", "-Infinity", "4294967297",
-                               "9223372036854775808", "\"x\"", " ", "" /* a zero byte */, "\xEF\xBB\xBF"};
+const char* const kTokens[] = {"[",
+                               "]",
+                               "{",
+                               "}",
+                               ",",
+                               ":",
+                               "\"Outlines\"",
+                               "\"outlines\"",
+                               "\"Params\"",
+                               "true",
+                               "false",
+                               "null",
+                               "0",
+                               "-0",
+                               "7",
+                               "2.5",
+                               "1e999",
+                               "NaN",
+                               "-Infinity",
+                               "4294967297",
+                               "9223372036854775808",
+                               "\"x\"",
+                               " ",
+                               "" /* a zero byte */,
+                               "\xEF\xBB\xBF"};
 
 std::string Mutated(std::string text, std::mt19937_64& random) {
     for (int step = 0, steps = 1 + static_cast<int>(random() % 3); step < steps; ++step) {
@@ -41,9 +64,9 @@ std::string Mutated(std::string text, std::mt19937_64& random) {
         std::string token = kTokens[random() % std::size(kTokens)];
         if (token.empty()) token.assign(1, '\0');
         switch (random() % 3) {
-        case 0: text.insert(at, token); break;
-        case 1: text.erase(at, 1 + random() % 8); break;
-        default: text.replace(at, 1, token); break;
+            case 0: text.insert(at, token); break;
+            case 1: text.erase(at, 1 + random() % 8); break;
+            default: text.replace(at, 1, token); break;
         }
     }
     return text;
@@ -60,7 +83,9 @@ std::string Generated(std::mt19937_64& random, std::size_t longest) {
         std::snprintf(text, sizeof text, styles[random() % 100 < 90 ? random() % 2 : 2 + random() % 3], value);
         return std::string(text);
     };
-    auto gap = [&]() { return random() % 500 == 0 ? std::string(random() % longest, ' ') : std::string(random() % 2, ' '); };
+    auto gap = [&]() {
+        return random() % 500 == 0 ? std::string(random() % longest, ' ') : std::string(random() % 2, ' ');
+    };
     const int points = 2000 + static_cast<int>(random() % 4000);
     std::string text = "{\"RefPoints\": [], \"Outlines\": [[";
     for (int k = 0; k < points; ++k) text += (k ? "," : "") + gap() + "[" + number() + "," + gap() + number() + "]";
@@ -75,8 +100,8 @@ std::string Generated(std::mt19937_64& random, std::size_t longest) {
         }
         text += "]";
     }
-    text += "]], \"Params\": {\"" + std::string(random() % longest, 'k') + "\": " +
-            (random() % 2 ? number() : "1" + std::string(random() % longest, '0')) + ", \"a\": 1}}";
+    text += "]], \"Params\": {\"" + std::string(random() % longest, 'k') +
+            "\": " + (random() % 2 ? number() : "1" + std::string(random() % longest, '0')) + ", \"a\": 1}}";
     return text;
 }
 

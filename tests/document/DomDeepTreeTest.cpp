@@ -19,8 +19,7 @@ constexpr int kDepth = 100000;
 Dom buildDeep(bool objects, const Dom& leaf) {
     Dom root;
     Dom* node = &root;
-    for (int level = 0; level < kDepth; ++level)
-        node = objects ? &(*node)["k"] : &node->append();
+    for (int level = 0; level < kDepth; ++level) node = objects ? &(*node)["k"] : &node->append();
     *node = leaf;
     return root;
 }
@@ -39,8 +38,7 @@ TEST(DomDeepTree, NoRecursionAnywhere) {
         EXPECT_EQ(copy.kind(), tree.kind());
 
         std::string expected;
-        for (int level = 0; level < kDepth; ++level)
-            expected += objects ? "{\"k\":" : "[";
+        for (int level = 0; level < kDepth; ++level) expected += objects ? "{\"k\":" : "[";
         expected += "7" + std::string(kDepth, objects ? '}' : ']');
         const std::string text = kor::DomWriterJson::ToString(tree);
         EXPECT_EQ(text, expected);

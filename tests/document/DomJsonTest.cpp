@@ -41,7 +41,8 @@ double doubleOf(std::uint64_t bits) {
 Dom parse(const std::string& text) {
     Dom out;
     std::string error;
-    EXPECT_TRUE(DomReaderJson::FromString(out, text.data(), text.size(), &error)) << text.substr(0, 80) << ": " << error;
+    EXPECT_TRUE(DomReaderJson::FromString(out, text.data(), text.size(), &error))
+        << text.substr(0, 80) << ": " << error;
     return out;
 }
 
@@ -72,15 +73,13 @@ TEST(DomReaderJson, NumbersReadAsFromCharsReadsThem) {
     std::mt19937_64 random(2024);
     auto digits = [&random](std::size_t count) {
         std::string text(1, static_cast<char>('1' + random() % 9));
-        while (text.size() < count)
-            text += static_cast<char>('0' + random() % 10);
+        while (text.size() < count) text += static_cast<char>('0' + random() % 10);
         return text;
     };
     for (int k = 0; k < 20000; ++k) {
         std::string text = random() % 2 ? "-" : "";
         text += random() % 5 == 0 ? "0" : digits(1 + random() % 20);
-        if (random() % 4 != 0)
-            text += (random() % 2 ? ".0" : ".") + digits(1 + random() % 22);
+        if (random() % 4 != 0) text += (random() % 2 ? ".0" : ".") + digits(1 + random() % 22);
         if (random() % 3 == 0)
             text += std::string(random() % 2 ? "e" : "E") + "+-"[random() % 2] + std::to_string(random() % 330);
         SCOPED_TRACE(text);
@@ -120,8 +119,7 @@ TEST(DomJson, NumbersWrittenAsToCharsWritesThemReadBackExactly) {
         }
     Dom doubles;
     for (double d : values) {
-        if (std::isnan(d))
-            continue;
+        if (std::isnan(d)) continue;
         char text[DomWriterJson::kNumberSize], reference[40];
         const std::string written(text, DomWriterJson::FormatNumber(d, text));
         std::string expected(reference, std::to_chars(reference, reference + 32, d).ptr);
@@ -220,8 +218,7 @@ TEST(DomJson, LargeContainersAndTextsBreakingOff) {
             (k % 1000 == 7 ? array.append()["s"] : array.append()) = Dom("text " + std::to_string(counter++));
     }
     Dom& object = doc.append().toObject();
-    for (int k = 0; k < 5000; ++k)
-        object["key " + std::to_string(k)] = k % 2 ? Dom(k) : Dom(k * 0.5);
+    for (int k = 0; k < 5000; ++k) object["key " + std::to_string(k)] = k % 2 ? Dom(k) : Dom(k * 0.5);
     const std::string text = DomWriterJson::ToString(doc, 1);
     std::ostringstream stream;
     DomWriterJson::Write(stream, doc, 1);
@@ -292,8 +289,7 @@ TEST(DomReaderJson, EdgesOfTheText) {
     // 512 levels are read (the rows of malformed.txt go one deeper).
     for (const char* open : {"[", "{\"a\":"}) {
         std::string nested;
-        for (std::size_t k = 0; k < DomReaderJson::kMaxDepth; ++k)
-            nested += open;
+        for (std::size_t k = 0; k < DomReaderJson::kMaxDepth; ++k) nested += open;
         nested += "1" + std::string(DomReaderJson::kMaxDepth, open[0] == '[' ? ']' : '}');
         EXPECT_EQ(DomWriterJson::ToString(parse(nested)), nested);
     }

@@ -83,9 +83,9 @@ TEST(Dom, ConstLookupsOfMissingThingsGiveOneSharedEmptyNode) {
     doc["list"].append() = Dom(2);
     doc[std::string("z\0b", 3)] = Dom(3);
     const Dom& c = doc;
-    for (const Dom* miss : {&c[std::string("other")], &c[static_cast<const char*>(nullptr)], &c["list"][1],
-                            &c["list"][1000], &c["a"][0], &c["a"]["x"], &c["list"]["x"], &c["missing"]["deeper"][3],
-                            &c[0], &c["list"][-1], &c["list"][5u], &c["z"]}) {
+    for (const Dom* miss :
+         {&c[std::string("other")], &c[static_cast<const char*>(nullptr)], &c["list"][1], &c["list"][1000], &c["a"][0],
+          &c["a"]["x"], &c["list"]["x"], &c["missing"]["deeper"][3], &c[0], &c["list"][-1], &c["list"][5u], &c["z"]}) {
         EXPECT_EQ(miss, &c["missing"]);
         EXPECT_TRUE(miss->isEmpty());
     }
@@ -137,11 +137,9 @@ TEST(Dom, BuildingReplacesNodesOfOtherKinds) {
 
 TEST(Dom, AppendReserveAndMembers) {
     Dom a;
-    for (int k = 0; k < 1000; ++k)
-        a.append() = Dom(std::to_string(k));
+    for (int k = 0; k < 1000; ++k) a.append() = Dom(std::to_string(k));
     a.reserve(5000);
-    for (int k = 0; k < 1000; ++k)
-        ASSERT_EQ(a[static_cast<std::size_t>(k)].asStringRef(), std::to_string(k));
+    for (int k = 0; k < 1000; ++k) ASSERT_EQ(a[static_cast<std::size_t>(k)].asStringRef(), std::to_string(k));
     // Beyond 2^32 - 1 elements: refused before anything is allocated, array intact.
     EXPECT_THROW(a.reserve(std::size_t(1) << 33), std::length_error);
     EXPECT_EQ(a.size(), 1000u);
@@ -151,16 +149,14 @@ TEST(Dom, AppendReserveAndMembers) {
     EXPECT_EQ(static_cast<const Dom&>(o)["z"].asInt(0), 1);
     o["z"] = Dom(10);
     std::string keys;
-    for (const Dom::Member& m : o.objects())
-        keys += m.first + std::to_string(m.second.asInt(0));
+    for (const Dom::Member& m : o.objects()) keys += m.first + std::to_string(m.second.asInt(0));
     EXPECT_EQ(keys, "z10a2z3m4");
 
     // FromElements moves the sources out.
     std::vector<Dom> sources = {Dom("long string that is not in the small buffer"), Dom(2), arrayOf({Dom(1)})};
     const Dom moved = Dom::FromElements(sources.data(), sources.size());
     EXPECT_EQ(moved, arrayOf({Dom("long string that is not in the small buffer"), Dom(2), arrayOf({Dom(1)})}));
-    for (const Dom& s : sources)
-        EXPECT_TRUE(s.isEmpty());
+    for (const Dom& s : sources) EXPECT_TRUE(s.isEmpty());
     EXPECT_EQ(Dom::FromElements(nullptr, 0), Dom().toArray());
 }
 

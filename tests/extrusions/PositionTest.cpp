@@ -41,10 +41,9 @@ TEST(Position, IsValid) {
         bool valid;
     };
     const Case cases[] = {
-        {0, 0, 0, true},         {-kInf, 1, 2, true},         {1, -kInf, -kInf, true},
-        {1e308, -1e308, 0, true}, {kInf, 0, 0, false},         {0, kInf, 0, false},
-        {0, 0, kInf, false},      {kNaN, 0, 0, false},         {0, kNaN, 0, false},
-        {0, 0, kNaN, false},      {-kInf, -kInf, kNaN, false},
+        {0, 0, 0, true},     {-kInf, 1, 2, true}, {1, -kInf, -kInf, true},     {1e308, -1e308, 0, true},
+        {kInf, 0, 0, false}, {0, kInf, 0, false}, {0, 0, kInf, false},         {kNaN, 0, 0, false},
+        {0, kNaN, 0, false}, {0, 0, kNaN, false}, {-kInf, -kInf, kNaN, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Position(c.x, c.y, c.z).IsValid(), c.valid) << c.x << ", " << c.y << ", " << c.z;
@@ -72,7 +71,11 @@ TEST(Position, Distance2AndNear) {
         {"just below", {0, 0, 0}, {0, below, 0}, below * below, true},
         {"just above", {0, 0, 0}, {0, above, 0}, above * above, false},
         {"two axes, exactly 1e-8", {0, 0, 0}, {diag, diag, 0}, 1e-8, false},
-        {"two axes, just below", {0, 0, 0}, {0, diagBelow, diagBelow}, diagBelow * diagBelow + diagBelow * diagBelow, true},
+        {"two axes, just below",
+         {0, 0, 0},
+         {0, diagBelow, diagBelow},
+         diagBelow * diagBelow + diagBelow * diagBelow,
+         true},
         {"both unset", Position(), Position(), kNaN, true},
         {"same infinity in z", {1, 2, kInf}, {9, 9, kInf}, kNaN, true},
         {"same -infinity in x", {-kInf, 0, 0}, {-kInf, 100, 100}, kNaN, true},

@@ -54,7 +54,8 @@ inline std::unique_ptr<aiMesh> MakeAiMesh(const std::vector<Vec3f>& vertices,
 // Triangles from a flat list of corner numbers (its length a multiple of three).
 inline std::vector<std::vector<unsigned>> Triangles(const std::vector<unsigned>& corners) {
     std::vector<std::vector<unsigned>> faces;
-    for (std::size_t k = 0; k + 2 < corners.size(); k += 3) faces.push_back({corners[k], corners[k + 1], corners[k + 2]});
+    for (std::size_t k = 0; k + 2 < corners.size(); k += 3)
+        faces.push_back({corners[k], corners[k + 1], corners[k + 2]});
     return faces;
 }
 
@@ -93,9 +94,8 @@ inline ::testing::AssertionResult SamePositions(const std::vector<Position>& act
     for (std::size_t k = 0; k < actual.size(); ++k) {
         if (!SameBits(actual[k], expected[k]))
             return ::testing::AssertionFailure()
-                   << "position " << k << ": (" << actual[k].X() << ", " << actual[k].Y() << ", "
-                   << actual[k].Z() << ") vs (" << expected[k].X() << ", " << expected[k].Y() << ", "
-                   << expected[k].Z() << ")";
+                   << "position " << k << ": (" << actual[k].X() << ", " << actual[k].Y() << ", " << actual[k].Z()
+                   << ") vs (" << expected[k].X() << ", " << expected[k].Y() << ", " << expected[k].Z() << ")";
     }
     return ::testing::AssertionSuccess();
 }

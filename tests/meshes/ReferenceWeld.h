@@ -16,8 +16,7 @@ struct Welded {
     std::vector<long long> indices;
 };
 
-inline Welded Weld(const std::vector<kor::ShapeExport::Position>& positions,
-                   const std::vector<long long>& indices) {
+inline Welded Weld(const std::vector<kor::ShapeExport::Position>& positions, const std::vector<long long>& indices) {
     Welded out;
     const long long n = static_cast<long long>(positions.size());
     std::vector<std::int32_t> map(positions.size(), -1);

@@ -16,7 +16,7 @@
 namespace weldinputs {
 
 enum Kind { kWiderLattice, kNarrowerLattice, kCellCorners, kHuge, kTiny, kLastBits, kOldHashCollisions, kKinds };
-inline constexpr const char* kNames[kKinds] = {"lattice_wider", "lattice_narrower", "cell_corners", "huge",
+inline constexpr const char* kNames[kKinds] = {"lattice_wider", "lattice_narrower", "cell_corners",       "huge",
                                                "tiny",          "last_bits",        "old_hash_collisions"};
 
 // The earlier hash of a cell (x, y, z) run backwards: the x that hashes with y, z to
@@ -44,7 +44,8 @@ inline std::vector<kor::ShapeExport::Position> Make(int kind, std::size_t n, std
         const int side = static_cast<int>(std::cbrt(static_cast<double>(n)) + 0.5);
         for (int k = 0; k < side; ++k)
             for (int j = 0; j < side; ++j)
-                for (int i = 0; i < side; ++i) out.emplace_back(origin + i * step, 2 * origin + j * step, 3 * origin + k * step);
+                for (int i = 0; i < side; ++i)
+                    out.emplace_back(origin + i * step, 2 * origin + j * step, 3 * origin + k * step);
         return out;
     }
     std::mt19937_64 rng(seed);

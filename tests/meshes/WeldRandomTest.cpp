@@ -73,9 +73,12 @@ double Component(Rng& rng, const Mix& mix) {
             const double below = std::nextafter(1e-4, 0.0);
             const double above = std::nextafter(1e-4, 1.0);
             const double diag = 7.0710678118654752e-5;
-            const double edge[] = {0.0,    1e-4,   -1e-4,  below, -below,   above, -above,
-                                   5e-5,   -5e-5,  diag,   -diag, std::nextafter(diag, 0.0),
-                                   2e-4,   -2e-4,  5.7735026918962576e-5, 1.5e-4, -0.0};
+            const double edge[] = {0.0,    1e-4,   -1e-4,
+                                   below,  -below, above,
+                                   -above, 5e-5,   -5e-5,
+                                   diag,   -diag,  std::nextafter(diag, 0.0),
+                                   2e-4,   -2e-4,  5.7735026918962576e-5,
+                                   1.5e-4, -0.0};
             return rng.Pick(edge);
         }
         case 1: {  // clusters on small lattices: chains and several near representatives
@@ -125,7 +128,11 @@ RandomMesh MakeRandomMesh(std::uint64_t seed, std::size_t maxPositions, bool sig
         case 1: mix.huge = 0.15; break;
         case 2: mix.infinite = 0.12; break;
         case 3: mix.nan = 0.01; break;
-        case 4: mix.huge = 0.05; mix.infinite = 0.05; mix.nan = 0.004; break;
+        case 4:
+            mix.huge = 0.05;
+            mix.infinite = 0.05;
+            mix.nan = 0.004;
+            break;
         default: break;
     }
     RandomMesh mesh;
@@ -202,7 +209,8 @@ TEST(WeldRandom, InputsBuiltToDefeatGridOrHashMatchReference) {
         const std::vector<Position> source = weldinputs::Make(kind, 3000, 17);
         Rng rng(source.size());
         std::vector<long long> indices;
-        for (std::size_t k = 0; k < source.size() * 3 / 2; ++k) indices.push_back(static_cast<long long>(rng.Below(source.size())));
+        for (std::size_t k = 0; k < source.size() * 3 / 2; ++k)
+            indices.push_back(static_cast<long long>(rng.Below(source.size())));
         const reference::Welded expected = reference::Weld(source, indices);
         for (auto weld : {&kor::ShapeExport::detail::Weld, &kor::ShapeExport::detail::WeldWide}) {
             std::vector<Position> positions;

@@ -36,9 +36,9 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"fuzz_geometry", fuzzing::CheckGeometry},   {"fuzz_cross_sections", fuzzing::CheckCrossSections},
-    {"fuzz_document", fuzzing::CheckDocument},   {"fuzz_extrusion", fuzzing::CheckExtrusion},
-    {"fuzz_weld", fuzzing::CheckWeld},           {"fuzz_set_reader", fuzzing::CheckSetReader},
+    {"fuzz_geometry", fuzzing::CheckGeometry}, {"fuzz_cross_sections", fuzzing::CheckCrossSections},
+    {"fuzz_document", fuzzing::CheckDocument}, {"fuzz_extrusion", fuzzing::CheckExtrusion},
+    {"fuzz_weld", fuzzing::CheckWeld},         {"fuzz_set_reader", fuzzing::CheckSetReader},
 };
 
 struct Input {
@@ -63,7 +63,8 @@ std::vector<Input> ListInputs() {
             for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
                 if (it->is_regular_file()) files.push_back(it->path());
             std::sort(files.begin(), files.end());
-            for (const std::filesystem::path& file : files) inputs.push_back({target.name, target.harness, root.first, file});
+            for (const std::filesystem::path& file : files)
+                inputs.push_back({target.name, target.harness, root.first, file});
         }
     }
     return inputs;

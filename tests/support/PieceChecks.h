@@ -25,7 +25,8 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
     for (const auto& piece : pieces) {
         std::vector<P> polygon;
         for (const auto& v : piece.Vertices()) {
-            if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size()) return "index outside the positions";
+            if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size())
+                return "index outside the positions";
             polygon.push_back(positions[static_cast<std::size_t>(v.Index())]);
         }
         if (maxVertices != 0 && polygon.size() > maxVertices) return "a piece has more vertices than the bound";
@@ -58,7 +59,8 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
             const P& p = a[i];
             const P& q = a[(i + 1) % a.size()];
             bool all = true;
-            for (const P& r : b) all = all && (q.x() - p.x()) * (r.y() - p.y()) - (q.y() - p.y()) * (r.x() - p.x()) <= slack;
+            for (const P& r : b)
+                all = all && (q.x() - p.x()) * (r.y() - p.y()) - (q.y() - p.y()) * (r.x() - p.x()) <= slack;
             if (all) return true;
         }
         return false;

@@ -60,8 +60,9 @@ inline Shape Comb(int teeth, std::uint64_t seed = 0) {
     s.outline = {s.Add(0, 0), s.Add(2.0 * teeth, 0), s.Add(2.0 * teeth, 1)};
     for (int i = teeth - 1; i >= 0; --i) {
         const double height = 5.0 + vary(4.0);
-        for (const Point& p : {Point(2.0 * i + 1.5 - vary(0.3), 1), Point(2.0 * i + 1.5 - vary(0.3), height),
-                               Point(2.0 * i + 0.5 + vary(0.3), height + vary(1.0)), Point(2.0 * i + 0.5 + vary(0.3), 1)})
+        for (const Point& p :
+             {Point(2.0 * i + 1.5 - vary(0.3), 1), Point(2.0 * i + 1.5 - vary(0.3), height),
+              Point(2.0 * i + 0.5 + vary(0.3), height + vary(1.0)), Point(2.0 * i + 0.5 + vary(0.3), 1)})
             s.outline.push_back(s.Add(p.x(), p.y()));
     }
     s.outline.push_back(s.Add(0, 1));

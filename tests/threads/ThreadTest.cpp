@@ -59,7 +59,8 @@ TEST(Threads, OwnObjectsAndOneSharedDecomposedSet) {
     auto work = [&](int seed) {
         for (int round = 0; round < 20; ++round) {
             // Its own set: read, decomposed, blended, written, dumped, copied.
-            kor::ShapeExport::CrossSections own = testing_support::MakeSet(testing_support::Star(30 + seed, 1 + round % 8, seed * 100 + round));
+            kor::ShapeExport::CrossSections own =
+                testing_support::MakeSet(testing_support::Star(30 + seed, 1 + round % 8, seed * 100 + round));
             std::istringstream in(JsonOf(own));
             kor::ShapeExport::CrossSections read;
             read.From(in);

@@ -60,8 +60,8 @@ Result RunTool(const std::string& dir, const std::vector<std::string>& args, con
 struct Scratch {
     Scratch() {
         std::random_device seed;
-        while (!fs::create_directory(path = (fs::temp_directory_path() / ("shapeexport-" + std::to_string(seed()))).string())) {
-        }
+        while (!fs::create_directory(
+            path = (fs::temp_directory_path() / ("shapeexport-" + std::to_string(seed()))).string())) {}
     }
     ~Scratch() {
         std::error_code ignored;
@@ -94,7 +94,8 @@ TEST(Tool, Runs) {
 
         EXPECT_EQ(run.exit, c["exit"].asInt(0)) << run.err;
         // What a stream or file must hold: a golden file, exact text, or pieces of text.
-        auto check = [&](const std::string& actual, const kor::Dom& golden, const kor::Dom& text, const kor::Dom& pieces) {
+        auto check = [&](const std::string& actual, const kor::Dom& golden, const kor::Dom& text,
+                         const kor::Dom& pieces) {
             if (golden.isString()) {
                 const std::string path = data + "/expected/" + golden.asString();
                 if (update) std::ofstream(path, std::ios::binary) << actual;
@@ -103,7 +104,8 @@ TEST(Tool, Runs) {
             if (text.isString()) {
                 EXPECT_EQ(actual, text.asString());
             }
-            for (const std::string& piece : testing_support::Strings(pieces)) EXPECT_NE(actual.find(piece), std::string::npos) << piece << " in\n" << actual;
+            for (const std::string& piece : testing_support::Strings(pieces))
+                EXPECT_NE(actual.find(piece), std::string::npos) << piece << " in\n" << actual;
         };
         check(run.out, c["stdout"], c["stdoutText"], c["stdoutHas"]);
         check(run.err, kor::Dom(), c["stderrText"], c["stderrHas"]);
@@ -111,7 +113,8 @@ TEST(Tool, Runs) {
             for (const auto& file : c[kind].objects()) {
                 const std::string actual = ReadText(Expand(file.first, data, dir.path));
                 const bool golden = std::string(kind) == "outputs", text = std::string(kind) == "outputsText";
-                check(actual, golden ? file.second : kor::Dom(), text ? file.second : kor::Dom(), golden || text ? kor::Dom() : file.second);
+                check(actual, golden ? file.second : kor::Dom(), text ? file.second : kor::Dom(),
+                      golden || text ? kor::Dom() : file.second);
             }
     }
 }
@@ -157,7 +160,7 @@ TEST(Tool, DecompositionAndPictureAreTheLibrarys) {
             return found;
         };
         EXPECT_EQ(count("<polygon "), pieces);
-        EXPECT_GE(cuts, count("<line ") - 3);   // the legend draws three lines
+        EXPECT_GE(cuts, count("<line ") - 3);  // the legend draws three lines
         EXPECT_GT(count("<line "), 3u);
         EXPECT_EQ(count("<circle "), 1u + 1u);  // the bridge point and the legend's
     }

@@ -46,8 +46,8 @@
 // Destroying, copying and comparing are iterative, so even a very deep tree built
 // in code (say 100000 nested arrays) cannot overflow the stack. Destruction needs
 // no memory of its own; comparison keeps a small heap stack of the containers it is
-// inside (comparison is noexcept: should that allocation fail, std::terminate). A node is 16 bytes: the kind and one word (an array is a
-// single allocation holding its element count, capacity and elements).
+// inside (comparison is noexcept: should that allocation fail, std::terminate). A node is 16 bytes: the kind and one
+// word (an array is a single allocation holding its element count, capacity and elements).
 #pragma once
 
 #include <cstddef>
@@ -100,18 +100,15 @@ public:
     // Values (the reading accessors are inline: documents are read node by node).
     bool asBool(bool fallback) const noexcept { return m_kind == Kind::Bool ? m_value.b : fallback; }
     long long asInt(long long fallback) const noexcept {
-        if (m_kind == Kind::Int)
-            return m_value.i;
+        if (m_kind == Kind::Int) return m_value.i;
         // [-2^63, 2^63): both bounds are exact doubles; NaN fails both tests.
         if (m_kind == Kind::Double && m_value.d >= -9223372036854775808.0 && m_value.d < 9223372036854775808.0)
             return static_cast<long long>(m_value.d);
         return fallback;
     }
     double asDouble(double fallback) const noexcept {
-        if (m_kind == Kind::Double)
-            return m_value.d;
-        if (m_kind == Kind::Int)
-            return static_cast<double>(m_value.i);
+        if (m_kind == Kind::Double) return m_value.d;
+        if (m_kind == Kind::Int) return static_cast<double>(m_value.i);
         return fallback;
     }
     std::string asString(const std::string& fallback = std::string()) const;
@@ -175,7 +172,7 @@ private:
         // Frees the storage; the elements must already be destroyed.
         static void deallocate(ArrayBlock* block) noexcept;
     };
-    friend struct DomTree;  // the iterative tree walks: destruction, copy, comparison
+    friend struct DomTree;   // the iterative tree walks: destruction, copy, comparison
     friend struct DomNodes;  // relocation of nodes for the reader's value stack
 
     static const Dom& emptyNode() noexcept;  // what const lookups give for a missing node

@@ -21,8 +21,7 @@ namespace ShapeExport {
 
 class SHAPEEXPORT_EXPORT AcisGeometry {
 public:
-    AcisGeometry(const std::wstring& guid, const std::wstring& data, const std::wstring& transform,
-                 int index);
+    AcisGeometry(const std::wstring& guid, const std::wstring& data, const std::wstring& transform, int index);
     AcisGeometry(const AcisGeometry& other);
     AcisGeometry(AcisGeometry&& other);
     ~AcisGeometry();

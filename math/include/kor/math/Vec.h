@@ -25,13 +25,21 @@ struct Vec {
     constexpr T& x() { return v[0]; }
     constexpr const T& x() const { return v[0]; }
     template <std::size_t M = N, typename = typename std::enable_if<(M >= 2)>::type>
-    constexpr T& y() { return v[1]; }
+    constexpr T& y() {
+        return v[1];
+    }
     template <std::size_t M = N, typename = typename std::enable_if<(M >= 2)>::type>
-    constexpr const T& y() const { return v[1]; }
+    constexpr const T& y() const {
+        return v[1];
+    }
     template <std::size_t M = N, typename = typename std::enable_if<(M >= 3)>::type>
-    constexpr T& z() { return v[2]; }
+    constexpr T& z() {
+        return v[2];
+    }
     template <std::size_t M = N, typename = typename std::enable_if<(M >= 3)>::type>
-    constexpr const T& z() const { return v[2]; }
+    constexpr const T& z() const {
+        return v[2];
+    }
 
     static constexpr std::size_t size() { return N; }
 
