@@ -19,10 +19,13 @@
 // purpose. A face has three corners unless its corner-count byte is 0 mod 8.
 #pragma once
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -43,67 +46,65 @@ namespace weld {
 constexpr std::size_t kMaxMeshes = 64;
 constexpr std::size_t kMaxPositions = 2000;
 
+// An awkward value (0, -0, the tolerance's square root and its neighbours, huge and
+// denormal values, infinities, NaN), a multiple of 2^-14, or raw bits after 255.
 inline double Double(Bytes& in) {
-    static const double kAlphabet[] = {
-        0.0,
-        -0.0,
-        1.0,
-        -1.0,
-        1e-4,
-        -1e-4,
-        std::nextafter(1e-4, 0.0),  // the neighbours of the tolerance's square root
-        std::nextafter(1e-4, 1.0),
-        5e-5,
-        7.0710678118654752e-5,  // 1e-4 / sqrt(2): squared diagonal on the tolerance
-        5.7735026918962576e-5,  // 1e-4 / sqrt(3)
-        1e300,
-        -1e300,
-        std::numeric_limits<double>::infinity(),
-        -std::numeric_limits<double>::infinity(),
-        std::numeric_limits<double>::quiet_NaN(),
-        std::numeric_limits<double>::denorm_min(),
-        -std::numeric_limits<double>::denorm_min(),
-        1.1125369292536007e-308,  // a denormal
-        1e154,
-        DBL_MAX,
-        1e-9,
-        0.5,
-        2.0,
-        1e16,
-        0x1.0p53,
-        -0x1.0p50,
-        3.0,
-    };
-    constexpr std::size_t kCount = sizeof kAlphabet / sizeof kAlphabet[0];
+    constexpr double kInf = std::numeric_limits<double>::infinity(), kMin = std::numeric_limits<double>::denorm_min();
+    static const double kAlphabet[] = {0.0,
+                                       -0.0,
+                                       1.0,
+                                       -1.0,
+                                       1e-4,
+                                       -1e-4,
+                                       std::nextafter(1e-4, 0.0),
+                                       std::nextafter(1e-4, 1.0),
+                                       5e-5,
+                                       7.0710678118654752e-5,
+                                       5.7735026918962576e-5,
+                                       1e300,
+                                       -1e300,
+                                       kInf,
+                                       -kInf,
+                                       std::numeric_limits<double>::quiet_NaN(),
+                                       kMin,
+                                       -kMin,
+                                       1.1125369292536007e-308,
+                                       1e154,
+                                       DBL_MAX,
+                                       1e-9,
+                                       0.5,
+                                       2.0,
+                                       1e16,
+                                       0x1.0p53,
+                                       -0x1.0p50,
+                                       3.0};
     const std::uint8_t b = in.Byte();
     if (b == 255) return in.RawDouble();
-    if (b < kCount) return kAlphabet[b];
+    if (b < std::size(kAlphabet)) return kAlphabet[b];
     return static_cast<double>(static_cast<int>(b) - 140) * 0x1.0p-14;
 }
 
 inline float Float(Bytes& in) {
-    static const float kAlphabet[] = {
-        0.0f,
-        -0.0f,
-        1.0f,
-        -1.0f,
-        1e-4f,
-        5e-5f,
-        std::numeric_limits<float>::infinity(),
-        -std::numeric_limits<float>::infinity(),
-        std::numeric_limits<float>::quiet_NaN(),
-        std::numeric_limits<float>::denorm_min(),
-        FLT_MAX,
-        -FLT_MAX,
-        1e-9f,
-        0.5f,
-        1e30f,
-        16777216.0f,
-    };
-    constexpr std::size_t kCount = sizeof kAlphabet / sizeof kAlphabet[0];
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    static const float kAlphabet[] = {0.0f,
+                                      -0.0f,
+                                      1.0f,
+                                      -1.0f,
+                                      1e-4f,
+                                      5e-5f,
+                                      kInf,
+                                      -kInf,
+                                      std::numeric_limits<float>::quiet_NaN(),
+                                      std::numeric_limits<float>::denorm_min(),
+                                      FLT_MAX,
+                                      -FLT_MAX,
+                                      1e-9f,
+                                      0.5f,
+                                      1e30f,
+                                      16777216.0f};
     const std::uint8_t b = in.Byte();
     if (b == 255) return in.RawFloat();
-    if (b < kCount) return kAlphabet[b];
+    if (b < std::size(kAlphabet)) return kAlphabet[b];
     return static_cast<float>(static_cast<int>(b) - 136) * 0x1.0p-14f;
 }
 
@@ -140,84 +141,55 @@ inline void CheckWeld(const std::uint8_t* data, std::size_t size) {
         if (flags & 2) mat.m[15] = weld::Double(in);
         if (flags & 4) mat.m[4] = mat.m[9] = weld::Double(in);
 
-        aiMesh ai;  // its destructor frees the arrays below (new[], as Assimp allocates them)
-        std::size_t vertexCount = in.Byte() % 64;
-        if (expectedPositions.size() + vertexCount > weld::kMaxPositions)
-            vertexCount = weld::kMaxPositions - expectedPositions.size();
+        // The Assimp mesh, and what fromOBJ must append of it. ~aiMesh frees the arrays
+        // (new[], as Assimp allocates them).
+        aiMesh ai;
+        const Matrix matrix(mat);
+        const std::size_t vertexCount =
+            std::min<std::size_t>(in.Byte() % 64, weld::kMaxPositions - expectedPositions.size());
         ai.mNumVertices = static_cast<unsigned>(vertexCount);
-        if (vertexCount > 0) {
-            ai.mVertices = new aiVector3D[vertexCount];
-            for (std::size_t k = 0; k < vertexCount; ++k) {
-                const float x = weld::Float(in);
-                const float y = weld::Float(in);
-                const float z = weld::Float(in);
-                ai.mVertices[k] = aiVector3D(x, y, z);
-            }
+        if (vertexCount > 0) ai.mVertices = new aiVector3D[vertexCount];
+        for (std::size_t k = 0; k < vertexCount; ++k) {
+            const float x = weld::Float(in), y = weld::Float(in), z = weld::Float(in);
+            ai.mVertices[k] = aiVector3D(x, y, z);
+            expectedPositions.emplace_back(static_cast<double>(x), static_cast<double>(y), static_cast<double>(z),
+                                           matrix);
         }
         const std::size_t faceCount = in.Byte() % 32;
         ai.mNumFaces = static_cast<unsigned>(faceCount);
-        if (faceCount > 0) {
-            ai.mFaces = new aiFace[faceCount];
-            for (std::size_t j = 0; j < faceCount; ++j) {
-                const std::uint8_t shape = in.Byte();
-                const unsigned corners = shape % 8 == 0 ? (shape / 8) % 6 : 3u;
-                aiFace& face = ai.mFaces[j];
-                face.mNumIndices = corners;
-                if (corners > 0) {
-                    face.mIndices = new unsigned[corners];
-                    for (unsigned c = 0; c < corners; ++c) face.mIndices[c] = weld::Corner(in);
-                }
-            }
-        }
-
-        // What fromOBJ must append.
-        const Matrix matrix(mat);
-        for (std::size_t k = 0; k < vertexCount; ++k) {
-            const aiVector3D& v = ai.mVertices[k];
-            expectedPositions.emplace_back(static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z),
-                                           matrix);
-        }
+        if (faceCount > 0) ai.mFaces = new aiFace[faceCount];
         for (std::size_t j = 0; j < faceCount; ++j) {
-            const aiFace& face = ai.mFaces[j];
-            if (face.mNumIndices != 3) continue;
-            for (unsigned c = 0; c < 3; ++c) expectedIndices.push_back(static_cast<long long>(face.mIndices[c]));
+            const std::uint8_t shape = in.Byte();
+            aiFace& face = ai.mFaces[j];
+            face.mNumIndices = shape % 8 == 0 ? (shape / 8) % 6 : 3u;
+            if (face.mNumIndices > 0) face.mIndices = new unsigned[face.mNumIndices];
+            for (unsigned c = 0; c < face.mNumIndices; ++c) face.mIndices[c] = weld::Corner(in);
+            if (face.mNumIndices == 3) expectedIndices.insert(expectedIndices.end(), face.mIndices, face.mIndices + 3);
         }
-
         mesh.fromOBJ(&ai, matrix);
         lastMatrix = mat;
         placed = true;
     }
 
-    Require(mesh.Positions().size() == expectedPositions.size(), "fromOBJ appends every vertex");
-    for (std::size_t i = 0; i < expectedPositions.size(); ++i) {
-        const Position& a = mesh.Positions()[i];
-        const Position& b = expectedPositions[i];
-        Require(SameBits(a.X(), b.X()) && SameBits(a.Y(), b.Y()) && SameBits(a.Z(), b.Z()),
-                "fromOBJ places each vertex by the matrix");
-    }
+    auto samePositions = [](const std::vector<Position>& a, const std::vector<Position>& b) {
+        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Position)) == 0);
+    };
+    Require(samePositions(mesh.Positions(), expectedPositions), "fromOBJ places every vertex by its matrix");
     Require(mesh.Indices() == expectedIndices, "fromOBJ appends the corners of triangles only");
     const Mat4 transform = placed ? lastMatrix : Mat4::Identity();
-    for (int k = 0; k < 16; ++k)
-        Require(SameBits(mesh.Transform().m[k], transform.m[k]), "the transform is the last matrix");
+    Require(std::memcmp(mesh.Transform().m, transform.m, sizeof transform.m) == 0, "the transform is the last matrix");
 
     const Mesh plain(mesh, false);
-    Require(plain.Indices() == mesh.Indices() && plain.Positions().size() == mesh.Positions().size() &&
+    Require(samePositions(plain.Positions(), mesh.Positions()) && plain.Indices() == mesh.Indices() &&
                 plain.Name() == mesh.Name(),
             "the plain copy equals its source");
-
     const Mesh welded(mesh, true);
     const reference::Welded expected = reference::Weld(mesh.Positions(), mesh.Indices());
-    Require(welded.Positions().size() == expected.positions.size(), "welded position count");
-    for (std::size_t i = 0; i < expected.positions.size(); ++i) {
-        const Position& a = welded.Positions()[i];
-        const Position& b = expected.positions[i];
-        Require(SameBits(a.X(), b.X()) && SameBits(a.Y(), b.Y()) && SameBits(a.Z(), b.Z()),
-                "welded positions equal the reference bit for bit");
-    }
-    Require(welded.Indices() == expected.indices, "welded indices equal the reference");
-    Require(welded.Name() == mesh.Name(), "the welded copy keeps the name");
-    for (int k = 0; k < 16; ++k)
-        Require(SameBits(welded.Transform().m[k], mesh.Transform().m[k]), "the welded copy keeps the transform");
+    Require(samePositions(welded.Positions(), expected.positions), "welded positions equal the reference's");
+    Require(welded.Indices() == expected.indices, "welded indices equal the reference's");
+    Require(
+        welded.Name() == mesh.Name() && std::memcmp(welded.Transform().m, mesh.Transform().m, sizeof transform.m) == 0,
+        "the welded copy keeps the name and the transform");
 }
 
 }  // namespace fuzzing

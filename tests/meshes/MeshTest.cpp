@@ -1,8 +1,9 @@
-// Mesh: construction, copies, moves and the welded copy (its documented cases).
+// Mesh: construction, copies and moves, fromOBJ on Assimp meshes built in memory,
+// and the welded copy case by case (tests/data/meshes/weld.json).
 #include "MeshTestSupport.h"
 #include "ReferenceWeld.h"
+#include "TestData.h"
 
-#include <limits>
 #include <string>
 #include <utility>
 
@@ -10,22 +11,23 @@ using namespace meshtest;
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const std::vector<Vec3f> kFour = {{0.1f, 0.2f, 0.3f}, {1.f, 0.f, 0.f}, {0.f, 1.f, 0.f}, {-2.5f, 1e-7f, 3e30f}};
 
-Mat4 SomeTransform() {
-    Mat4 m;
-    for (int k = 0; k < 16; ++k) m.m[k] = 0.5 * k - 3.0;
+// A placement with a weight that depends on x.
+const Mat4 kPlacement = [] {
+    Mat4 m = kIdentity;
+    m.m[0] = 2.0;
+    m.m[5] = 0.1;
+    m.m[12] = 5.0;
+    m.m[14] = -1.0;
+    m.m[3] = 0.25;
     return m;
-}
+}();
 
-// A small filled mesh with a non-identity transform.
-Mesh Filled(const wchar_t* name = L"a fairly long mesh name, beyond small-string storage") {
-    Mesh mesh(name);
-    const auto ai = MakeAiMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {{0, 1, 2}, {2, 1, 3}});
-    const Mat4 t = SomeTransform();
-    mesh.fromOBJ(ai.get(), Matrix(t));
-    return mesh;
+std::vector<Position> Placed(const std::vector<Vec3f>& vertices, const Mat4& m) {
+    std::vector<Position> out;
+    for (const Vec3f& v : vertices) out.emplace_back(double(v.x), double(v.y), double(v.z), Matrix(m));
+    return out;
 }
 
 void ExpectEqualMeshes(const Mesh& a, const Mesh& b) {
@@ -35,12 +37,6 @@ void ExpectEqualMeshes(const Mesh& a, const Mesh& b) {
     EXPECT_EQ(a.Name(), b.Name());
 }
 
-void ExpectEmptyContents(const Mesh& m) {
-    EXPECT_TRUE(m.Positions().empty());
-    EXPECT_TRUE(m.Indices().empty());
-    EXPECT_TRUE(m.Name().empty());
-}
-
 }  // namespace
 
 TEST(Mesh, ConstructionCopiesAndMoves) {
@@ -48,9 +44,10 @@ TEST(Mesh, ConstructionCopiesAndMoves) {
         const Mesh named = name;  // a name converts to a mesh
         EXPECT_EQ(named.Name(), name);
         EXPECT_TRUE(named.Positions().empty() && named.Indices().empty());
-        EXPECT_EQ(named.Transform(), Mat4::Identity());
+        EXPECT_EQ(named.Transform(), kIdentity);
 
-        Mesh a = Filled(name);
+        Mesh a(name);
+        a.fromOBJ(MakeAiMesh(kFour, {{0, 1, 2}, {2, 1, 3}}).get(), Matrix(kPlacement));
         const Mesh expected(a);
         ExpectEqualMeshes(Mesh(a, false), expected);
         Mesh assigned(L"x");
@@ -61,16 +58,15 @@ TEST(Mesh, ConstructionCopiesAndMoves) {
 
         Mesh b(std::move(a));
         ExpectEqualMeshes(b, expected);
-        ExpectEmptyContents(a);  // NOLINT(bugprone-use-after-move)
-        EXPECT_EQ(a.Transform(), SomeTransform());
         Mesh c(L"target");
         c = std::move(b);
         ExpectEqualMeshes(c, expected);
-        ExpectEmptyContents(b);  // NOLINT(bugprone-use-after-move)
-        EXPECT_EQ(b.Transform(), SomeTransform());
+        for (const Mesh* moved : {&a, &b}) {  // emptied, the transform kept
+            EXPECT_TRUE(moved->Positions().empty() && moved->Indices().empty() && moved->Name().empty());
+            EXPECT_EQ(moved->Transform(), kPlacement);
+        }
         a.fromOBJ(more.get(), Matrix(kIdentity));  // a moved-from mesh stays usable
         EXPECT_EQ(a.Indices(), (std::vector<long long>{0, 0, 0}));
-
         Mesh& alias = c;
         c = alias;
         c = std::move(alias);
@@ -78,95 +74,119 @@ TEST(Mesh, ConstructionCopiesAndMoves) {
     }
 }
 
-// The welded copy, case by case: positions given exactly, triangles as corner lists.
-TEST(MeshWeld, DocumentedCases) {
-    const Position origin(0, 0, 0);
-    struct Case {
-        const char* name;
-        std::vector<Position> positions;
-        std::vector<unsigned> corners;
-        std::vector<Position> expectedPositions;
-        std::vector<long long> expectedIndices;
+// Every vertex placed by the matrix, the corners of triangles only, unchanged and
+// not shifted by earlier calls; the last matrix becomes the transform.
+TEST(FromOBJ, AppendsVerticesAndTriangles) {
+    using Faces = std::vector<std::vector<unsigned>>;
+    const std::pair<Faces, std::vector<long long>> cases[] = {
+        {{}, {}},
+        {{{0, 1, 2, 3}, {3, 2, 1, 0}}, {}},
+        {{{0}, {0, 1, 2}, {1, 2}, {0, 1, 2, 3}, {3, 2, 1}, {}, {0, 1, 2, 3, 0}}, {0, 1, 2, 3, 2, 1}},
+        {{{2, 2, 3}, {4, 1000, 4294967295u}}, {2, 2, 3, 4, 1000, 4294967295LL}},
     };
-    const Case cases[] = {
-        {"no positions, no indices", {}, {}, {}, {}},
-        {"positions but no indices", {{1, 2, 3}, {4, 5, 6}}, {}, {}, {}},
-        {"same place: the first stays",
-         {{1, 1, 1}, {5, 5, 5}, {1, 1, 1}},
-         {2, 1, 0, 0, 2, 1},
-         {{1, 1, 1}, {5, 5, 5}},
-         {0, 1, 0, 0, 0, 1}},
-        {"squared distance exactly 1e-8 is kept apart",
-         {origin, {1e-4, 0, 0}, {0, 0, 0}},
-         {0, 1, 2},
-         {origin, {1e-4, 0, 0}},
-         {0, 1, 0}},
-        {"squared distance just below 1e-8 merges",
-         {origin, {0, std::nextafter(1e-4, 0.0), 0}, {0, 0, 1}},
-         {0, 1, 2},
-         {origin, {0, 0, 1}},
-         {0, 0, 1}},
-        {"no chains: p1 joins p0, p2 stays",
-         {{0, 0, 0}, {0.00007, 0, 0}, {0.00014, 0, 0}},
-         {0, 1, 2},
-         {{0, 0, 0}, {0.00014, 0, 0}},
-         {0, 0, 1}},
-        {"corners within tolerance collapse to a degenerate triangle",
-         {{3, 3, 3}, {3.00005, 3, 3}, {3, 3.00005, 3}},
-         {0, 1, 2},
-         {{3, 3, 3}},
-         {0, 0, 0}},
-        {"the lowest near representative wins",
-         {{0, 0, 0}, {0.00015, 0, 0}, {0.00008, 0, 0}},
-         {1, 0, 2},
-         {{0, 0, 0}, {0.00015, 0, 0}},
-         {1, 0, 0}},
-        {"unnamed positions vanish and are no representative",
-         {{9, 9, 9}, {0, 0, 0}, {0.00008, 0, 0}, {-0.00008, 0, 0}},
-         {3, 2, 3},
-         {{0.00008, 0, 0}, {-0.00008, 0, 0}},
-         {1, 0, 1}},
-        {"unset positions merge with one another, not with set ones",
-         {Position(), {0, 0, 0}, Position(), {1, 2, kInf}},
-         {0, 1, 2, 3, 2, 1},
-         {Position(), {0, 0, 0}},
-         {0, 1, 0, 0, 0, 1}},
-        {"a NaN position merges into the first representative",
-         {{1, 1, 1}, {2, 2, 2}, {kNaN, 5, 5}},
-         {1, 2, 0},
-         {{1, 1, 1}, {2, 2, 2}},
-         {1, 0, 0}},
-        {"a NaN representative takes every later position",
-         {{kNaN, 0, 0}, {1, 1, 1}, {-1e300, kInf, 0}, Position()},
-         {1, 0, 2, 3, 3, 3},
-         {{kNaN, 0, 0}},
-         {0, 0, 0, 0, 0, 0}},
-        {"indices naming no position are left out",
-         {{0, 0, 0}, {1, 0, 0}},
-         {0, 2, 1, 4000000000u, 1, 0},
-         {{0, 0, 0}, {1, 0, 0}},
-         {0, 1, 1, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Mesh source = MakeMesh(c.positions, c.corners);
-        const Mesh welded(source, true);
-        EXPECT_TRUE(SamePositions(welded.Positions(), c.expectedPositions));
-        EXPECT_EQ(welded.Indices(), c.expectedIndices);
-        EXPECT_EQ(welded.Name(), source.Name());
-        EXPECT_EQ(welded.Transform(), source.Transform());
-
-        const reference::Welded ref = reference::Weld(source.Positions(), source.Indices());
-        EXPECT_TRUE(SamePositions(ref.positions, c.expectedPositions));
-        EXPECT_EQ(ref.indices, c.expectedIndices);
+    Mesh mesh(L"name kept");
+    std::vector<Position> positions;
+    std::vector<long long> indices;
+    Mat4 m = kIdentity;
+    for (const auto& [faces, triangles] : cases) {
+        mesh.fromOBJ(MakeAiMesh(kFour, faces).get(), Matrix(m));
+        const std::vector<Position> placed = Placed(kFour, m);
+        positions.insert(positions.end(), placed.begin(), placed.end());
+        indices.insert(indices.end(), triangles.begin(), triangles.end());
+        EXPECT_TRUE(SamePositions(mesh.Positions(), positions));
+        EXPECT_EQ(mesh.Indices(), indices);
+        EXPECT_EQ(mesh.Transform(), m);
+        EXPECT_EQ(mesh.Name(), L"name kept");
+        m = kPlacement;
     }
+    EXPECT_EQ(mesh.Positions()[0].X(), static_cast<double>(0.1f));  // widened, not reparsed
+    EXPECT_EQ(mesh.Positions()[3].Z(), static_cast<double>(3e30f));
 }
 
-TEST(MeshWeld, CopiesTransformAndNameAndLeavesSourceAlone) {
-    const Mesh source = Filled(L"welded");
-    const Mesh before(source);
-    const Mesh welded(source, true);
-    EXPECT_EQ(welded.Name(), L"welded");
-    EXPECT_EQ(welded.Transform(), SomeTransform());
-    ExpectEqualMeshes(source, before);
+TEST(FromOBJ, GrowsEachArrayOnceToItsExactSize) {
+    Mesh mesh(L"growth");
+    // Five faces reserve fifteen index places; only two triangles fill them.
+    mesh.fromOBJ(MakeAiMesh(kFour, {{0, 1, 2}, {0, 1, 2, 3}, {1, 2}, {3, 2, 1}, {0}}).get(), Matrix(kIdentity));
+    EXPECT_EQ(mesh.Positions().capacity(), 4u);
+    EXPECT_EQ(mesh.Indices().size(), 6u);
+    EXPECT_EQ(mesh.Indices().capacity(), 15u);
+    // Room for three more triangles: the index array stays where it is.
+    const long long* before = mesh.Indices().data();
+    mesh.fromOBJ(MakeAiMesh({{7, 7, 7}}, {{0, 0, 0}, {1, 1, 1}, {2, 3, 1}}).get(), Matrix(kIdentity));
+    EXPECT_EQ(mesh.Indices().data(), before);
+    EXPECT_EQ(mesh.Positions().capacity(), 5u);
+    // Too little room: raised to exactly the new size.
+    mesh.fromOBJ(MakeAiMesh({}, {{0, 1, 2}, {2, 1, 0}}).get(), Matrix(kIdentity));
+    EXPECT_EQ(mesh.Indices().capacity(), 21u);
+}
+
+TEST(FromOBJ, NullPointers) {
+    Mat4 original = kIdentity;
+    original.m[13] = 7;
+    Mesh mesh(L"null");
+    mesh.fromOBJ(MakeAiMesh({{1, 2, 3}}, {{0, 0, 0}}).get(), Matrix(original));
+    const Mesh before(mesh);
+    mesh.fromOBJ(nullptr, Matrix(kPlacement));  // changes nothing at all
+    ExpectEqualMeshes(mesh, before);
+
+    // Null vertex array with a count: no positions; faces still read, transform replaced.
+    auto noVertices = MakeAiMesh({}, {{0, 1, 2}});
+    noVertices->mNumVertices = 5;
+    mesh.fromOBJ(noVertices.get(), Matrix(kPlacement));
+    EXPECT_EQ(mesh.Positions().size(), 1u);
+    EXPECT_EQ(mesh.Transform(), kPlacement);
+    // Null face array with a count: no indices; vertices still read.
+    auto noFaces = MakeAiMesh({{4, 5, 6}}, {});
+    noFaces->mNumFaces = 3;
+    mesh.fromOBJ(noFaces.get(), Matrix(original));
+    EXPECT_EQ(mesh.Positions().size(), 2u);
+    // A three-corner face without its corner array is skipped; the others are read.
+    auto noCorners = MakeAiMesh({{0, 0, 0}}, {{2, 1, 0}, {0, 0, 0}, {0, 1, 1}});
+    delete[] noCorners->mFaces[1].mIndices;
+    noCorners->mFaces[1].mIndices = nullptr;
+    mesh.fromOBJ(noCorners.get(), Matrix(original));
+    EXPECT_EQ(mesh.Positions().size(), 3u);
+    EXPECT_EQ(mesh.Indices(), (std::vector<long long>{0, 0, 0, 0, 1, 2, 2, 1, 0, 0, 1, 1}));
+}
+
+// tests/data/meshes/weld.json: the welded copy and the reference weld give the
+// expected positions and indices; the name and the transform are copied.
+TEST(MeshWeld, Cases) {
+    auto positionsOf = [](const kor::Dom& list) {
+        std::vector<Position> out;
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            const kor::Dom& p = list[k];
+            out.push_back(p.isEmpty() ? Position()
+                                      : Position(testing_support::Number(p[0]), testing_support::Number(p[1]),
+                                                 testing_support::Number(p[2])));
+        }
+        return out;
+    };
+    const kor::Dom cases = testing_support::LoadData("meshes/weld.json")["Cases"];
+    ASSERT_GT(cases.size(), 10u);
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+        const kor::Dom& row = cases[c];
+        SCOPED_TRACE(row["Name"].asString());
+        std::vector<unsigned> corners;
+        std::vector<long long> indices;
+        for (std::size_t k = 0; k < row["Corners"].size(); ++k)
+            corners.push_back(static_cast<unsigned>(row["Corners"][k].asInt(0)));
+        for (std::size_t k = 0; k < row["Indices"].size(); ++k) indices.push_back(row["Indices"][k].asInt(-1));
+        const std::vector<Position> expected = positionsOf(row["Welded"]);
+        const Mesh source = MakeMesh(positionsOf(row["Positions"]), corners);
+        const Mesh welded(source, true);
+        EXPECT_TRUE(SamePositions(welded.Positions(), expected));
+        EXPECT_EQ(welded.Indices(), indices);
+        EXPECT_EQ(welded.Name(), source.Name());
+        EXPECT_EQ(welded.Transform(), source.Transform());
+        const reference::Welded ref = reference::Weld(source.Positions(), source.Indices());
+        EXPECT_TRUE(SamePositions(ref.positions, expected));
+        EXPECT_EQ(ref.indices, indices);
+    }
+    const Mesh placed = [] {
+        Mesh mesh(L"welded");
+        mesh.fromOBJ(MakeAiMesh(kFour, {{0, 1, 2}}).get(), Matrix(kPlacement));
+        return mesh;
+    }();
+    EXPECT_EQ(Mesh(placed, true).Transform(), kPlacement);
 }

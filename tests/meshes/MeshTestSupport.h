@@ -9,7 +9,7 @@
 #include <assimp/mesh.h>
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -31,72 +31,48 @@ inline std::unique_ptr<aiMesh> MakeAiMesh(const std::vector<Vec3f>& vertices,
                                           const std::vector<std::vector<unsigned>>& faces) {
     auto mesh = std::make_unique<aiMesh>();
     mesh->mNumVertices = static_cast<unsigned>(vertices.size());
-    if (!vertices.empty()) {
-        mesh->mVertices = new aiVector3D[vertices.size()];
-        for (std::size_t k = 0; k < vertices.size(); ++k)
-            mesh->mVertices[k] = aiVector3D(vertices[k].x, vertices[k].y, vertices[k].z);
-    }
+    if (!vertices.empty()) mesh->mVertices = new aiVector3D[vertices.size()];
+    for (std::size_t k = 0; k < vertices.size(); ++k)
+        mesh->mVertices[k] = aiVector3D(vertices[k].x, vertices[k].y, vertices[k].z);
     mesh->mNumFaces = static_cast<unsigned>(faces.size());
-    if (!faces.empty()) {
-        mesh->mFaces = new aiFace[faces.size()];
-        for (std::size_t j = 0; j < faces.size(); ++j) {
-            aiFace& f = mesh->mFaces[j];
-            f.mNumIndices = static_cast<unsigned>(faces[j].size());
-            if (!faces[j].empty()) {
-                f.mIndices = new unsigned[faces[j].size()];
-                for (std::size_t c = 0; c < faces[j].size(); ++c) f.mIndices[c] = faces[j][c];
-            }
-        }
+    if (!faces.empty()) mesh->mFaces = new aiFace[faces.size()];
+    for (std::size_t j = 0; j < faces.size(); ++j) {
+        mesh->mFaces[j].mNumIndices = static_cast<unsigned>(faces[j].size());
+        if (!faces[j].empty()) mesh->mFaces[j].mIndices = new unsigned[faces[j].size()];
+        std::copy(faces[j].begin(), faces[j].end(), mesh->mFaces[j].mIndices);
     }
     return mesh;
 }
 
-// Triangles from a flat list of corner numbers (its length a multiple of three).
-inline std::vector<std::vector<unsigned>> Triangles(const std::vector<unsigned>& corners) {
-    std::vector<std::vector<unsigned>> faces;
+// A mesh with exactly these positions (-0.0 becomes +0.0: each is the vertex
+// (0, 0, 0) placed by a translation) and these triangles, as corner numbers.
+inline Mesh MakeMesh(const std::vector<Position>& positions, const std::vector<unsigned>& corners) {
+    Mesh mesh(L"mesh");
+    const auto origin = MakeAiMesh({{0.f, 0.f, 0.f}}, {});
+    for (const Position& p : positions) {
+        Mat4 translation = kIdentity;
+        translation.m[12] = p.X();
+        translation.m[13] = p.Y();
+        translation.m[14] = p.Z();
+        mesh.fromOBJ(origin.get(), Matrix(translation));
+    }
+    std::vector<std::vector<unsigned>> triangles;
     for (std::size_t k = 0; k + 2 < corners.size(); k += 3)
-        faces.push_back({corners[k], corners[k + 1], corners[k + 2]});
-    return faces;
-}
-
-// Appends one position with exactly the given coordinates (except that -0.0 becomes
-// +0.0): the vertex (0, 0, 0) placed by a translation.
-inline void AppendExact(Mesh& mesh, double x, double y, double z) {
-    Mat4 mat = Mat4::Identity();
-    mat.m[12] = x;
-    mat.m[13] = y;
-    mat.m[14] = z;
-    const auto one = MakeAiMesh({{0.f, 0.f, 0.f}}, {});
-    mesh.fromOBJ(one.get(), Matrix(mat));
-}
-
-// A mesh with exactly these positions and these triangles (corner numbers are
-// unsigned 32-bit, as Assimp gives them).
-inline Mesh MakeMesh(const std::vector<Position>& positions, const std::vector<unsigned>& corners,
-                     const wchar_t* name = L"mesh") {
-    Mesh mesh(name);
-    for (const Position& p : positions) AppendExact(mesh, p.X(), p.Y(), p.Z());
-    const auto faces = MakeAiMesh({}, Triangles(corners));
-    mesh.fromOBJ(faces.get(), Matrix(kIdentity));
+        triangles.push_back({corners[k], corners[k + 1], corners[k + 2]});
+    mesh.fromOBJ(MakeAiMesh({}, triangles).get(), Matrix(kIdentity));
     return mesh;
-}
-
-inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-inline bool SameBits(const Position& a, const Position& b) {
-    return SameBits(a.X(), b.X()) && SameBits(a.Y(), b.Y()) && SameBits(a.Z(), b.Z());
 }
 
 inline ::testing::AssertionResult SamePositions(const std::vector<Position>& actual,
                                                 const std::vector<Position>& expected) {
+    static_assert(sizeof(Position) == 3 * sizeof(double), "a position is its three coordinates");
     if (actual.size() != expected.size())
         return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size();
-    for (std::size_t k = 0; k < actual.size(); ++k) {
-        if (!SameBits(actual[k], expected[k]))
+    for (std::size_t k = 0; k < actual.size(); ++k)
+        if (std::memcmp(&actual[k], &expected[k], sizeof(Position)) != 0)
             return ::testing::AssertionFailure()
                    << "position " << k << ": (" << actual[k].X() << ", " << actual[k].Y() << ", " << actual[k].Z()
                    << ") vs (" << expected[k].X() << ", " << expected[k].Y() << ", " << expected[k].Z() << ")";
-    }
     return ::testing::AssertionSuccess();
 }
 
