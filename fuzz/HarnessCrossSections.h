@@ -19,19 +19,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <system_error>
 #include <vector>
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>
@@ -45,43 +35,6 @@ namespace fuzzing {
 namespace cross_sections {
 
 using Points = std::vector<kor::Vec<2, double>>;
-
-// One dump file per process in the temporary folder, opened once and rewritten
-// from its start by every dump (truncating it each time would free and allocate
-// its blocks again, which is slow on some file systems); removed at exit.
-class DumpFile {
-public:
-    DumpFile() {
-        std::error_code error;
-        std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-        if (error) folder = ".";
-#ifdef _WIN32
-        const long long pid = _getpid();
-#else
-        const long long pid = getpid();
-#endif
-        m_path = (folder / ("shapeexport_fuzz_dump_" + std::to_string(pid) + ".txt")).string();
-        m_out.open(m_path, std::ios::trunc);
-    }
-    ~DumpFile() {
-        m_out.close();
-        std::remove(m_path.c_str());
-    }
-    std::ofstream& Rewind() {
-        m_out.clear();
-        m_out.seekp(0);
-        return m_out;
-    }
-
-private:
-    std::string m_path;
-    std::ofstream m_out;
-};
-
-inline std::ofstream& DumpStream() {
-    static DumpFile file;
-    return file.Rewind();
-}
 
 // Every convex-loop index of every item names a position of the set.
 inline void RequireConvexIndicesInRange(const kor::ShapeExport::CrossSections& set) {
@@ -185,11 +138,9 @@ inline void CheckCrossSections(const std::uint8_t* data, std::size_t size) {
     Require(back.Items().size() <= set.Items().size(), "no more items read back than written");
 
     // Dump (decomposes again) and compare with the first decomposition.
-    {
-        std::ofstream& out = cross_sections::DumpStream();
-        set.Dump(out, size % 2 == 0 ? "" : "-");
-        out.flush();
-    }
+    std::ostringstream dump;
+    set.Dump(dump, size % 2 == 0 ? "" : "-");
+    Require(dump.good() && !dump.str().empty(), "the dump is written");
     Require(set.Positions().size() == decomposedSize, "decomposing again appends as much");
     Require(set.IsCompatible(after, true), "decomposing again gives the same convex loops");
     RequireConvexIndicesInRange(set);

@@ -65,16 +65,8 @@ inline void CheckGeometry(const std::uint8_t* data, std::size_t size) {
     const testing_support::Shape shape = GeometryInput(in, valid);
 
     // The fast and the simple steps.
-    std::vector<detail::VertexList> holes(shape.holes.size());
-    std::vector<detail::Hole> input;
-    for (std::size_t h = 0; h < shape.holes.size(); ++h) {
-        for (int i : shape.holes[h]) holes[h].emplace_back(i, true);
-        input.push_back({&holes[h], kor::ShapeExport::Loop(shape.positions, holes[h]).LeftMostVertex()});
-    }
-    detail::VertexList outline;
-    for (int i : shape.outline) outline.emplace_back(i, true);
-    const detail::Decomposition fast = detail::Decompose(shape.positions, outline, input);
-    const detail::Decomposition simple = detail::DecomposeSimply(shape.positions, outline, input);
+    const detail::Decomposition fast = testing_support::Decompose(shape, true);
+    const detail::Decomposition simple = testing_support::Decompose(shape, false);
     Require(fast.list.loops == simple.list.loops && fast.list.origin == simple.list.origin,
             "fast and simple loops agree");
     Require(fast.added.size() == simple.added.size() &&

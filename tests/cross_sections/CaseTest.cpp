@@ -24,21 +24,6 @@ using testing_support::Texts;
 
 namespace {
 
-std::vector<int> Indices(const std::string& text) {
-    std::vector<int> indices;
-    for (const auto& v : testing_support::Vertices(text)) indices.push_back(v.Index());
-    return indices;
-}
-
-testing_support::Shape ShapeOf(const Dom& c) {
-    testing_support::Shape shape;
-    for (std::size_t i = 0; i < c["points"].size(); ++i)
-        shape.Add(Number(c["points"][i][0]), Number(c["points"][i][1]));
-    shape.outline = Indices(c["outline"].asString());
-    for (const std::string& hole : Strings(c["holes"])) shape.holes.push_back(Indices(hole));
-    return shape;
-}
-
 // Points as exact text, so that they compare bit for bit (NaN equal to NaN).
 std::vector<std::string> PointTexts(const std::vector<kor::Vec<2, double>>& points) {
     std::vector<std::string> texts;
@@ -56,17 +41,6 @@ std::vector<std::string> PointTexts(const Dom& points) {
     return PointTexts(list);
 }
 
-detail::Decomposition DecomposeShape(bool fast, const testing_support::Shape& shape,
-                                     const std::vector<detail::VertexList>& holes) {
-    std::vector<detail::Hole> input;
-    for (const auto& hole : holes)
-        input.push_back({&hole, kor::ShapeExport::Loop(shape.positions, hole).LeftMostVertex()});
-    detail::VertexList loop;
-    for (int i : shape.outline) loop.emplace_back(i, true);
-    return fast ? detail::Decompose(shape.positions, loop, input)
-                : detail::DecomposeSimply(shape.positions, loop, input);
-}
-
 }  // namespace
 
 TEST(Cases, Decomposition) {
@@ -74,21 +48,17 @@ TEST(Cases, Decomposition) {
     for (std::size_t n = 0; n < cases.size(); ++n) {
         const Dom& c = cases[n];
         SCOPED_TRACE(c["name"].asString());
-        const testing_support::Shape shape = ShapeOf(c);
-        std::vector<detail::VertexList> holes;
-        for (const auto& hole : shape.holes) {
-            holes.emplace_back();
-            for (int i : hole) holes.back().emplace_back(i, true);
-        }
-
+        const testing_support::Shape shape = testing_support::ShapeOf(c);
         // The steps one at a time: the list after hole removal.
         if (c.has("holeRemoval")) {
             detail::WorkingList list;
             list.Add(detail::VertexList(), -1, detail::WorkingList::kOutline);
             for (int i : shape.outline) list.loops[0].emplace_back(i, true);
-            for (std::size_t h = 0; h < holes.size(); ++h)
-                list.Add(holes[h], kor::ShapeExport::Loop(shape.positions, holes[h]).LeftMostVertex(),
-                         static_cast<int>(h));
+            for (std::size_t h = 0; h < shape.holes.size(); ++h) {
+                detail::VertexList hole;
+                for (int i : shape.holes[h]) hole.emplace_back(i, true);
+                list.Add(hole, kor::ShapeExport::Loop(shape.positions, hole).LeftMostVertex(), static_cast<int>(h));
+            }
             detail::Points points(shape.positions);
             while (detail::RemoveHole(list, points)) {}
             EXPECT_EQ(Texts(list.loops), Strings(c["holeRemoval"]));
@@ -98,8 +68,8 @@ TEST(Cases, Decomposition) {
         }
 
         // The whole decomposition: simple and fast steps alike, and the public API.
-        const detail::Decomposition simple = DecomposeShape(false, shape, holes);
-        const detail::Decomposition fast = DecomposeShape(true, shape, holes);
+        const detail::Decomposition simple = testing_support::Decompose(shape, false);
+        const detail::Decomposition fast = testing_support::Decompose(shape, true);
         EXPECT_EQ(Texts(fast.list.loops), Texts(simple.list.loops));
         EXPECT_EQ(fast.list.origin, simple.list.origin);
         EXPECT_EQ(PointTexts(fast.added), PointTexts(simple.added));

@@ -22,8 +22,7 @@ void CheckOptions(const testing_support::Shape& shape, const std::string& name) 
     const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
     const auto& item = set.Items()[0];
     const auto& greedy = item.ConvexLoops();
-    double area = testing_support::SignedArea(item.ExteriorLoop(), set.Positions());
-    for (const auto& hole : item.InteriorLoops()) area += testing_support::SignedArea(hole, set.Positions());
+    const double area = testing_support::ExpectedArea(item, set.Positions());
     ASSERT_EQ(testing_support::CheckPieces(set.Positions(), greedy, area), "") << name << ": the decomposition itself";
 
     const ConvexMergeOptions options[] = {{true, false, 0}, {true, true, 0},  {false, true, 0},
@@ -52,15 +51,7 @@ TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
     for (std::size_t n = 0; n < cases.size(); ++n) {
         const kor::Dom& c = cases[n];
         if (!c.has("convex") || c.has("invalid")) continue;  // not an outline with its holes inside it
-        testing_support::Shape shape;
-        for (std::size_t i = 0; i < c["points"].size(); ++i)
-            shape.Add(c["points"][i][0].asDouble(0), c["points"][i][1].asDouble(0));
-        for (const auto& v : testing_support::Vertices(c["outline"].asString())) shape.outline.push_back(v.Index());
-        for (const std::string& hole : testing_support::Strings(c["holes"])) {
-            shape.holes.emplace_back();
-            for (const auto& v : testing_support::Vertices(hole)) shape.holes.back().push_back(v.Index());
-        }
-        CheckOptions(shape, c["name"].asString());
+        CheckOptions(testing_support::ShapeOf(c), c["name"].asString());
     }
     std::mt19937_64 random(16);
     for (int n = 0; n < 120; ++n) {

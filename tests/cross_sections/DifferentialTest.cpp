@@ -14,6 +14,7 @@
 #include <kor/ShapeExport/CrossSections.h>
 
 #include "Decomposition.h"
+#include "PieceChecks.h"
 #include "Shapes.h"
 #include "TestData.h"
 
@@ -66,18 +67,6 @@ void Disturb(Shape& s, std::mt19937_64& random, int kind) {
     }
 }
 
-detail::Decomposition Decompose(const Shape& s, bool fast) {
-    std::vector<detail::VertexList> holes(s.holes.size());
-    std::vector<detail::Hole> input;
-    for (std::size_t h = 0; h < s.holes.size(); ++h) {
-        for (int i : s.holes[h]) holes[h].emplace_back(i, true);
-        input.push_back({&holes[h], kor::ShapeExport::Loop(s.positions, holes[h]).LeftMostVertex()});
-    }
-    detail::VertexList outline;
-    for (int i : s.outline) outline.emplace_back(i, true);
-    return fast ? detail::Decompose(s.positions, outline, input) : detail::DecomposeSimply(s.positions, outline, input);
-}
-
 bool SameBits(const std::vector<kor::Vec<2, double>>& a, const std::vector<kor::Vec<2, double>>& b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
 }
@@ -110,8 +99,8 @@ TEST(Differential, FastStepsGiveWhatTheSimpleStepsGive) {
         Disturb(shape, random, kind);
         SCOPED_TRACE("case " + std::to_string(n) + ", family " + std::to_string(family) + ", kind " +
                      std::to_string(kind));
-        const detail::Decomposition fast = Decompose(shape, true);
-        const detail::Decomposition simple = Decompose(shape, false);
+        const detail::Decomposition fast = testing_support::Decompose(shape, true);
+        const detail::Decomposition simple = testing_support::Decompose(shape, false);
         ASSERT_EQ(testing_support::Texts(fast.list.loops), testing_support::Texts(simple.list.loops));
         ASSERT_EQ(fast.list.origin, simple.list.origin);
         ASSERT_TRUE(SameBits(fast.added, simple.added));
@@ -121,19 +110,11 @@ TEST(Differential, FastStepsGiveWhatTheSimpleStepsGive) {
         // (At 1e-5 every turn is within the tolerance; rounding to a grid makes shapes
         // touch themselves.)
         if (family == 4 || kind == 1 || kind >= 5) continue;
-        kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
-        const auto& item = set.Items()[0];
-        double expected = testing_support::SignedArea(item.ExteriorLoop(), set.Positions());
-        for (const auto& hole : item.InteriorLoops()) expected += testing_support::SignedArea(hole, set.Positions());
-        double total = 0.0;
-        for (const auto& piece : item.ConvexLoops()) {
-            const double area = testing_support::SignedArea(piece, set.Positions());
-            const double scale = kind == 3 ? 1e6 : kind == 4 ? 1e298 : 1.0;
-            ASSERT_TRUE(testing_support::IsConvexCcw(piece, set.Positions(), 1e-6 * scale))
-                << testing_support::Text(piece);
-            total += area;
-        }
-        ASSERT_NEAR(total, expected, 1e-9 * std::fabs(expected));
+        const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
+        const kor::ShapeExport::CrossSection& item = set.Items()[0];
+        ASSERT_EQ(testing_support::CheckPieces(set.Positions(), item.ConvexLoops(),
+                                               testing_support::ExpectedArea(item, set.Positions())),
+                  "");
     }
 }
 

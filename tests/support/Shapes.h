@@ -1,6 +1,6 @@
 // Shapes for tests, fuzz harnesses and benchmarks: seeded outlines with holes
-// (counter-clockwise outlines, clockwise holes), and the geometric checks that
-// tests apply to decompositions, computed independently of the library.
+// (counter-clockwise outlines, clockwise holes), the cases of the data files as
+// shapes, both decompositions of a shape, and the areas the pieces must add up to.
 #pragma once
 
 #include <cmath>
@@ -13,6 +13,9 @@
 #include <kor/ShapeExport/CrossSections.h>
 #include <kor/ShapeExport/Loop.h>
 #include <kor/math/Vec.h>
+
+#include "Decomposition.h"
+#include "TestData.h"
 
 namespace testing_support {
 
@@ -144,19 +147,40 @@ inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& posit
     return twice / 2.0;
 }
 
-// True when no corner of the loop turns clockwise by more than `tolerance`
-// (collinear and repeated points allowed).
-inline bool IsConvexCcw(const kor::ShapeExport::Loop& loop, const Points& positions, double tolerance = 1e-9) {
-    const std::vector<kor::ShapeExport::Vertex>& v = loop.Vertices();
-    const std::size_t n = v.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const Point& a = positions[static_cast<std::size_t>(v[(i + n - 1) % n].Index())];
-        const Point& b = positions[static_cast<std::size_t>(v[i].Index())];
-        const Point& c = positions[static_cast<std::size_t>(v[(i + 1) % n].Index())];
-        const double cross = (b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x());
-        if (cross < -tolerance) return false;
+// The outline's area minus the holes' (counter-clockwise outlines and clockwise
+// holes), which the pieces of the item's decomposition must add up to.
+inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Points& positions) {
+    double area = SignedArea(item.ExteriorLoop(), positions);
+    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops()) area += SignedArea(hole, positions);
+    return area;
+}
+
+// The decomposition of the shape by the fast steps or by the simple ones.
+inline kor::ShapeExport::detail::Decomposition Decompose(const Shape& shape, bool fast) {
+    namespace detail = kor::ShapeExport::detail;
+    std::vector<detail::VertexList> holes(shape.holes.size());
+    std::vector<detail::Hole> input;
+    for (std::size_t h = 0; h < shape.holes.size(); ++h) {
+        for (int i : shape.holes[h]) holes[h].emplace_back(i, true);
+        input.push_back({&holes[h], kor::ShapeExport::Loop(shape.positions, holes[h]).LeftMostVertex()});
     }
-    return true;
+    detail::VertexList outline;
+    for (int i : shape.outline) outline.emplace_back(i, true);
+    return fast ? detail::Decompose(shape.positions, outline, input)
+                : detail::DecomposeSimply(shape.positions, outline, input);
+}
+
+// The shape of a case of tests/data/cross_sections/decomposition.json.
+inline Shape ShapeOf(const kor::Dom& c) {
+    Shape shape;
+    for (std::size_t i = 0; i < c["points"].size(); ++i)
+        shape.Add(Number(c["points"][i][0]), Number(c["points"][i][1]));
+    for (const auto& v : Vertices(c["outline"].asString())) shape.outline.push_back(v.Index());
+    for (const std::string& hole : Strings(c["holes"])) {
+        shape.holes.emplace_back();
+        for (const auto& v : Vertices(hole)) shape.holes.back().push_back(v.Index());
+    }
+    return shape;
 }
 
 }  // namespace testing_support
