@@ -1,19 +1,14 @@
 // Bytes as JSON text -> a document (an empty node when it does not parse) ->
-// Extrusion::from and EndPlane::from on the document and on every node inside it.
-//
-// What was read is checked against the document itself: one section per element of
-// "Sections" (when it is an array), the exterior flag from "Exterior" (asBool, true
-// when missing), one profile per element of "Profiles", one position per element of
-// "Points", each component asDouble of its element or +infinity when missing (same
-// bits); the end plane's start flag only from a boolean "Start", origin and normal
-// as positions, skew asDouble of "Skew". Reading a second time appends the same
-// sections again.
+// Extrusion::from, EndPlane::from and Position::from on the document and on every
+// node inside it. The readers accept any node; what they read is checked where a
+// wrong value would go unseen: one section per element of "Sections", one profile
+// per element of "Profiles", one position per element of "Points" (reading twice
+// appends as many again), and a position written by Position::to reads back with
+// the same bits.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
-#include <string>
 #include <vector>
 
 #include <kor/Dom.h>
@@ -27,83 +22,35 @@ namespace fuzzing {
 
 namespace extrusion {
 
-using kor::Dom;
-using kor::ShapeExport::EndPlane;
-using kor::ShapeExport::ExtrudedSection;
-using kor::ShapeExport::Extrusion;
-using kor::ShapeExport::Position;
-using kor::ShapeExport::Profile;
-
-constexpr double kUnset = std::numeric_limits<double>::infinity();
-
-// The array under `key`, or nullptr when the key is missing or holds no array.
-inline const Dom* ArrayAt(const Dom& node, const char* key) {
-    if (!node.has(key)) return nullptr;
-    const Dom& value = node[key];
-    return value.isArray() ? &value : nullptr;
+// The number of elements of the array under `key` (0 when missing or no array).
+inline std::size_t CountAt(const kor::Dom& node, const char* key) {
+    return node.has(key) && node[key].isArray() ? node[key].size() : 0;
 }
 
-inline void RequirePosition(const Position& p, const Dom& node) {
-    const std::size_t n = node.size();
-    Require(SameBits(p.X(), n >= 1 ? node[0].asDouble(0.0) : kUnset), "position x");
-    Require(SameBits(p.Y(), n >= 2 ? node[1].asDouble(0.0) : kUnset), "position y");
-    Require(SameBits(p.Z(), n >= 3 ? node[2].asDouble(0.0) : kUnset), "position z");
-}
-
-inline void RequireProfile(const Profile& profile, const Dom& node) {
-    const Dom* points = ArrayAt(node, "Points");
-    const std::size_t n = points ? points->size() : 0;
-    Require(profile.Positions().size() == n, "one position per element of Points");
-    for (std::size_t i = 0; i < n; ++i) RequirePosition(profile.Positions()[i], (*points)[i]);
-}
-
-inline void RequireSection(const ExtrudedSection& section, const Dom& node) {
-    Require(section.Exterior() == (node.has("Exterior") ? node["Exterior"].asBool(false) : true), "exterior flag");
-    const Dom* profiles = ArrayAt(node, "Profiles");
-    const std::size_t n = profiles ? profiles->size() : 0;
-    Require(section.Profiles().size() == n, "one profile per element of Profiles");
-    for (std::size_t i = 0; i < n; ++i) RequireProfile(section.Profiles()[i], (*profiles)[i]);
-}
-
-// The sections from `first` on were read from `node`.
-inline void RequireSections(const Extrusion& extrusion, std::size_t first, const Dom& node) {
-    const Dom* sections = ArrayAt(node, "Sections");
-    const std::size_t n = sections ? sections->size() : 0;
-    Require(extrusion.Sections().size() == first + n, "one section per element of Sections");
-    for (std::size_t i = 0; i < n; ++i) RequireSection(extrusion.Sections()[first + i], (*sections)[i]);
-}
-
-inline void RequireEndPlane(const EndPlane& plane, const Dom& node) {
-    const bool start = node.has("Start") && node["Start"].isBool() ? node["Start"].asBool(false) : true;
-    Require(plane.IsStart() == start, "start flag only from a boolean");
-    const Dom unsetNode;  // no elements: every component unset
-    RequirePosition(plane.Origin(), node.has("Origin") ? node["Origin"] : unsetNode);
-    RequirePosition(plane.Normal(), node.has("Normal") ? node["Normal"] : unsetNode);
-    Require(SameBits(plane.Skew(), node.has("Skew") ? node["Skew"].asDouble(0.0) : 0.0), "skew");
-}
-
-inline void ReadAndCheck(const Dom& node, bool twice) {
+inline void ReadAndCheck(const kor::Dom& node) {
+    using namespace kor::ShapeExport;
     Extrusion extrusion;
-    Require(extrusion.from(node), "Extrusion::from returns true");
-    RequireSections(extrusion, 0, node);
-    if (twice) {
-        const std::size_t first = extrusion.Sections().size();
-        Require(extrusion.from(node), "Extrusion::from returns true");
-        RequireSections(extrusion, first, node);
+    Require(extrusion.from(node) && extrusion.from(node), "Extrusion::from returns true");
+    const std::size_t sections = CountAt(node, "Sections");
+    Require(extrusion.Sections().size() == 2 * sections, "one section per element of Sections, each time");
+    for (std::size_t i = 0; i < sections; ++i) {
+        const ExtrudedSection& section = extrusion.Sections()[i];
+        const kor::Dom& sectionNode = node["Sections"][i];
+        Require(section.Profiles().size() == CountAt(sectionNode, "Profiles"), "one profile per element of Profiles");
+        for (std::size_t p = 0; p < section.Profiles().size(); ++p)
+            Require(section.Profiles()[p].Positions().size() == CountAt(sectionNode["Profiles"][p], "Points"),
+                    "one position per element of Points");
     }
-
     EndPlane plane;
     Require(plane.from(node), "EndPlane::from returns true");
-    RequireEndPlane(plane, node);
 
-    Position position;
+    Position position, back;
     Require(position.from(node), "Position::from returns true");
-    RequirePosition(position, node);
-    Dom written;
+    kor::Dom written;
     position.to(written);
-    Require(written.size() == 3 && SameBits(written[0].asDouble(0.0), position.X()) &&
-                SameBits(written[1].asDouble(0.0), position.Y()) && SameBits(written[2].asDouble(0.0), position.Z()),
-            "Position::to writes the three components");
+    back.from(written);
+    Require(SameBits(back.X(), position.X()) && SameBits(back.Y(), position.Y()) && SameBits(back.Z(), position.Z()),
+            "a written position reads back");
 }
 
 }  // namespace extrusion
@@ -111,20 +58,13 @@ inline void ReadAndCheck(const Dom& node, bool twice) {
 inline void CheckExtrusion(const std::uint8_t* data, std::size_t size) {
     kor::Dom document;
     kor::DomReaderJson::FromString(document, reinterpret_cast<const char*>(data), size, nullptr);
-    extrusion::ReadAndCheck(document, true);
-
-    // Every node inside the document, walked without recursion.
-    std::vector<const kor::Dom*> pending;
-    auto pushChildren = [&pending](const kor::Dom& node) {
-        for (std::size_t i = 0; i < node.size(); ++i) pending.push_back(&node[i]);
-        for (const kor::Dom::Member& member : node.objects()) pending.push_back(&member.second);
-    };
-    pushChildren(document);
+    std::vector<const kor::Dom*> pending{&document};  // every node, walked without recursion
     while (!pending.empty()) {
         const kor::Dom& node = *pending.back();
         pending.pop_back();
-        extrusion::ReadAndCheck(node, false);
-        pushChildren(node);
+        extrusion::ReadAndCheck(node);
+        for (std::size_t i = 0; i < node.size(); ++i) pending.push_back(&node[i]);
+        for (const kor::Dom::Member& member : node.objects()) pending.push_back(&member.second);
     }
 }
 

@@ -32,37 +32,16 @@ std::vector<std::string> BaseDocuments() {
     return documents;
 }
 
-const char* const kTokens[] = {"[",
-                               "]",
-                               "{",
-                               "}",
-                               ",",
-                               ":",
-                               "\"Outlines\"",
-                               "\"outlines\"",
-                               "\"Params\"",
-                               "true",
-                               "false",
-                               "null",
-                               "0",
-                               "-0",
-                               "7",
-                               "2.5",
-                               "1e999",
-                               "NaN",
-                               "-Infinity",
-                               "4294967297",
-                               "9223372036854775808",
-                               "\"x\"",
-                               " ",
-                               "" /* a zero byte */,
-                               "\xEF\xBB\xBF"};
+// clang-format off
+const std::string kTokens[] = {"[", "]", "{", "}", ",", ":", "\"Outlines\"", "\"outlines\"", "\"Params\"", "true",
+    "false", "null", "0", "-0", "7", "2.5", "1e999", "NaN", "-Infinity", "4294967297", "9223372036854775808", "\"x\"",
+    " ", std::string(1, '\0'), "\xEF\xBB\xBF"};
+// clang-format on
 
 std::string Mutated(std::string text, std::mt19937_64& random) {
     for (int step = 0, steps = 1 + static_cast<int>(random() % 3); step < steps; ++step) {
         const std::size_t at = text.empty() ? 0 : random() % text.size();
-        std::string token = kTokens[random() % std::size(kTokens)];
-        if (token.empty()) token.assign(1, '\0');
+        const std::string& token = kTokens[random() % std::size(kTokens)];
         switch (random() % 3) {
             case 0: text.insert(at, token); break;
             case 1: text.erase(at, 1 + random() % 8); break;
