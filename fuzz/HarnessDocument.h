@@ -27,8 +27,8 @@ inline void CheckDocument(const std::uint8_t* data, std::size_t size) {
         const std::string terminated(text, size);
         kor::Dom again;
         std::string againError;
-        Require(kor::DomReaderJson::FromString(again, terminated.c_str(), &againError) == parsed &&
-                    again == first && againError == error,
+        Require(kor::DomReaderJson::FromString(again, terminated.c_str(), &againError) == parsed && again == first &&
+                    againError == error,
                 "both overloads give the same result, tree and error");
     }
     if (!parsed) {

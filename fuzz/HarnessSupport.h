@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace fuzzing {
 
@@ -38,6 +39,12 @@ inline void Require(bool condition, const char* what) {
 }
 
 inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Arrays of plain values (points, positions) equal bit for bit.
+template <typename T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
 
 // Equal bits, or both NaN (JSON text keeps neither the sign nor the payload of a NaN).
 inline bool SameNumber(double a, double b) { return SameBits(a, b) || (a != a && b != b); }

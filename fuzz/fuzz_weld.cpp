@@ -1,4 +1,4 @@
-// libFuzzer target: Assimp meshes built from bytes -> Mesh::fromOBJ -> welded copy,
+// libFuzzer target: positions and indices built from bytes -> the weld,
 // compared with the quadratic reference weld (HarnessWeld.h).
 #include <cstddef>
 #include <cstdint>
