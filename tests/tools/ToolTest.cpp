@@ -4,9 +4,6 @@
 // golden files (tests/data/tools/expected/) or as pieces of text. {data} stands for
 // tests/data/tools, {dir} for a fresh folder. With SHAPEEXPORT_UPDATE_GOLDEN set the
 // golden files are written instead of compared.
-//
-// Beside the table: the decomposition the tool prints is the library's, and its
-// picture draws every piece, cut and bridge point of it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,9 +14,6 @@
 #include <sstream>
 
 #include <sys/wait.h>
-
-#include <kor/ShapeExport/ConvexMerge.h>
-#include <kor/ShapeExport/CrossSections.h>
 
 #include "TestData.h"
 
@@ -116,52 +110,5 @@ TEST(Tool, Runs) {
                 check(actual, golden ? file.second : kor::Dom(), text ? file.second : kor::Dom(),
                       golden || text ? kor::Dom() : file.second);
             }
-    }
-}
-
-TEST(Tool, DecompositionAndPictureAreTheLibrarys) {
-    const std::string data = std::string(std::getenv("SHAPEEXPORT_TEST_DATA")) + "/tools";
-    for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--merge", "--max-vertices", "4"}}) {
-        const Scratch dir;
-        std::vector<std::string> args{"decompose", data + "/set.json", "--svg", dir.path + "/out.svg"};
-        args.insert(args.end(), options.begin(), options.end());
-        const Result run = RunTool(dir.path, args, "/dev/null");
-        kor::Dom printed;
-        ASSERT_TRUE(kor::DomReaderJson::FromString(printed, run.out.c_str(), nullptr));
-
-        kor::ShapeExport::CrossSections set;
-        std::ifstream in(data + "/set.json");
-        set.From(in);
-        std::size_t pieces = 0, cuts = 0;
-        for (std::size_t i = 0; i < set.Items().size(); ++i) {
-            auto loops = set.Items()[i].ConvexLoops();
-            if (!options.empty()) loops = kor::ShapeExport::MergeConvexLoops(set.Positions(), loops, {true, false, 4});
-            const kor::Dom& convex = printed["items"][i]["convex"];
-            ASSERT_EQ(convex.size(), loops.size());
-            for (std::size_t k = 0; k < loops.size(); ++k) {
-                std::vector<kor::ShapeExport::Vertex> vertices;
-                for (std::size_t v = 0; v < convex[k].size(); ++v)
-                    vertices.emplace_back(static_cast<int>(convex[k][v][0].asInt(-1)), convex[k][v][1].asBool(false));
-                EXPECT_EQ(testing_support::Text(vertices), testing_support::Text(loops[k]));
-                for (const auto& v : loops[k].Vertices()) cuts += v.Exterior() ? 0 : 1;
-            }
-            pieces += loops.size();
-        }
-        ASSERT_EQ(printed["positions"].size(), set.Positions().size());
-        for (std::size_t p = 0; p < set.Positions().size(); ++p)
-            EXPECT_EQ(printed["positions"][p][1].asDouble(0), set.Positions()[p].y());
-
-        // Every piece a polygon, every cut at most one dashed line (a cut shared by two
-        // pieces is drawn once), every bridge point a red dot.
-        const std::string svg = ReadText(dir.path + "/out.svg");
-        auto count = [&svg](const std::string& needle) {
-            std::size_t found = 0;
-            for (std::size_t at = svg.find(needle); at != std::string::npos; at = svg.find(needle, at + 1)) ++found;
-            return found;
-        };
-        EXPECT_EQ(count("<polygon "), pieces);
-        EXPECT_GE(cuts, count("<line ") - 3);  // the legend draws three lines
-        EXPECT_GT(count("<line "), 3u);
-        EXPECT_EQ(count("<circle "), 1u + 1u);  // the bridge point and the legend's
     }
 }
