@@ -1,75 +1,21 @@
-// The fast decomposition against the simple steps, on seeded random outlines with
-// holes of every family, scaled, jittered, mirrored and made degenerate: the same
-// loops, the same origins and the same new points, bit for bit. On the valid shapes
-// the pieces are also checked for what must hold: convex, counter-clockwise, their
-// areas adding up to the outline minus the holes. And decomposing a set's items on
-// several threads gives what decomposing them one after the other gives.
+// The fast decomposition against the simple steps on seeded random inputs of the
+// geometry fuzz harness (outlines with holes of every family, scaled, moved,
+// jittered, mirrored and made degenerate; the pieces of valid shapes checked as a
+// tiling); and decomposing a set's items on several threads against decomposing
+// them one after the other.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
-#include <limits>
+#include <cstdint>
 #include <random>
+#include <vector>
 
 #include <kor/ShapeExport/CrossSections.h>
 
-#include "Decomposition.h"
-#include "PieceChecks.h"
-#include "Shapes.h"
-#include "TestData.h"
+#include "HarnessGeometry.h"
 
-namespace detail = kor::ShapeExport::detail;
 using testing_support::Shape;
 
 namespace {
-
-Shape RandomShape(std::mt19937_64& random, int family) {
-    std::uniform_int_distribution<int> pick(0, 1 << 20);
-    switch (family) {
-        case 0: return testing_support::Star(4 + pick(random) % 120, pick(random) % 10, random());
-        case 1: return testing_support::Comb(1 + pick(random) % 40, random());
-        case 2: return testing_support::Spiral(1 + pick(random) % 3, 6 + pick(random) % 20);
-        case 3: return testing_support::Plate(1 + pick(random) % 5, 3 + pick(random) % 14, random());
-        default: {
-            // Points on a small grid, visited in random order: crossings, repeats,
-            // collinear runs, holes anywhere.
-            Shape s;
-            const int count = 4 + pick(random) % 40;
-            for (int i = 0; i < count; ++i) s.Add(pick(random) % 9, pick(random) % 9);
-            for (int loop = 0; loop < 1 + pick(random) % 4; ++loop) {
-                std::vector<int>& target = loop == 0 ? s.outline : (s.holes.emplace_back(), s.holes.back());
-                for (int i = 0; i < 3 + pick(random) % 30; ++i) target.push_back(pick(random) % count);
-            }
-            return s;
-        }
-    }
-}
-
-// Scale, offset or disturb the points; kinds above 5 leave the shape invalid.
-void Disturb(Shape& s, std::mt19937_64& random, int kind) {
-    std::uniform_real_distribution<double> unit(-0.5, 0.5);
-    for (auto& p : s.positions) {
-        double x = p.x(), y = p.y();
-        switch (kind) {
-            case 1: x *= 1e-5, y *= 1e-5; break;  // turns near the tolerance
-            case 2: x += 1e-7 * unit(random), y += 1e-7 * unit(random); break;
-            case 3: x = 1e7 + x * 1e3, y = -1e7 + y * 1e3; break;
-            case 4: x *= 1e149, y *= 1e149; break;  // the largest the fast steps take
-            case 5: x = std::round(x * 2) / 2, y = std::round(y * 2) / 2; break;
-            case 6: x = -x; break;                  // clockwise outline, holes the other way
-            case 7: x *= 1e200, y *= 1e200; break;  // products overflow
-            case 8:
-                if (unit(random) > 0.45) x = unit(random) > 0 ? std::numeric_limits<double>::quiet_NaN() : INFINITY;
-                break;
-            default: break;
-        }
-        p = kor::Vec<2, double>(x, y);
-    }
-}
-
-bool SameBits(const std::vector<kor::Vec<2, double>>& a, const std::vector<kor::Vec<2, double>>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
-}
 
 // A set over `points` with one item per shape, the shapes' indices taken as they are.
 kor::ShapeExport::CrossSections SetOf(const std::vector<kor::Vec<2, double>>& points, const std::vector<Shape>& items) {
@@ -90,31 +36,15 @@ kor::ShapeExport::CrossSections SetOf(const std::vector<kor::Vec<2, double>>& po
 
 }  // namespace
 
+// Every shape family with every change of fuzz/HarnessGeometry.h, twenty times.
 TEST(Differential, FastStepsGiveWhatTheSimpleStepsGive) {
     std::mt19937_64 random(20261206);
-    for (int n = 0; n < 900; ++n) {
-        const int family = n % 5;
-        const int kind = (n / 5) % 9;
-        Shape shape = RandomShape(random, family);
-        Disturb(shape, random, kind);
-        SCOPED_TRACE("case " + std::to_string(n) + ", family " + std::to_string(family) + ", kind " +
-                     std::to_string(kind));
-        const detail::Decomposition fast = testing_support::Decompose(shape, true);
-        const detail::Decomposition simple = testing_support::Decompose(shape, false);
-        ASSERT_EQ(testing_support::Texts(fast.list.loops), testing_support::Texts(simple.list.loops));
-        ASSERT_EQ(fast.list.origin, simple.list.origin);
-        ASSERT_TRUE(SameBits(fast.added, simple.added));
-        ASSERT_EQ(fast.limitedByPositions, simple.limitedByPositions);
-
-        // Valid shapes: the pieces tile the outline minus the holes.
-        // (At 1e-5 every turn is within the tolerance; rounding to a grid makes shapes
-        // touch themselves.)
-        if (family == 4 || kind == 1 || kind >= 5) continue;
-        const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
-        const kor::ShapeExport::CrossSection& item = set.Items()[0];
-        ASSERT_EQ(testing_support::CheckPieces(set.Positions(), item.ConvexLoops(),
-                                               testing_support::ExpectedArea(item, set.Positions())),
-                  "");
+    for (int n = 0; n < 5 * fuzzing::geometry::kChanges * 20; ++n) {
+        std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(n % 5),
+                                        static_cast<std::uint8_t>(n / 5 % fuzzing::geometry::kChanges)};
+        for (std::size_t k = 0, size = 10 + random() % 200; k < size; ++k)
+            bytes.push_back(static_cast<std::uint8_t>(random()));
+        ASSERT_EQ(fuzzing::GeometryDifference(bytes.data(), bytes.size()), "") << "case " << n;
     }
 }
 
@@ -126,7 +56,11 @@ TEST(Differential, DecomposeAllGivesTheOneAfterTheOtherResult) {
     std::vector<kor::Vec<2, double>> many;
     std::vector<Shape> items;
     for (int i = 0; i < 60; ++i) {
-        Shape s = RandomShape(random, i % 4);
+        const int size = 1 + static_cast<int>(random() % 40);
+        Shape s = i % 4 == 0   ? testing_support::Star(4 + 3 * size, size % 10, random())
+                  : i % 4 == 1 ? testing_support::Comb(size, random())
+                  : i % 4 == 2 ? testing_support::Spiral(1 + size % 3, 6 + size % 20)
+                               : testing_support::Plate(1 + size % 5, 3 + size % 14, random());
         const int base = static_cast<int>(many.size());
         many.insert(many.end(), s.positions.begin(), s.positions.end());
         for (int& v : s.outline) v += base;
@@ -144,7 +78,7 @@ TEST(Differential, DecomposeAllGivesTheOneAfterTheOtherResult) {
         for (unsigned threads : {0u, 1u, 3u}) {
             kor::ShapeExport::CrossSections all = SetOf(scenario.first, scenario.second);
             all.DecomposeAll(threads);
-            ASSERT_TRUE(SameBits(all.Positions(), oneByOne.Positions())) << threads << " threads";
+            ASSERT_TRUE(fuzzing::SameBits(all.Positions(), oneByOne.Positions())) << threads << " threads";
             for (std::size_t i = 0; i < all.Items().size(); ++i) {
                 ASSERT_EQ(testing_support::Texts(all.Items()[i].ConvexLoops()),
                           testing_support::Texts(oneByOne.Items()[i].ConvexLoops()));
