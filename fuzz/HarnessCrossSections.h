@@ -1,26 +1,31 @@
-// Bytes as JSON text -> a cross-section set, through every operation a host uses:
-// read from a stream (with a conversion factor for some inputs, twice for some),
-// shift onto y = 0, decompose every item, compare with copies
-// (structure and convex loops), blend, discard the decomposition, write the
-// document and serialise it, dump it as text.
+// Bytes as JSON text -> a cross-section set, read two ways and taken through every
+// operation a host uses. The set reader tests feed it documents of their own too.
 //
-// Checks:
-//   - every convex-loop index names a position of the array it is read through;
-//   - decomposition only appends positions, and records each one it appends;
-//   - a copy taken before the decomposition is compatible with the set both by
-//     outline and, once it decomposes too, by convex loops (the decomposition
-//     depends on the positions and loops alone); so is a copy taken after;
-//   - ResetConvexLoops gives every set (the set, its copies, the blends) its
-//     length from before the decomposition, and the set its exact positions;
-//   - the written document serialises, parses again and reads back into the same
-//     positions (NaN stays NaN), with no more items than were written;
-//   - decomposing again after the reset (the dump does) gives the same convex loops.
+// The two ways of reading: CrossSections::From(std::istream&), which reads the text
+// straight into the set, against the plain path (the whole text in one buffer,
+// DomReaderJson::FromString, CrossSections::From(const kor::Dom&)); both into an
+// empty set with factor 1 and into a set with factor 0.001 that already holds
+// positions, an item and parameters. The sets agree bit for bit (positions, box,
+// items with every loop's vertices, flags and position array, parameters), and so
+// do the streams' states; CrossSections::Write writes what DomWriterJson writes of
+// CrossSections::To, in several layouts.
+//
+// The operations, on the set read (with factor 0.001 for some inputs, twice for
+// some, shifted onto y = 0): every item decomposed, which only appends positions
+// and records each; copies taken before and after are compatible by outline and by
+// convex loops; blends with a copy and with an empty set; ResetConvexLoops restores
+// every set's length and the set's positions; the written set reads back with the
+// same positions; decomposing again (the dump does) gives the same convex loops.
+// Every convex-loop index names a position of its set.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <kor/Dom.h>
@@ -32,118 +37,181 @@
 
 namespace fuzzing {
 
-namespace cross_sections {
+namespace set_reader {
 
-using Points = std::vector<kor::Vec<2, double>>;
+using kor::ShapeExport::CrossSection;
+using kor::ShapeExport::CrossSections;
+using kor::ShapeExport::Loop;
+
+// The plain path, as CrossSections::From(std::istream&) read streams before it
+// had a reader of its own.
+inline void ReadThroughTree(CrossSections& set, std::istream& in) {
+    in.seekg(0, std::ios::end);
+    const std::streamoff length = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (length <= 0 || !in) return;
+    std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(length) + 1]);
+    in.read(buffer.get(), static_cast<std::streamsize>(length));
+    buffer[static_cast<std::size_t>(in.gcount())] = '\0';
+    kor::Dom document;
+    kor::DomReaderJson::FromString(document, buffer.get(), nullptr);
+    set.From(document);
+}
+
+inline bool SameLoop(const Loop& a, const Loop& b, const CrossSections& setA, const CrossSections& setB) {
+    if (&a.Positions() != &setA.Positions() || &b.Positions() != &setB.Positions()) return false;
+    if (a.Vertices().size() != b.Vertices().size()) return false;
+    for (std::size_t k = 0; k < a.Vertices().size(); ++k)
+        if (a.Vertices()[k] != b.Vertices()[k] || a.Vertices()[k].Exterior() != b.Vertices()[k].Exterior())
+            return false;
+    return true;
+}
+
+// What differs between two sets ("" when nothing does).
+inline std::string Difference(const CrossSections& a, const CrossSections& b) {
+    if (a.Positions().size() != b.Positions().size()) return "position count";
+    for (std::size_t i = 0; i < a.Positions().size(); ++i)
+        if (!SameBits(a.Positions()[i].x(), b.Positions()[i].x()) ||
+            !SameBits(a.Positions()[i].y(), b.Positions()[i].y()))
+            return "position " + std::to_string(i);
+    for (std::size_t axis = 0; axis < 2; ++axis)
+        if (!SameBits(a.BBox().min[axis], b.BBox().min[axis]) || !SameBits(a.BBox().max[axis], b.BBox().max[axis]))
+            return "box";
+    if (a.Items().size() != b.Items().size()) return "item count";
+    for (std::size_t i = 0; i < a.Items().size(); ++i) {
+        const CrossSection& p = a.Items()[i];
+        const CrossSection& q = b.Items()[i];
+        bool same = &p.Positions() == &a.Positions() && &q.Positions() == &b.Positions() &&
+                    SameLoop(p.ExteriorLoop(), q.ExteriorLoop(), a, b) &&
+                    p.InteriorLoops().size() == q.InteriorLoops().size() && p.AddedVertices().empty() &&
+                    q.AddedVertices().empty();
+        for (std::size_t l = 0; same && l < p.InteriorLoops().size(); ++l)
+            same = SameLoop(p.InteriorLoops()[l], q.InteriorLoops()[l], a, b);
+        if (!same) return "item " + std::to_string(i);
+    }
+    if (a.Parameters().size() != b.Parameters().size()) return "parameter count";
+    for (auto p = a.Parameters().begin(), q = b.Parameters().begin(); p != a.Parameters().end(); ++p, ++q)
+        if (p->first != q->first || !SameBits(p->second, q->second)) return "parameter " + p->first;
+    return "";
+}
+
+// The set written straight and through the document tree, in several layouts.
+inline std::string WriteDifference(const CrossSections& set) {
+    kor::Dom document;
+    set.To(document);
+    const std::pair<int, bool> layouts[] = {{-1, false}, {0, false}, {2, false}, {2, true}, {5, true}};
+    for (const auto& [indent, flat] : layouts) {
+        std::ostringstream out;
+        set.Write(out, indent, flat);
+        if (out.str() != kor::DomWriterJson::ToString(document, indent, flat))
+            return "written text, indent " + std::to_string(indent) + (flat ? ", flat arrays" : "");
+    }
+    return "";
+}
+
+}  // namespace set_reader
+
+// What differs between the two paths for `text` ("" when nothing does).
+inline std::string SetReaderDifference(const std::string& text) {
+    using set_reader::CrossSections;
+    for (int variant = 0; variant < 2; ++variant) {
+        CrossSections direct(variant ? 0.001 : 1.0), plain(variant ? 0.001 : 1.0);
+        if (variant) {
+            kor::Dom held;
+            kor::DomReaderJson::FromString(held, R"({"Outlines": [[[1,2],[3,4],[5,7]]], "Params": {"p": 1}})", nullptr);
+            direct.From(held);
+            plain.From(held);
+        }
+        std::istringstream directIn(text), plainIn(text);
+        direct.From(directIn);
+        set_reader::ReadThroughTree(plain, plainIn);
+        std::string difference = set_reader::Difference(direct, plain);
+        if (difference.empty()) difference = set_reader::WriteDifference(direct);
+        if (!difference.empty()) return difference + (variant ? " (factor 0.001, set not empty)" : "");
+        if (directIn.rdstate() != plainIn.rdstate() || directIn.tellg() != plainIn.tellg()) return "stream state";
+    }
+    return "";
+}
 
 // Every convex-loop index of every item names a position of the set.
-inline void RequireConvexIndicesInRange(const kor::ShapeExport::CrossSections& set) {
-    const std::size_t count = set.Positions().size();
+inline bool ConvexIndicesInRange(const kor::ShapeExport::CrossSections& set) {
     for (const kor::ShapeExport::CrossSection& item : set.Items())
         for (const kor::ShapeExport::Loop& loop : item.ConvexLoops())
             for (const kor::ShapeExport::Vertex& v : loop.Vertices())
-                Require(v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < count,
-                        "convex-loop index inside the position array");
+                if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= set.Positions().size()) return false;
+    return true;
 }
 
-inline bool SamePositions(const Points& a, const Points& b) {
+// Equal positions, NaN equal to NaN (a written NaN keeps neither sign nor payload).
+inline bool SameNumbers(const std::vector<kor::Vec<2, double>>& a, const std::vector<kor::Vec<2, double>>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (!SameNumber(a[i].x(), b[i].x()) || !SameNumber(a[i].y(), b[i].y())) return false;
     return true;
 }
 
-}  // namespace cross_sections
-
 inline void CheckCrossSections(const std::uint8_t* data, std::size_t size) {
-    using cross_sections::Points;
-    using cross_sections::RequireConvexIndicesInRange;
-    using cross_sections::SamePositions;
     using kor::ShapeExport::CrossSection;
     using kor::ShapeExport::CrossSections;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string difference = SetReaderDifference(text);
+    Require(difference.empty(), ("the direct reader and the tree agree: " + difference).c_str());
 
-    // Some inputs are read with a conversion factor, some twice into the same set
-    // (the second batch of items then refers to the first batch's positions).
     CrossSections set(size % 5 == 0 ? 0.001 : 1.0);
-    for (int read = size % 4 == 1 ? 2 : 1; read > 0; --read) {
-        std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    for (int read = size % 4 == 1 ? 2 : 1; read > 0; --read) {  // the second batch names the first's positions
+        std::istringstream in(text);
         set.From(in);
     }
     set.NormalizeVertical();
-    const Points plainPositions = set.Positions();
+    const std::vector<kor::Vec<2, double>> plainPositions = set.Positions();
     const std::size_t plainSize = plainPositions.size();
-    const CrossSections plain(set);
+    CrossSections before(set);
 
-    // Decompose every item.
     std::size_t added = 0;
     for (CrossSection& item : set.GetItems()) {
         item.GetConvexLoops();
         added += item.AddedVertices().size();
         for (int index : item.AddedVertices())
-            Require(index >= 0 && static_cast<std::size_t>(index) >= plainSize &&
+            Require(static_cast<std::size_t>(index) >= plainSize &&
                         static_cast<std::size_t>(index) < set.Positions().size(),
-                    "added vertex names an appended position");
+                    "an added vertex names an appended position");
     }
-    RequireConvexIndicesInRange(set);
     const std::size_t decomposedSize = set.Positions().size();
     Require(decomposedSize == plainSize + added, "every appended position recorded once");
-    for (std::size_t i = 0; i < plainSize; ++i)
-        Require(SameBits(set.Positions()[i].x(), plainPositions[i].x()) &&
-                    SameBits(set.Positions()[i].y(), plainPositions[i].y()),
-                "decomposition leaves existing positions alone");
+    Require(SameBits(std::vector<kor::Vec<2, double>>(set.Positions().begin(), set.Positions().begin() + plainSize),
+                     plainPositions),
+            "decomposition leaves existing positions alone");
 
-    // Compatibility with copies taken before and after the decomposition.
-    CrossSections before(plain);
     const CrossSections after(set);
-    Require(set.IsCompatible(before, false), "compatible with its copy by outline");
-    Require(set.IsCompatible(before, true), "compatible with its copy by convex loops");
+    Require(set.IsCompatible(before, false) && set.IsCompatible(before, true), "compatible with a copy taken before");
     Require(before.Positions().size() == decomposedSize, "the copy decomposes alike");
-    Require(set.IsCompatible(after, true) && after.IsCompatible(set, false), "compatible with a decomposed copy");
-    RequireConvexIndicesInRange(before);
-    RequireConvexIndicesInRange(after);
+    Require(set.IsCompatible(after, true) && after.IsCompatible(set, false), "compatible with a copy taken after");
+    CrossSections blend(set, before, 0.25, size % 2 == 0), lone(set, CrossSections(), 0.5, size % 3 == 0);
+    Require(blend.Positions().size() == decomposedSize, "a blend of compatible sets takes every position");
+    Require(lone.Positions().size() == (set.Items().empty() ? 0 : decomposedSize), "a blend with an empty set");
+    for (const CrossSections* each : std::initializer_list<const CrossSections*>{&set, &before, &after, &blend, &lone})
+        Require(ConvexIndicesInRange(*each), "convex-loop indices inside the positions");
 
-    // Blends: with the copy (compatible) and with an empty set (compatible only when
-    // the set has no items).
-    CrossSections blend(set, before, 0.25, size % 2 == 0);
-    Require(blend.Positions().size() == decomposedSize, "blend of compatible sets takes every position");
-    RequireConvexIndicesInRange(blend);
-    const CrossSections empty;
-    CrossSections lone(set, empty, 0.5, size % 3 == 0);
-    Require(lone.Positions().size() == (set.Items().empty() ? 0 : decomposedSize), "blend with an empty set");
-    RequireConvexIndicesInRange(lone);
-
-    // Discarding the decomposition restores the length from before it.
-    set.ResetConvexLoops();
-    before.ResetConvexLoops();
-    blend.ResetConvexLoops();
+    for (CrossSections* each : {&set, &before, &blend}) {
+        each->ResetConvexLoops();
+        Require(each->Positions().size() == plainSize, "reset restores the length");
+    }
     lone.ResetConvexLoops();
-    Require(SamePositions(set.Positions(), plainPositions), "reset restores the positions");
-    for (const CrossSection& item : set.Items())
-        Require(item.AddedVertices().empty(), "reset empties the added vertices");
-    Require(before.Positions().size() == plainSize, "reset restores the copy's length");
-    Require(blend.Positions().size() == plainSize, "reset restores the blend's length");
-    Require(lone.Positions().size() == (set.Items().empty() ? 0 : plainSize), "reset restores the lone blend's length");
+    Require(lone.Positions().size() == (set.Items().empty() ? 0 : plainSize), "reset restores the lone blend");
+    Require(SameNumbers(set.Positions(), plainPositions), "reset restores the positions");
+    for (const CrossSection& item : set.Items()) Require(item.AddedVertices().empty(), "reset empties added vertices");
 
-    // Write, serialise, parse and read back.
-    kor::Dom document;
-    set.To(document);
-    const std::string text = kor::DomWriterJson::ToString(document);
-    kor::Dom parsed;
-    std::string error;
-    Require(kor::DomReaderJson::FromString(parsed, text.data(), text.size(), &error), "written document parses");
-    Require(parsed == document, "written document reads back as the same tree");
+    std::stringstream written;
+    set.Write(written);
     CrossSections back;
-    back.From(parsed);
-    Require(SamePositions(back.Positions(), set.Positions()), "positions read back");
+    back.From(written);
+    Require(SameNumbers(back.Positions(), set.Positions()), "the written set reads back");
     Require(back.Items().size() <= set.Items().size(), "no more items read back than written");
 
-    // Dump (decomposes again) and compare with the first decomposition.
     std::ostringstream dump;
-    set.Dump(dump, size % 2 == 0 ? "" : "-");
-    Require(dump.good() && !dump.str().empty(), "the dump is written");
-    Require(set.Positions().size() == decomposedSize, "decomposing again appends as much");
-    Require(set.IsCompatible(after, true), "decomposing again gives the same convex loops");
-    RequireConvexIndicesInRange(set);
+    set.Dump(dump, size % 2 == 0 ? "" : "-");  // decomposes again
+    Require(set.Positions().size() == decomposedSize && set.IsCompatible(after, true),
+            "decomposing again gives the same convex loops");
 }
 
 }  // namespace fuzzing

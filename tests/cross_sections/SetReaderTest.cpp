@@ -1,6 +1,6 @@
 // CrossSections::From(std::istream&) reads the text straight into the set and
 // CrossSections::Write writes it straight; the document tree is their reference
-// (fuzz/HarnessSetReader.h compares them). Over the documents of
+// (fuzz/HarnessCrossSections.h compares them). Over the documents of
 // tests/data/cross_sections/set_documents.txt and the fuzz seeds, every one cut
 // short and mutated, and over generated documents large enough for the reader's
 // window to move, with tokens and white space longer than it.
@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "DataLines.h"
-#include "HarnessSetReader.h"
+#include "HarnessCrossSections.h"
 
 namespace {
 
 std::vector<std::string> BaseDocuments() {
     std::vector<std::string> documents = testing_support::DataLines("cross_sections/set_documents.txt");
-    for (const char* folder : {"fuzz_cross_sections", "fuzz_set_reader"})
+    for (const char* folder : {"fuzz_cross_sections"})
         for (const auto& file :
              std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/fuzz/corpus/" + std::string(folder))) {
             std::ifstream in(file.path(), std::ios::binary);
