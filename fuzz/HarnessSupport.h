@@ -53,36 +53,18 @@ inline bool SameNumber(double a, double b) { return SameBits(a, b) || (a != a &&
 class Bytes {
 public:
     Bytes(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-
     bool Empty() const { return m_at >= m_size; }
-    std::size_t Left() const { return m_at < m_size ? m_size - m_at : 0; }
-
     std::uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
-
-    std::uint32_t U32() {
-        std::uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(Byte()) << (8 * i);
-        return v;
-    }
-
     std::uint64_t U64() {
         std::uint64_t v = 0;
         for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(Byte()) << (8 * i);
         return v;
     }
-
     double RawDouble() {
         const std::uint64_t bits = U64();
         double d;
         std::memcpy(&d, &bits, sizeof d);
         return d;
-    }
-
-    float RawFloat() {
-        const std::uint32_t bits = U32();
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return f;
     }
 
 private:

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "DataLines.h"
 #include "HarnessCrossSections.h"
+#include "TestData.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "DataLines.h"
+#include "TestData.h"
 
 #include <charconv>
 #include <cmath>
@@ -254,21 +254,14 @@ TEST(DomReaderJson, MalformedTextGivesAnEmptyNodeAndAnOffset) {
 }
 
 TEST(DomReaderJson, EdgesOfTheText) {
-    // Numbers too big for the parser are rewritten before a second pass; strings
-    // that look like them stay, and an error after one names the same offset.
-    const Dom doc = parse("\xEF\xBB\xBF [\"1e999\", 1e999, {\"1e999\": -1e999, \"s\": \"\\\"1e999\"}, 0e500] \n");
-    EXPECT_EQ(doc[0].asStringRef(), "1e999");
-    EXPECT_EQ(doc[1].asDouble(0.0), kInf);
-    EXPECT_EQ(doc[2]["1e999"].asDouble(0.0), -kInf);
-    EXPECT_EQ(doc[2]["s"].asStringRef(), "\"1e999");
-    EXPECT_EQ(bitsOf(doc[3].asDouble(1.0)), bitsOf(0.0));
+    // Numbers too big for the parser are rewritten before a second pass (rows of
+    // writer.txt); an error after one names the offset it names after a normal one.
     std::string hugeError, plainError;
     Dom out(1);
     EXPECT_FALSE(DomReaderJson::FromString(out, "[1e999, ]", &hugeError));
     EXPECT_FALSE(DomReaderJson::FromString(out, "[1.0e0, ]", &plainError));
     EXPECT_EQ(hugeError, plainError);
     EXPECT_NE(hugeError.find("offset 8"), std::string::npos) << hugeError;
-    EXPECT_EQ(parse(R"(["\u00e9\ud83d\ude00", "\u0000x"])"), parse("[\"\xC3\xA9\xF0\x9F\x98\x80\", \"\\u0000x\"]"));
     EXPECT_EQ(parse(R"(["\u0000x"])")[0].asStringRef(), std::string("\0x", 2));
 
     // A null text fails at offset 0; only the bytes given are read.

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "DataLines.h"
+#include "TestData.h"
 
 #include <cmath>
 #include <cstdint>

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include <kor/Dom.h>
 #include <kor/DomWriterJson.h>
@@ -19,48 +20,35 @@ using namespace kor::ShapeExport;
 
 namespace {
 
-// Numbers as doubles, non-finite ones as "unset" (+infinity), "-Infinity", "NaN".
+// What was read, as a document: numbers as doubles, non-finite ones as "unset"
+// (+infinity), "-Infinity", "NaN".
 Dom Number(double v) {
-    if (std::isnan(v)) return Dom("NaN");
-    if (std::isinf(v)) return Dom(v > 0 ? "unset" : "-Infinity");
-    return Dom(v);
+    return std::isnan(v) ? Dom("NaN") : std::isinf(v) ? Dom(v > 0 ? "unset" : "-Infinity") : Dom(v);
 }
 
-Dom Of(const Position& p) {
-    Dom d;
-    for (double v : {p.X(), p.Y(), p.Z()}) d.append() = Number(v);
-    return d.toArray();
+template <typename Items, typename Convert>
+Dom ArrayOf(const Items& items, Convert convert) {
+    Dom d = Dom().toArray();
+    for (const auto& item : items) d.append() = convert(item);
+    return d;
 }
 
+Dom Of(const Position& p) { return ArrayOf(std::vector<double>{p.X(), p.Y(), p.Z()}, Number); }
 Dom Of(const Profile& profile) {
-    Dom d;
-    d.toArray();
-    for (const Position& p : profile.Positions()) d.append() = Of(p);
-    return d;
+    return ArrayOf(profile.Positions(), [](const Position& p) { return Of(p); });
 }
-
 Dom Of(const ExtrudedSection& section) {
-    Dom d;
-    d["Exterior"] = Dom(section.Exterior());
-    d["Profiles"].toArray();
-    for (const Profile& profile : section.Profiles()) d["Profiles"].append() = Of(profile);
-    return d;
+    return Dom::FromMembers({{"Exterior", Dom(section.Exterior())},
+                             {"Profiles", ArrayOf(section.Profiles(), [](const Profile& p) { return Of(p); })}});
 }
-
 Dom Of(const Extrusion& extrusion) {
-    Dom d;
-    d.toArray();
-    for (const ExtrudedSection& section : extrusion.Sections()) d.append() = Of(section);
-    return d;
+    return ArrayOf(extrusion.Sections(), [](const ExtrudedSection& s) { return Of(s); });
 }
-
 Dom Of(const EndPlane& plane) {
-    Dom d;
-    d["Start"] = Dom(plane.IsStart());
-    d["Origin"] = Of(plane.Origin());
-    d["Normal"] = Of(plane.Normal());
-    d["Skew"] = Number(plane.Skew());
-    return d;
+    return Dom::FromMembers({{"Start", Dom(plane.IsStart())},
+                             {"Origin", Of(plane.Origin())},
+                             {"Normal", Of(plane.Normal())},
+                             {"Skew", Number(plane.Skew())}});
 }
 
 // The expected document with every number a double, as Of writes them.

@@ -1,5 +1,5 @@
-// The test data files (tests/data/...) and the compact text form of loops that they
-// and the tests use: indices separated by spaces, a vertex whose exterior flag is
+// The test data files (tests/data/...), as lines or as a document, and the compact
+// text form of loops that they and the tests use: indices separated by spaces, a vertex whose exterior flag is
 // false marked with a trailing apostrophe ("8 4' 5 3'").
 #pragma once
 
@@ -17,6 +17,21 @@
 #include <kor/ShapeExport/Loop.h>
 
 namespace testing_support {
+
+// The lines of the text file tests/data/<path>, comment lines (starting with '#')
+// left out, with \xNN standing for the byte NN.
+inline std::vector<std::string> DataLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(SHAPEEXPORT_SOURCE_DIR "/tests/data/" + path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind('#', 0) == 0) continue;
+        for (std::size_t k = line.find("\\x"); k != std::string::npos; k = line.find("\\x", k + 1))
+            line.replace(k, 4, 1, static_cast<char>(std::stoi(line.substr(k + 2, 2), nullptr, 16)));
+        lines.push_back(line);
+    }
+    if (lines.empty()) throw std::runtime_error("no test data in " + path);
+    return lines;
+}
 
 // The parsed JSON file tests/data/<path>.
 inline kor::Dom LoadData(const std::string& path) {
