@@ -5,13 +5,15 @@
 //
 // Layout: [count: two bytes; at most kMaxPositions positions], then per position a
 // byte that makes it a copy of an earlier position (0 mod 8), such a copy moved
-// along one axis by a step near the tolerance (1 mod 8; then bytes for which, the
-// axis and the step), or three coordinates (else; then a byte per coordinate);
-// then one index per byte until the input ends. Past the end every byte reads 0.
+// along one axis by a step near the tolerance (1 mod 8) or by a few ulps on each
+// axis (2 mod 8), then bytes for which, the axis and the step; or three coordinates
+// (else; then a byte per coordinate); then one index per byte until the input ends.
+// Past the end every byte reads 0.
 //
 // A coordinate byte gives an awkward value (near the tolerance's square root or a
 // diagonal on it, huge, -0), a point of a small lattice (chains, several near
-// representatives), a point near the border of a power-of-two cell, a point of a
+// representatives, steps just wider and narrower than the tolerance), a point near
+// the border of a power-of-two cell, a point of a
 // dense box, NaN (252), an infinity (253, 254), or eight raw bytes (255). An index
 // byte below 240 names a position (modulo the count); above, a number naming none.
 #pragma once
@@ -76,10 +78,11 @@ inline double Coordinate(Bytes& in) {
                                       -kMax,
                                       std::numeric_limits<double>::denorm_min(),
                                       1000.0};
-    static const double kSteps[] = {1e-4, 1.5e-4, 3e-4, 0x1.0p-9, 0x1.0p-10, 0x1.0p-12};
+    static const double kSteps[] = {1e-4, 1.000001e-4, 0.999999e-4, 1.5e-4, 3e-4, 0x1.0p-9, 0x1.0p-10, 0x1.0p-12};
     static const double kBorderOffsets[] = {1e-4,       -1e-4, 1.0001e-4, -1.0001e-4, 0.9999e-4,
                                             -0.9999e-4, 0.0,   2e-5,      -2e-5};
-    constexpr int kLattice = static_cast<int>(std::size(kAwkward)), kBorder = kLattice + 42, kBox = kBorder + 45;
+    constexpr int kLattice = static_cast<int>(std::size(kAwkward)),
+                  kBorder = kLattice + 7 * static_cast<int>(std::size(kSteps)), kBox = kBorder + 45;
     const int b = in.Byte();
     if (b < kLattice) return kAwkward[b];
     if (b < kBorder) return ((b - kLattice) % 7 - 3) * kSteps[(b - kLattice) / 7];
@@ -101,7 +104,7 @@ inline std::string WeldDifference(const std::uint8_t* data, std::size_t size) {
     std::vector<Position> positions;
     while (positions.size() < count) {
         const std::uint8_t kind = in.Byte();
-        if (kind % 8 > 1 || positions.empty()) {
+        if (kind % 8 > 2 || positions.empty()) {
             const double x = weld::Coordinate(in), y = weld::Coordinate(in);
             positions.emplace_back(x, y, weld::Coordinate(in));
             continue;
@@ -112,6 +115,13 @@ inline std::string WeldDifference(const std::uint8_t* data, std::size_t size) {
             const std::uint8_t axis = in.Byte() % 3;
             const double shift = kShifts[in.Byte() % std::size(kShifts)];
             axis == 0 ? p.SetX(p.X() + shift) : axis == 1 ? p.SetY(p.Y() + shift) : p.SetZ(p.Z() + shift);
+        }
+        if (kind % 8 == 2) {  // moved by up to 64 ulps on each axis, across cell borders
+            double c[3] = {p.X(), p.Y(), p.Z()};
+            for (double& v : c)
+                for (int ulps = in.Byte() % 129 - 64; ulps != 0; ulps += ulps > 0 ? -1 : 1)
+                    v = std::nextafter(v, ulps > 0 ? weld::kInf : -weld::kInf);
+            p = Position(c[0], c[1], c[2]);
         }
         positions.push_back(p);
     }

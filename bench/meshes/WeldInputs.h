@@ -1,5 +1,4 @@
-// Positions built to defeat a weld's grid or hash, for the weld tests (small, against
-// the reference) and the weld benchmark (large, against meshoptimizer): cubic
+// Positions built to defeat a weld's grid or hash, for the weld benchmark: cubic
 // lattices just wider and just narrower than the tolerance and one on cell corners,
 // huge and tiny magnitudes, points of a cell-border lattice moved by a few ulps, and
 // cells that all collide under the earlier fixed, unseeded cell hash. In scan order.
