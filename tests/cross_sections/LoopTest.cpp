@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sstream>
 
 #include <kor/ShapeExport/Loop.h>
 
@@ -37,42 +38,20 @@ TEST(Loop, ConstructionAndAssignment) {
     EXPECT_EQ(&Loop(Loop(p, true), q).Positions(), &q);
 }
 
+// tests/data/cross_sections/loop_edits.txt.
 TEST(Loop, EditingPrimitives) {
     const Points none;
-    struct Case {
-        const char* loop;
-        const char* edit;  // I: InsertVertex(7, a); A: Add(other, a, b, c); C: Cut(a, b)
-        int a, b, c;
-        const char* expected;
-    };
-    const char* const other = "10 11 12' 13 14";
-    const Case cases[] = {
-        {"0 1 2", "I", 0, 0, 0, "7 0 1 2"},
-        {"0 1 2", "I", -1, 0, 0, "0 1 2 7"},
-        {"0 1 2", "I", 3, 0, 0, "0 1 2 7"},
-        {"", "A", 0, 2, -1, "12' 13 14 10 11"},  // whole loop from 2: flags as they were
-        {"", "A", 0, 3, 1, "13' 14 10 11"},
-        {"", "A", 0, 1, 3, "11' 12' 13"},
-        {"", "A", 0, 5, -1, ""},
-        {"", "A", 0, 1, 5, ""},
-        {"", "A", 0, -1, 2, ""},
-        {"", "A", 0, 1, -2, ""},
-        {"0 1 2", "A", 0, 2, -1, "0 12' 13 14 10 11 12' 0' 1 2"},  // bridge: in at 12, round, back to 0
-        {"0 1 2", "A", 1, 3, 0, "0 1 13' 14 10 1' 2"},
-        {"0 1 2", "A", 3, 0, -1, "0 1 2"},
-        {"0 1 2 3 4 5", "C", 1, 4, 0, "0 1 4' 5"},
-        {"0 1 2 3 4 5", "C", 4, 1, 0, "1' 2 3 4"},
-        {"0 1 2 3 4 5", "C", 1, 2, 0, "0 1 2' 3 4 5"},
-        {"0 1 2 3 4 5", "C", 2, 2, 0, "2'"},
-        {"0 1 2 3 4 5", "C", -1, 2, 0, "0 1 2 3 4 5"},
-        {"0 1 2 3 4 5", "C", 1, 6, 0, "0 1 2 3 4 5"},
-    };
-    for (const Case& c : cases) {
-        Loop loop = LoopOf(none, c.loop);
-        if (c.edit[0] == 'I') loop.InsertVertex(7, c.a);
-        if (c.edit[0] == 'A') loop.Add(LoopOf(none, other), c.a, c.b, c.c);
-        if (c.edit[0] == 'C') loop.Cut(c.a, c.b);
-        EXPECT_EQ(Text(loop), c.expected) << c.edit << "(" << c.a << ", " << c.b << ", " << c.c << ") on " << c.loop;
+    for (const std::string& row : testing_support::DataLines("cross_sections/loop_edits.txt")) {
+        const std::size_t first = row.find(" | "), second = row.find(" | ", first + 3);
+        std::istringstream edit(row.substr(first + 3, second - first - 3));
+        std::string name;
+        int a = 0, b = 0, c = 0;
+        edit >> name >> a >> b >> c;
+        Loop loop = LoopOf(none, row.substr(0, first));
+        if (name == "insert") loop.InsertVertex(7, a);
+        if (name == "add") loop.Add(LoopOf(none, "10 11 12' 13 14"), a, b, c);
+        if (name == "cut") loop.Cut(a, b);
+        EXPECT_EQ(Text(loop), row.substr(second + 3)) << row;
     }
 }
 
