@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <sstream>
@@ -58,41 +59,23 @@ inline void ReadThroughTree(CrossSections& set, std::istream& in) {
     set.From(document);
 }
 
-inline bool SameLoop(const Loop& a, const Loop& b, const CrossSections& setA, const CrossSections& setB) {
-    if (&a.Positions() != &setA.Positions() || &b.Positions() != &setB.Positions()) return false;
-    if (a.Vertices().size() != b.Vertices().size()) return false;
-    for (std::size_t k = 0; k < a.Vertices().size(); ++k)
-        if (a.Vertices()[k] != b.Vertices()[k] || a.Vertices()[k].Exterior() != b.Vertices()[k].Exterior())
-            return false;
-    return true;
-}
-
-// What differs between two sets ("" when nothing does).
+// What differs between two sets ("" when nothing does): positions and box bit for
+// bit, every item and loop on its own set's positions without added vertices, and
+// the rest (items, loops, flags, parameters) as the written text.
 inline std::string Difference(const CrossSections& a, const CrossSections& b) {
-    if (a.Positions().size() != b.Positions().size()) return "position count";
-    for (std::size_t i = 0; i < a.Positions().size(); ++i)
-        if (!SameBits(a.Positions()[i].x(), b.Positions()[i].x()) ||
-            !SameBits(a.Positions()[i].y(), b.Positions()[i].y()))
-            return "position " + std::to_string(i);
-    for (std::size_t axis = 0; axis < 2; ++axis)
-        if (!SameBits(a.BBox().min[axis], b.BBox().min[axis]) || !SameBits(a.BBox().max[axis], b.BBox().max[axis]))
-            return "box";
-    if (a.Items().size() != b.Items().size()) return "item count";
-    for (std::size_t i = 0; i < a.Items().size(); ++i) {
-        const CrossSection& p = a.Items()[i];
-        const CrossSection& q = b.Items()[i];
-        bool same = &p.Positions() == &a.Positions() && &q.Positions() == &b.Positions() &&
-                    SameLoop(p.ExteriorLoop(), q.ExteriorLoop(), a, b) &&
-                    p.InteriorLoops().size() == q.InteriorLoops().size() && p.AddedVertices().empty() &&
-                    q.AddedVertices().empty();
-        for (std::size_t l = 0; same && l < p.InteriorLoops().size(); ++l)
-            same = SameLoop(p.InteriorLoops()[l], q.InteriorLoops()[l], a, b);
-        if (!same) return "item " + std::to_string(i);
-    }
-    if (a.Parameters().size() != b.Parameters().size()) return "parameter count";
-    for (auto p = a.Parameters().begin(), q = b.Parameters().begin(); p != a.Parameters().end(); ++p, ++q)
-        if (p->first != q->first || !SameBits(p->second, q->second)) return "parameter " + p->first;
-    return "";
+    if (!SameBits(a.Positions(), b.Positions())) return "positions";
+    if (std::memcmp(&a.BBox(), &b.BBox(), sizeof a.BBox()) != 0) return "box";
+    for (const CrossSections* set : {&a, &b})
+        for (const CrossSection& item : set->Items()) {
+            bool bound = &item.Positions() == &set->Positions() &&
+                         &item.ExteriorLoop().Positions() == &set->Positions() && item.AddedVertices().empty();
+            for (const Loop& hole : item.InteriorLoops()) bound = bound && &hole.Positions() == &set->Positions();
+            if (!bound) return "an item off its set's positions";
+        }
+    std::ostringstream textA, textB;
+    a.Write(textA);
+    b.Write(textB);
+    return textA.str() == textB.str() ? "" : "items or parameters";
 }
 
 // The set written straight and through the document tree, in several layouts.
