@@ -1,5 +1,7 @@
 // Mesh: construction, copies and moves, fromOBJ on Assimp meshes built in memory,
 // and the welded copy case by case (tests/data/meshes/weld.json).
+#include <gtest/gtest.h>
+
 #include "MeshTestSupport.h"
 #include "ReferenceWeld.h"
 #include "TestData.h"

@@ -8,13 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include <assimp/mesh.h>
-
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>
 #include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/ShapeExport.h>
 
+#include "MeshTestSupport.h"
 #include "Shapes.h"
 
 namespace {
@@ -33,19 +32,14 @@ std::string JsonOf(const kor::ShapeExport::CrossSections& set) {
 
 // A mesh of `count` triangles whose corners repeat, welded.
 std::size_t Weld(int count) {
-    aiMesh ai;
-    ai.mNumVertices = static_cast<unsigned>(3 * count);
-    ai.mVertices = new aiVector3D[ai.mNumVertices];
-    ai.mNumFaces = static_cast<unsigned>(count);
-    ai.mFaces = new aiFace[ai.mNumFaces];
-    for (unsigned f = 0; f < ai.mNumFaces; ++f) {
-        ai.mFaces[f].mNumIndices = 3;
-        ai.mFaces[f].mIndices = new unsigned[3]{3 * f, 3 * f + 1, 3 * f + 2};
-        for (unsigned c = 0; c < 3; ++c) ai.mVertices[3 * f + c] = aiVector3D(static_cast<float>(f + c), 0.f, 1.f);
+    std::vector<meshtest::Vec3f> vertices;
+    std::vector<std::vector<unsigned>> faces;
+    for (unsigned f = 0; f < static_cast<unsigned>(count); ++f) {
+        faces.push_back({3 * f, 3 * f + 1, 3 * f + 2});
+        for (unsigned c = 0; c < 3; ++c) vertices.push_back({static_cast<float>(f + c), 0.f, 1.f});
     }
-    const kor::Mat<4, double> identity = kor::Mat<4, double>::Identity();
     kor::ShapeExport::Mesh mesh = L"triangles";
-    mesh.fromOBJ(&ai, kor::ShapeExport::Matrix(identity));
+    mesh.fromOBJ(meshtest::MakeAiMesh(vertices, faces).get(), kor::ShapeExport::Matrix(meshtest::kIdentity));
     return kor::ShapeExport::Mesh(mesh, true).Positions().size();
 }
 

@@ -7,7 +7,6 @@
 #include <kor/ShapeExport/Position.h>
 
 #include <assimp/mesh.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -63,17 +62,10 @@ inline Mesh MakeMesh(const std::vector<Position>& positions, const std::vector<u
     return mesh;
 }
 
-inline ::testing::AssertionResult SamePositions(const std::vector<Position>& actual,
-                                                const std::vector<Position>& expected) {
+// Equal bit for bit (a position is its three coordinates).
+inline bool SamePositions(const std::vector<Position>& a, const std::vector<Position>& b) {
     static_assert(sizeof(Position) == 3 * sizeof(double), "a position is its three coordinates");
-    if (actual.size() != expected.size())
-        return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size();
-    for (std::size_t k = 0; k < actual.size(); ++k)
-        if (std::memcmp(&actual[k], &expected[k], sizeof(Position)) != 0)
-            return ::testing::AssertionFailure()
-                   << "position " << k << ": (" << actual[k].X() << ", " << actual[k].Y() << ", " << actual[k].Z()
-                   << ") vs (" << expected[k].X() << ", " << expected[k].Y() << ", " << expected[k].Z() << ")";
-    return ::testing::AssertionSuccess();
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Position)) == 0);
 }
 
 }  // namespace meshtest
