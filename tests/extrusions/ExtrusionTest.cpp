@@ -1,17 +1,22 @@
 // The document readers of positions, end planes, profiles, sections and extrusions
 // as data (tests/data/extrusions/readers.json): documents read one after the other
-// into one object, which is then compared as a document with the expected one.
-// Also how the readers grow their arrays, and copies and moves.
+// into one object, which is then compared as a document with the expected one; how
+// the readers grow their arrays, copies and moves. Position: validity, squared
+// distance, proximity and placement by a matrix, evaluation order included
+// (tests/data/extrusions/positions.json).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include <kor/Dom.h>
 #include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/EndPlane.h>
 #include <kor/ShapeExport/Extrusion.h>
+#include <kor/ShapeExport/Matrix.h>
+#include <kor/ShapeExport/Position.h>
 
 #include "TestData.h"
 
@@ -22,7 +27,7 @@ namespace {
 
 // What was read, as a document: numbers as doubles, non-finite ones as "unset"
 // (+infinity), "-Infinity", "NaN".
-Dom Number(double v) {
+Dom NumberNode(double v) {
     return std::isnan(v) ? Dom("NaN") : std::isinf(v) ? Dom(v > 0 ? "unset" : "-Infinity") : Dom(v);
 }
 
@@ -33,7 +38,7 @@ Dom ArrayOf(const Items& items, Convert convert) {
     return d;
 }
 
-Dom Of(const Position& p) { return ArrayOf(std::vector<double>{p.X(), p.Y(), p.Z()}, Number); }
+Dom Of(const Position& p) { return ArrayOf(std::vector<double>{p.X(), p.Y(), p.Z()}, NumberNode); }
 Dom Of(const Profile& profile) {
     return ArrayOf(profile.Positions(), [](const Position& p) { return Of(p); });
 }
@@ -48,7 +53,7 @@ Dom Of(const EndPlane& plane) {
     return Dom::FromMembers({{"Start", Dom(plane.IsStart())},
                              {"Origin", Of(plane.Origin())},
                              {"Normal", Of(plane.Normal())},
-                             {"Skew", Number(plane.Skew())}});
+                             {"Skew", NumberNode(plane.Skew())}});
 }
 
 // The expected document with every number a double, as Of writes them.
@@ -114,4 +119,48 @@ TEST(Readers, GrowOnceToTheExactSizeAndCopyDeeply) {
     target.append() = Dom(8);
     Position(1, 2, std::numeric_limits<double>::infinity()).to(target);
     EXPECT_EQ(kor::DomWriterJson::ToString(target), "[7,8,1.0,2.0,Infinity]");
+}
+
+using testing_support::Number;
+
+namespace {
+
+Position PositionOf(const Dom& node) {
+    return node.isEmpty() ? Position() : Position(Number(node[0]), Number(node[1]), Number(node[2]));
+}
+
+// Equal doubles, or both NaN.
+void ExpectSame(double actual, double expected) {
+    if (std::isnan(expected))
+        EXPECT_TRUE(std::isnan(actual)) << actual;
+    else
+        EXPECT_EQ(actual, expected);
+}
+
+}  // namespace
+
+TEST(Position, Cases) {
+    const Dom data = testing_support::LoadData("extrusions/positions.json");
+    for (std::size_t k = 0; k < data["Valid"].size(); ++k)
+        EXPECT_EQ(PositionOf(data["Valid"][k][0]).IsValid(), data["Valid"][k][1].asBool(false)) << k;
+    for (std::size_t k = 0; k < data["Distance"].size(); ++k) {
+        const Dom& c = data["Distance"][k];
+        SCOPED_TRACE(c["name"].asString());
+        const Position a = PositionOf(c["a"]), b = PositionOf(c["b"]);
+        ExpectSame(a.Distance2(b), Number(c["distance2"]));
+        ExpectSame(b.Distance2(a), Number(c["distance2"]));
+        EXPECT_EQ(a.Near(b), c["near"].asBool(false));
+        EXPECT_EQ(b.Near(a), c["near"].asBool(false));
+    }
+    for (std::size_t k = 0; k < data["Placement"].size(); ++k) {
+        const Dom& c = data["Placement"][k];
+        SCOPED_TRACE(c["name"].asString());
+        kor::Mat<4, double> matrix = kor::Mat<4, double>::Identity();
+        for (const Dom::Member& entry : c["set"].objects()) matrix.m[std::stoi(entry.first)] = Number(entry.second);
+        const Position point = PositionOf(c["point"]), placed(point.X(), point.Y(), point.Z(), Matrix(matrix));
+        const Position expected = PositionOf(c["placed"]);
+        ExpectSame(placed.X(), expected.X());
+        ExpectSame(placed.Y(), expected.Y());
+        ExpectSame(placed.Z(), expected.Z());
+    }
 }
