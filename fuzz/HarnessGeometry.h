@@ -31,7 +31,6 @@
 
 #include "Decomposition.h"
 #include "HarnessSupport.h"
-#include "PieceChecks.h"
 #include "Shapes.h"
 
 namespace fuzzing {

@@ -1,5 +1,5 @@
 // Bytes -> positions and indices -> the weld, with 32-bit and with 64-bit position
-// numbers, against the straightforward reference (tests/support/ReferenceWeld.h):
+// numbers, against the straightforward reference (tests/support/MeshTestSupport.h):
 // the same positions bit for bit and the same indices. The weld tests feed it
 // seeded random bytes too.
 //
@@ -29,7 +29,7 @@
 #include <kor/ShapeExport/Position.h>
 
 #include "HarnessSupport.h"
-#include "ReferenceWeld.h"
+#include "MeshTestSupport.h"
 #include "Weld.h"
 
 namespace fuzzing {

@@ -17,7 +17,7 @@
 //
 // Mesh(other, true) is detail::Weld plus copies of name and transform.
 #include "AllocationCounter.h"
-#include "ReferenceWeld.h"
+#include "MeshTestSupport.h"
 #include "Weld.h"
 #include "WeldInputs.h"
 

@@ -13,7 +13,6 @@
 
 #include "HarnessWeld.h"
 #include "MeshTestSupport.h"
-#include "ReferenceWeld.h"
 #include "TestData.h"
 
 using namespace meshtest;
