@@ -1,12 +1,17 @@
 // kor::Dom: kinds, conversions, lookups, building, copies and comparison, and trees
 // far deeper than a call stack could follow recursively (100000 levels built in
 // code, destroyed, copied, compared, written, and refused by the reader).
+// kor::DomReaderJson and kor::DomWriterJson: numbers against the standard
+// conversions, exact output, round trips, malformed text and the nesting limit.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -28,7 +33,9 @@ Dom objectOf(std::vector<Dom::Member> members) { return Dom::FromMembers(std::mo
 
 Dom parse(const std::string& text) {
     Dom out;
-    EXPECT_TRUE(kor::DomReaderJson::FromString(out, text.c_str(), nullptr)) << text;
+    std::string error;
+    EXPECT_TRUE(kor::DomReaderJson::FromString(out, text.data(), text.size(), &error))
+        << text.substr(0, 80) << ": " << error;
     return out;
 }
 
@@ -242,6 +249,246 @@ TEST(DomDeepTree, NoRecursionAnywhere) {
         EXPECT_FALSE(kor::DomReaderJson::FromString(out, text.c_str(), &error));
         EXPECT_TRUE(out.isEmpty());
         EXPECT_NE(error.find("512"), std::string::npos) << error;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+using kor::DomReaderJson;
+using kor::DomWriterJson;
+
+const double kInf = std::numeric_limits<double>::infinity();
+
+double doubleOf(std::uint64_t bits) {
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+// tests/data/document/numbers.txt: each token alone, in an array and in an object.
+TEST(DomReaderJson, NumberKindsAndValues) {
+    for (const std::string& row : testing_support::DataLines("document/numbers.txt")) {
+        std::istringstream fields(row);
+        std::string kind, expected, token;
+        fields >> kind >> expected >> token;
+        SCOPED_TRACE(row);
+        for (const std::string& text : {token, "[" + token + "]", "{\"n\": " + token + "}"}) {
+            const Dom doc = parse(text);
+            const Dom& n = doc.isArray() ? doc[0] : doc.isObject() ? doc["n"] : doc;
+            ASSERT_EQ(n.kind(), kind == "I" ? Dom::Kind::Int : Dom::Kind::Double);
+            if (kind == "I")
+                EXPECT_EQ(n.asInt(0), std::stoll(expected));
+            else if (expected == "nan")
+                EXPECT_TRUE(std::isnan(n.asDouble(0.0)));
+            else
+                EXPECT_EQ(bitsOf(n.asDouble(0.0)), bitsOf(std::strtod(expected.c_str(), nullptr)));
+        }
+    }
+}
+
+// Random number texts of every shape the grammar allows read exactly as
+// std::from_chars reads them: short decimals take a shortcut, the rest the general path.
+TEST(DomReaderJson, NumbersReadAsFromCharsReadsThem) {
+    std::mt19937_64 random(2024);
+    auto digits = [&random](std::size_t count) {
+        std::string text(1, static_cast<char>('1' + random() % 9));
+        while (text.size() < count) text += static_cast<char>('0' + random() % 10);
+        return text;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        std::string text = random() % 2 ? "-" : "";
+        text += random() % 5 == 0 ? "0" : digits(1 + random() % 20);
+        if (random() % 4 != 0) text += (random() % 2 ? ".0" : ".") + digits(1 + random() % 22);
+        if (random() % 3 == 0)
+            text += std::string(random() % 2 ? "e" : "E") + "+-"[random() % 2] + std::to_string(random() % 330);
+        SCOPED_TRACE(text);
+        const Dom doc = parse("[" + text + "]");
+        const Dom& value = doc[0];
+        const char* end = text.data() + text.size();
+        long long integer = 0;
+        const auto asInteger = std::from_chars(text.data(), end, integer);
+        if (text.find_first_of(".eE") == std::string::npos && text != "-0" && asInteger.ec == std::errc()) {
+            ASSERT_TRUE(value.isInt());
+            EXPECT_EQ(value.asInt(0), integer);
+            continue;
+        }
+        double expected = 0.0;
+        if (std::from_chars(text.data(), end, expected).ec != std::errc())
+            continue;  // beyond the double range: rows of numbers.txt
+        ASSERT_TRUE(value.isDouble());
+        EXPECT_EQ(bitsOf(value.asDouble(0.0)), bitsOf(expected));
+    }
+}
+
+// Doubles of every kind are written as std::to_chars writes them (with ".0" on
+// integral values) and read back bit for bit.
+TEST(DomJson, NumbersWrittenAsToCharsWritesThemReadBackExactly) {
+    std::mt19937_64 random(12345);
+    std::vector<double> values;
+    for (int k = 0; k < 100000; ++k) {
+        values.push_back(doubleOf(random()));
+        values.push_back(static_cast<double>(static_cast<long long>(random()) >> (random() % 64)));
+        values.push_back(std::ldexp(1.0, static_cast<int>(random() % 2100) - 1075));
+        values.push_back(static_cast<double>(static_cast<int>(random() % 2000001) - 1000000) / 1000.0);
+    }
+    for (int e = -325; e <= 309; ++e)
+        for (double m : {1.0, 5.0, 123456789.0, 9007199254740993.0}) {
+            const double d = m * std::pow(10.0, e);
+            values.insert(values.end(), {d, std::nextafter(d, 0.0), std::nextafter(d, kInf)});
+        }
+    Dom doubles;
+    for (double d : values) {
+        if (std::isnan(d)) continue;
+        char text[DomWriterJson::kNumberSize], reference[40];
+        const std::string written(text, DomWriterJson::FormatNumber(d, text));
+        std::string expected(reference, std::to_chars(reference, reference + 32, d).ptr);
+        if (!std::isfinite(d))
+            expected = d < 0 ? "-Infinity" : "Infinity";
+        else if (expected.find_first_of(".e") == std::string::npos)
+            expected += ".0";
+        ASSERT_EQ(written, expected);
+        doubles.append() = Dom(d);
+    }
+    const Dom back = parse(DomWriterJson::ToString(doubles));
+    ASSERT_EQ(back.size(), doubles.size());
+    for (std::size_t k = 0; k < back.size(); ++k) {
+        ASSERT_TRUE(back[k].isDouble());
+        ASSERT_EQ(bitsOf(back[k].asDouble(0.0)), bitsOf(doubles[k].asDouble(0.0)));
+    }
+}
+
+// tests/data/document/writer.txt: exact text in each layout.
+TEST(DomWriterJson, ExactText) {
+    for (const std::string& row : testing_support::DataLines("document/writer.txt")) {
+        std::istringstream fields(row);
+        int indent = 0, flat = 0;
+        fields >> indent >> flat;
+        const std::size_t tab = row.find('\t');
+        const std::size_t start = static_cast<std::size_t>(fields.tellg()) + 1;
+        std::string expected = row.substr(tab + 1);
+        for (std::size_t at; indent >= 0 && (at = expected.find("\\n")) != std::string::npos;)
+            expected.replace(at, 2, "\n");
+        SCOPED_TRACE(row);
+        EXPECT_EQ(DomWriterJson::ToString(parse(row.substr(start, tab - start)), indent, flat != 0), expected);
+    }
+}
+
+// Random trees (escaped strings and keys, zero bytes, doubles of every bit pattern,
+// nesting, empty and large containers, duplicate keys) written in every layout and
+// read back: the same tree, written again the same way; the stream writer writes the
+// same text; the text cut short is refused.
+TEST(DomJson, RandomTreesRoundTrip) {
+    std::mt19937_64 random(77);
+    auto randomString = [&random]() {
+        static const char pieces[] = {'a', 'Z', '"', '\\', '/', '\b', '\f', '\n', '\r', '\t', '\0', '\x1f', ' ', '7'};
+        std::string text;
+        for (std::size_t length = random() % 12; text.size() < length;)
+            text += random() % 4 == 0 ? "\xC3\xA9" : std::string(1, pieces[random() % sizeof pieces]);
+        return text;
+    };
+    const double specials[] = {-0.0, kInf, -kInf, 9223372036854775808.0, 0.1, 100.0};
+    for (int round = 0; round < 300; ++round) {
+        Dom root;
+        std::vector<Dom*> open{&root.toArray()};
+        for (int step = static_cast<int>(random() % 200); step > 0 && !open.empty(); --step) {
+            Dom& container = *open.back();
+            const unsigned choice = static_cast<unsigned>(random() % 11);
+            if (choice == 0) {
+                open.pop_back();
+                continue;
+            }
+            Dom& child = container.isArray() ? container.append() : container[random() % 8 ? randomString() : "dup"];
+            if (choice <= 2 && open.size() < 30)
+                open.push_back(choice == 1 ? &child.toArray() : &child.toObject());
+            else if (choice == 3)
+                child = Dom(random() % 2 == 0);
+            else if (choice == 4)
+                child = Dom(static_cast<long long>(random()) >> (random() % 64));
+            else if (const double d = doubleOf(random()); choice == 5)
+                child = Dom(std::isnan(d) ? 0.5 : d);
+            else if (choice == 6)
+                child = Dom(specials[random() % 6]);
+            else if (choice == 7)
+                child = Dom(randomString());
+            else if (choice == 8 && container.isObject())
+                container = Dom::FromMembers({{"dup", Dom(1)}, {"dup", Dom(2)}});
+            else if (choice == 9 && random() % 64 == 0)  // straddling the reader's pieces of 4096 values
+                for (int k = 4090 + static_cast<int>(random() % 8200); k > 0; --k)
+                    (container.isArray() ? container.append() : container[std::to_string(k)]) =
+                        Dom("v" + std::to_string(k));
+        }
+        for (const auto& [indent, flat] : {std::pair{-1, false}, {0, false}, {2, false}, {7, true}}) {
+            const std::string text = DomWriterJson::ToString(root, indent, flat);
+            SCOPED_TRACE(text.substr(0, 200));
+            const Dom back = parse(text);
+            ASSERT_TRUE(back == root);
+            EXPECT_EQ(DomWriterJson::ToString(back, indent, flat), text);
+            std::ostringstream stream;  // in chunks
+            DomWriterJson::Write(stream, root, indent, flat);
+            EXPECT_EQ(stream.str(), text);
+            Dom cut(1);  // a text breaking off, with many values waiting
+            EXPECT_FALSE(DomReaderJson::FromString(cut, text.data(), random() % text.size(), nullptr));
+            EXPECT_TRUE(cut.isEmpty());
+        }
+    }
+}
+
+// tests/data/document/malformed.txt: the offset the error names, then the text.
+TEST(DomReaderJson, MalformedTextGivesAnEmptyNodeAndAnOffset) {
+    const std::vector<std::string> rows = testing_support::DataLines("document/malformed.txt");
+    ASSERT_GT(rows.size(), 20u);
+    for (const std::string& row : rows) {
+        const std::size_t space = std::min(row.find(' '), row.size());
+        const std::string text = row.substr(std::min(space + 1, row.size()));
+        SCOPED_TRACE(text.substr(0, 60));
+        Dom out;
+        out["previous"] = Dom(1);
+        std::string error;
+        EXPECT_FALSE(DomReaderJson::FromString(out, text.c_str(), &error));
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_EQ(error.find("JSON parse error at byte offset " + row.substr(0, space) + ": "), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+        EXPECT_EQ(error.find("deeper than 512") != std::string::npos, text.size() > 1000) << error;
+        Dom quiet(2);
+        EXPECT_FALSE(DomReaderJson::FromString(quiet, text.c_str(), nullptr));
+        EXPECT_TRUE(quiet.isEmpty());
+    }
+}
+
+TEST(DomReaderJson, EdgesOfTheText) {
+    // Numbers too big for the parser are rewritten before a second pass (rows of
+    // writer.txt); an error after one names the offset it names after a normal one.
+    std::string hugeError, plainError;
+    Dom out(1);
+    EXPECT_FALSE(DomReaderJson::FromString(out, "[1e999, ]", &hugeError));
+    EXPECT_FALSE(DomReaderJson::FromString(out, "[1.0e0, ]", &plainError));
+    EXPECT_EQ(hugeError, plainError);
+    EXPECT_NE(hugeError.find("offset 8"), std::string::npos) << hugeError;
+    EXPECT_EQ(parse(R"(["\u0000x"])")[0].asStringRef(), std::string("\0x", 2));
+
+    // A null text fails at offset 0; only the bytes given are read.
+    EXPECT_FALSE(DomReaderJson::FromString(out, nullptr, &plainError));
+    EXPECT_EQ(plainError.find("JSON parse error at byte offset 0"), 0u);
+    EXPECT_FALSE(DomReaderJson::FromString(out, nullptr, 5, nullptr));
+    const char text[] = "[1]\0[2]";
+    EXPECT_TRUE(DomReaderJson::FromString(out, text, 3, nullptr));
+    EXPECT_EQ(out[0].asInt(0), 1);
+    EXPECT_FALSE(DomReaderJson::FromString(out, text, 7, &plainError));
+    EXPECT_EQ(plainError.find("JSON parse error at byte offset 3"), 0u) << plainError;
+    const char huge[] = {'[', '1', 'e', '9', '9', '9', ']', '!'};
+    EXPECT_FALSE(DomReaderJson::FromString(out, huge, 6, &plainError));
+    EXPECT_EQ(plainError.find("JSON parse error at byte offset 6"), 0u) << plainError;
+    EXPECT_TRUE(DomReaderJson::FromString(out, huge, 7, nullptr));
+    EXPECT_EQ(out[0].asDouble(0.0), kInf);
+
+    // 512 levels are read (the rows of malformed.txt go one deeper).
+    for (const char* open : {"[", "{\"a\":"}) {
+        std::string nested;
+        for (std::size_t k = 0; k < DomReaderJson::kMaxDepth; ++k) nested += open;
+        nested += "1" + std::string(DomReaderJson::kMaxDepth, open[0] == '[' ? ']' : '}');
+        EXPECT_EQ(DomWriterJson::ToString(parse(nested)), nested);
     }
 }
 
