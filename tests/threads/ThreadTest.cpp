@@ -10,7 +10,6 @@
 
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>
-#include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/ShapeExport.h>
 
 #include "MeshTestSupport.h"
@@ -25,9 +24,9 @@ std::string DumpOf(const kor::ShapeExport::CrossSections& set) {
 }
 
 std::string JsonOf(const kor::ShapeExport::CrossSections& set) {
-    kor::Dom document;
-    set.To(document);
-    return kor::DomWriterJson::ToString(document);
+    std::ostringstream out;
+    set.Write(out);
+    return out.str();
 }
 
 // A mesh of `count` triangles whose corners repeat, welded.
