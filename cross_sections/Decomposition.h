@@ -144,6 +144,21 @@ bool CutPiece(VertexList& loop, const Points& points, VertexList& piece);
 // are points (`limited` is set where that stopped a cut).
 void CutPieces(WorkingList& list, const Points& points, bool& limited);
 
+// Appends the pieces `cut(piece)` cuts off one loop (it returns false once nothing is
+// cut) until the list would hold as many loops as there are points (`limited` set).
+// Shared by the simple and the fast steps, so that both stop alike.
+template <typename Cut>
+void AddPieces(WorkingList& list, const Points& points, bool& limited, Cut cut) {
+    for (VertexList piece;;) {
+        if (list.Size() >= points.Size()) {
+            limited = true;
+            return;
+        }
+        if (!cut(piece)) return;
+        list.Add(std::move(piece), -1, WorkingList::kPiece);
+    }
+}
+
 // The fast steps: the same results as calling RemoveHole until it returns false, and
 // as CutPieces. Preconditions: every point of the lists finite with
 // |coordinate| <= kFastCoordinateLimit.

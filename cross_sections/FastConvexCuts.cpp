@@ -444,27 +444,13 @@ void CutPiecesFast(WorkingList& list, const Points& points, bool& limited) {
     list.ReserveForPieces();
     for (std::size_t index = 0; index < count; ++index) {
         if (list.loops[index].size() <= 3) continue;
-        VertexList piece;
         if (list.loops[index].size() <= kShortLoop) {
-            for (;;) {
-                if (list.Size() >= points.Size()) {
-                    limited = true;
-                    break;
-                }
-                if (!CutPiece(list.loops[index], points, piece)) break;
-                list.Add(std::move(piece), -1, WorkingList::kPiece);
-            }
+            AddPieces(list, points, limited,
+                      [&](VertexList& piece) { return CutPiece(list.loops[index], points, piece); });
             continue;
         }
         RingCutter ring(list.loops[index], points);
-        for (;;) {
-            if (list.Size() >= points.Size()) {
-                limited = true;
-                break;
-            }
-            if (!ring.Cut(piece)) break;
-            list.Add(std::move(piece), -1, WorkingList::kPiece);
-        }
+        AddPieces(list, points, limited, [&](VertexList& piece) { return ring.Cut(piece); });
         list.loops[index] = ring.Remaining();
     }
 }

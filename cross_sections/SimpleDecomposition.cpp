@@ -223,15 +223,7 @@ void CutPieces(WorkingList& list, const Points& points, bool& limited) {
     list.ReserveForPieces();
     for (std::size_t index = 0; index < count; ++index) {
         if (list.loops[index].size() <= 3) continue;
-        VertexList piece;
-        for (;;) {
-            if (list.Size() >= points.Size()) {
-                limited = true;
-                break;
-            }
-            if (!CutPiece(list.loops[index], points, piece)) break;
-            list.Add(std::move(piece), -1, WorkingList::kPiece);
-        }
+        AddPieces(list, points, limited, [&](VertexList& piece) { return CutPiece(list.loops[index], points, piece); });
     }
 }
 
