@@ -220,7 +220,9 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
             if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-6 - 1e-12 * extent * extent)
                 return "a piece is not convex";
         }
-        if (twice < 0.0) return "a piece runs clockwise";
+        // A piece flat to within rounding (a point on the segment of two others) has a
+        // computed area of either sign: clockwise only beyond the rounding of its terms.
+        if (twice < -1e-12 * extent * extent) return "a piece runs clockwise";
         total += twice / 2.0;
         scale = std::max(scale, extent * extent);
         polygons.push_back(polygon);
