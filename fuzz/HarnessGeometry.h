@@ -155,7 +155,9 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     if ((clearCorners || !options.clean) && std::fabs(total(merged) - piecesArea) > slack)
         return "merging keeps the area";
     if (!inside) return "indices inside the positions";
-    if (!valid) return "";
+    // Where the guard on the number of loops stopped the cuts, what remains is not
+    // split further: no tiling by convex pieces to check.
+    if (!valid || fast.limitedByPositions) return "";
     const std::string tiling = testing_support::CheckPieces(set.Positions(), pieces, expected);
     if (!tiling.empty()) return "the pieces: " + tiling;
     if (!clearCorners) return "";
