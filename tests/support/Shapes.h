@@ -186,6 +186,61 @@ inline Shape ShapeOf(const kor::Dom& c) {
     return shape;
 }
 
+// Twice the signed area of a polygon and its largest coordinate magnitude.
+struct Measure {
+    double twiceArea = 0.0;
+    double extent = 0.0;
+};
+inline Measure MeasureOf(const std::vector<kor::Vec<2, double>>& polygon) {
+    Measure m;
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const kor::Vec<2, double>& a = polygon[i];
+        const kor::Vec<2, double>& b = polygon[(i + 1) % polygon.size()];
+        m.twiceArea += a.x() * b.y() - b.x() * a.y();
+        m.extent = std::max({m.extent, std::fabs(a.x()), std::fabs(a.y())});
+    }
+    return m;
+}
+
+// Whether a piece is convex and counter-clockwise: no corner turns right, beyond
+// the rounding of its terms, and the area is not negative. A piece flat to within
+// rounding (a point on the segment of two others) has a computed area of either
+// sign: clockwise only beyond the rounding of its terms.
+inline std::string ConvexityOf(const std::vector<kor::Vec<2, double>>& polygon) {
+    using P = kor::Vec<2, double>;
+    const std::size_t n = polygon.size();
+    const auto [twice, extent] = MeasureOf(polygon);
+    for (std::size_t i = 0; i < n; ++i) {
+        const P& a = polygon[(i + n - 1) % n];
+        const P& b = polygon[i];
+        const P& c = polygon[(i + 1) % n];
+        if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-6 - 1e-12 * extent * extent)
+            return "a piece is not convex";
+    }
+    if (twice < -1e-12 * extent * extent) return "a piece runs clockwise";
+    return std::string();
+}
+
+// The points of a loop, or none when an index lies outside the positions.
+inline bool PointsOf(const std::vector<kor::Vec<2, double>>& positions, const kor::ShapeExport::Loop& loop,
+                     std::vector<kor::Vec<2, double>>& points) {
+    points.clear();
+    for (const auto& v : loop.Vertices()) {
+        if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size()) return false;
+        points.push_back(positions[static_cast<std::size_t>(v.Index())]);
+    }
+    return true;
+}
+
+// Whether every loop is convex and counter-clockwise.
+inline bool AllConvex(const std::vector<kor::Vec<2, double>>& positions,
+                      const std::vector<kor::ShapeExport::Loop>& loops) {
+    std::vector<kor::Vec<2, double>> points;
+    for (const auto& loop : loops)
+        if (!PointsOf(positions, loop, points) || !ConvexityOf(points).empty()) return false;
+    return true;
+}
+
 // What must hold for a set of convex pieces that tile a cross section, checked
 // independently of the library: every index inside the positions, every piece
 // convex and counter-clockwise, the areas adding up to the outline minus the holes,
@@ -199,32 +254,13 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
     double total = 0.0, scale = std::fabs(expectedArea);
     for (const auto& piece : pieces) {
         std::vector<P> polygon;
-        for (const auto& v : piece.Vertices()) {
-            if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size())
-                return "index outside the positions";
-            polygon.push_back(positions[static_cast<std::size_t>(v.Index())]);
-        }
+        if (!PointsOf(positions, piece, polygon)) return "index outside the positions";
         if (maxVertices != 0 && polygon.size() > maxVertices) return "a piece has more vertices than the bound";
-        const std::size_t n = polygon.size();
-        double twice = 0.0, extent = 0.0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const P& a = polygon[i];
-            const P& b = polygon[(i + 1) % n];
-            twice += a.x() * b.y() - b.x() * a.y();
-            extent = std::max({extent, std::fabs(a.x()), std::fabs(a.y())});
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            const P& a = polygon[(i + n - 1) % n];
-            const P& b = polygon[i];
-            const P& c = polygon[(i + 1) % n];
-            if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-6 - 1e-12 * extent * extent)
-                return "a piece is not convex";
-        }
-        // A piece flat to within rounding (a point on the segment of two others) has a
-        // computed area of either sign: clockwise only beyond the rounding of its terms.
-        if (twice < -1e-12 * extent * extent) return "a piece runs clockwise";
-        total += twice / 2.0;
-        scale = std::max(scale, extent * extent);
+        const std::string convexity = ConvexityOf(polygon);
+        if (!convexity.empty()) return convexity;
+        const Measure measure = MeasureOf(polygon);
+        total += measure.twiceArea / 2.0;
+        scale = std::max(scale, measure.extent * measure.extent);
         polygons.push_back(polygon);
     }
     if (std::fabs(total - expectedArea) > 1e-9 * std::max(std::fabs(expectedArea), 1e-300))
