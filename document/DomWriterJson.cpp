@@ -3,9 +3,11 @@
 #include <dragonbox/dragonbox.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
@@ -100,7 +102,7 @@ bool isFlat(const Dom& node) { return node.size() == 0 && !(node.isObject() && !
 
 // Writes a leaf node.
 void writeLeaf(TextSink& sink, const Dom& node) {
-    char buffer[32];
+    char buffer[DomWriterJson::kNumberSize];
     switch (node.kind()) {
         case Dom::Kind::Empty: sink.put("null", 4); break;
         case Dom::Kind::Bool: node.asBool(false) ? sink.put("true", 4) : sink.put("false", 5); break;
@@ -176,49 +178,109 @@ void writeTree(TextSink& sink, const Dom& root, int indent, bool flatArraysOnOne
     }
 }
 
+// The decimal digits of 0 to 99 in pairs.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// 10^0 to 10^19, every power of ten below 2^64.
+constexpr std::array<std::uint64_t, 20> PowersOfTen() {
+    std::array<std::uint64_t, 20> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+    return powers;
+}
+
+constexpr std::array<std::uint64_t, 20> kPowersOfTen = PowersOfTen();
+
+// The number of decimal digits of `value` (1 for 0).
+int DigitCount(std::uint64_t value) {
+    return static_cast<int>(std::upper_bound(kPowersOfTen.begin() + 1, kPowersOfTen.end(), value) -
+                            kPowersOfTen.begin());
+}
+
+// Writes the four decimal digits of `value` (below 10^4) at `out`.
+void WriteFourDigits(std::uint32_t value, char* out) {
+    std::memcpy(out, kDigitPairs + value / 100 * 2, 2);
+    std::memcpy(out + 2, kDigitPairs + value % 100 * 2, 2);
+}
+
+// Writes the last `count` decimal digits of `value` so that they end at `end`:
+// eight at a time in 32-bit arithmetic (two runs of four that do not wait on each
+// other), then two at a time.
+void WriteDigits(std::uint64_t value, char* end, int count) {
+    for (; count >= 8; count -= 8) {
+        const auto eight = static_cast<std::uint32_t>(value % 100000000);
+        value /= 100000000;
+        end -= 8;
+        WriteFourDigits(eight / 10000, end);
+        WriteFourDigits(eight % 10000, end + 4);
+    }
+    auto rest = static_cast<std::uint32_t>(value % 100000000);
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + rest % 100 * 2, 2);
+        rest /= 100;
+    }
+    if (count == 1) end[-1] = static_cast<char>('0' + rest % 10);
+}
+
 }  // namespace
 
 std::size_t DomWriterJson::FormatNumber(double value, char* out) {
-    const char* special = std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
+        const char* special = std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
         return static_cast<std::size_t>(std::copy(special, special + std::strlen(special), out) - out);
+    }
     char* p = out;
     if (std::signbit(value)) *p++ = '-';
     if (value == 0.0) return static_cast<std::size_t>(std::copy_n("0.0", 3, p) - out);
     // The shortest digits that read back as the value (dragonbox), laid out as
     // std::to_chars lays them out: fixed or scientific, whichever is shorter,
-    // fixed on a tie; then marked as a double. The digits are written one place
-    // to the right, where the point makes room for itself.
+    // fixed on a tie; then marked as a double. Zeros are copied in runs of a fixed
+    // size, within the kNumberSize chars of room, so that no copy becomes a call.
     const auto decimal = jkj::dragonbox::to_decimal(value);
-    char* const end = std::to_chars(p + 1, p + 21, decimal.significand).ptr;
-    const int length = static_cast<int>(end - p - 1);
+    const std::uint64_t digits = decimal.significand;
+    const int length = DigitCount(digits);
     const int e = decimal.exponent;  // |value| = digits * 10^e
     const int exponent = e + length - 1;
     const int fixedLength = e >= 0 ? length + e : length + e > 0 ? length + 1 : 2 - e;
     // (A three-digit exponent would add one, but then the fixed form is far longer.)
     const int scientificLength = length + (length > 1) + 4;
     if (fixedLength > scientificLength) {  // d.ddde+XX, the exponent of two digits or more
+        WriteDigits(digits, p + 1 + length, length);
         p[0] = p[1];
         p[1] = '.';
-        p = length > 1 ? end : p + 1;
+        p += length > 1 ? length + 1 : 1;
         *p++ = 'e';
         *p++ = exponent < 0 ? '-' : '+';
         if (std::abs(exponent) < 10) *p++ = '0';
         return static_cast<std::size_t>(std::to_chars(p, p + 4, std::abs(exponent)).ptr - out);
     }
+    // The fixed form is at most as long as the scientific one: at most 5 zeros
+    // after the digits, at most 3 between the point and the digits.
     if (e > 0 && std::fabs(value) >= 9007199254740992.0) {
         // Above 2^53 std::to_chars writes every digit of the integer, not zeros
         // after the shortest ones: take its text.
         p = std::to_chars(p, out + kNumberSize, std::fabs(value)).ptr;
     } else if (e >= 0) {  // ddd000
-        p = std::fill_n(std::copy(p + 1, end, p), e, '0');
-    } else if (length + e > 0) {  // ddd.ddd
-        std::copy(p + 1, p + 1 + length + e, p);
-        p[length + e] = '.';
-        p = end;
+        WriteDigits(digits, p + length, length);
+        std::memcpy(p + length, "00000000", 8);
+        p += length + e;
+    } else if (length + e > 0) {  // ddd.ddd: the fraction (at most 16 digits) moves right for the point
+        const int whole = length + e;
+        WriteDigits(digits, p + length, length);
+        char fraction[16];
+        std::memcpy(fraction, p + whole, sizeof fraction);
+        p[whole] = '.';
+        std::memcpy(p + whole + 1, fraction, sizeof fraction);
+        p += length + 1;
     } else {  // 0.000ddd
-        std::copy_backward(p + 1, end, end + 1 - e - length);
-        p = std::fill_n(std::copy_n("0.", 2, p), -e - length, '0') + length;
+        const int zeros = -e - length;
+        std::memcpy(p, "0.000", 5);
+        WriteDigits(digits, p + 2 + zeros + length, length);
+        p += 2 + zeros + length;
     }
     if (e >= 0) p = std::copy_n(".0", 2, p);  // a '.' or an exponent marks the number as a double
     return static_cast<std::size_t>(p - out);

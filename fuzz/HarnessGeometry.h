@@ -143,7 +143,8 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     // area drawn at 1e149 sums to rounding noise of 1e283.
     double extent = 1.0;
     for (const auto& p : set.Positions())
-        if (std::isfinite(p.x()) && std::isfinite(p.y())) extent = std::max({extent, std::fabs(p.x()), std::fabs(p.y())});
+        if (std::isfinite(p.x()) && std::isfinite(p.y()))
+            extent = std::max({extent, std::fabs(p.x()), std::fabs(p.y())});
     const double slack = 1e-9 * summed + 1e-12 * extent * extent;
     if (std::fabs(piecesArea - expected) > slack) return "the areas add up";
 
