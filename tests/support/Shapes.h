@@ -245,10 +245,12 @@ inline bool AllConvex(const std::vector<kor::Vec<2, double>>& positions,
 // independently of the library: every index inside the positions, every piece
 // convex and counter-clockwise, the areas adding up to the outline minus the holes,
 // no two pieces overlapping, and (when given) at most `maxVertices` vertices each.
-// Returns what is wrong, or an empty text.
+// `droppedTurns`: the sum of the turns (twice the triangle areas) of corners that
+// were dropped from the pieces as straight, which the areas and overlaps may be
+// off by. Returns what is wrong, or an empty text.
 inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions,
                                const std::vector<kor::ShapeExport::Loop>& pieces, double expectedArea,
-                               std::size_t maxVertices = 0) {
+                               std::size_t maxVertices = 0, double droppedTurns = 0.0) {
     using P = kor::Vec<2, double>;
     std::vector<std::vector<P>> polygons;
     double total = 0.0, scale = std::fabs(expectedArea);
@@ -263,10 +265,10 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
         scale = std::max(scale, measure.extent * measure.extent);
         polygons.push_back(polygon);
     }
-    if (std::fabs(total - expectedArea) > 1e-9 * std::max(std::fabs(expectedArea), 1e-300))
+    if (std::fabs(total - expectedArea) > 1e-9 * std::max(std::fabs(expectedArea), 1e-300) + droppedTurns / 2)
         return "the areas do not add up: " + std::to_string(total) + " instead of " + std::to_string(expectedArea);
     // Two convex pieces overlap unless an edge of one separates them (touching allowed).
-    const double slack = 1e-9 * scale;
+    const double slack = 1e-9 * scale + droppedTurns;
     auto separates = [slack](const std::vector<P>& a, const std::vector<P>& b) {
         for (std::size_t i = 0; i < a.size(); ++i) {
             const P& p = a[i];
