@@ -323,8 +323,8 @@ TEST(DomReaderJson, NumbersReadAsFromCharsReadsThem) {
 }
 
 // Doubles of every kind are written as std::to_chars writes them (with ".0" on
-// integral values) and read back bit for bit.
-TEST(DomJson, NumbersWrittenAsToCharsWritesThemReadBackExactly) {
+// integral values), so they read back bit for bit as std::from_chars reads them.
+TEST(DomWriterJson, NumbersWrittenAsToCharsWritesThem) {
     std::mt19937_64 random(12345);
     std::vector<double> values;
     for (int k = 0; k < 100000; ++k) {
@@ -332,13 +332,13 @@ TEST(DomJson, NumbersWrittenAsToCharsWritesThemReadBackExactly) {
         values.push_back(static_cast<double>(static_cast<long long>(random()) >> (random() % 64)));
         values.push_back(std::ldexp(1.0, static_cast<int>(random() % 2100) - 1075));
         values.push_back(static_cast<double>(static_cast<int>(random() % 2000001) - 1000000) / 1000.0);
+        values.push_back(std::ldexp(static_cast<double>(random() >> 11), -static_cast<int>(random() % 64)));
     }
     for (int e = -325; e <= 309; ++e)
         for (double m : {1.0, 5.0, 123456789.0, 9007199254740993.0}) {
             const double d = m * std::pow(10.0, e);
             values.insert(values.end(), {d, std::nextafter(d, 0.0), std::nextafter(d, kInf)});
         }
-    Dom doubles;
     for (double d : values) {
         if (std::isnan(d)) continue;
         char text[DomWriterJson::kNumberSize], reference[40];
@@ -349,13 +349,6 @@ TEST(DomJson, NumbersWrittenAsToCharsWritesThemReadBackExactly) {
         else if (expected.find_first_of(".e") == std::string::npos)
             expected += ".0";
         ASSERT_EQ(written, expected);
-        doubles.append() = Dom(d);
-    }
-    const Dom back = parse(DomWriterJson::ToString(doubles));
-    ASSERT_EQ(back.size(), doubles.size());
-    for (std::size_t k = 0; k < back.size(); ++k) {
-        ASSERT_TRUE(back[k].isDouble());
-        ASSERT_EQ(bitsOf(back[k].asDouble(0.0)), bitsOf(doubles[k].asDouble(0.0)));
     }
 }
 

@@ -138,26 +138,6 @@ inline kor::ShapeExport::CrossSection MakeSection(Points& positions, const std::
     return section;
 }
 
-// Signed area (counter-clockwise positive) of a loop over `positions`.
-inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& positions) {
-    const std::vector<kor::ShapeExport::Vertex>& v = loop.Vertices();
-    double twice = 0.0;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        const Point& p = positions[static_cast<std::size_t>(v[i].Index())];
-        const Point& q = positions[static_cast<std::size_t>(v[(i + 1) % v.size()].Index())];
-        twice += p.x() * q.y() - q.x() * p.y();
-    }
-    return twice / 2.0;
-}
-
-// The outline's area minus the holes' (counter-clockwise outlines and clockwise
-// holes), which the pieces of the item's decomposition must add up to.
-inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Points& positions) {
-    double area = SignedArea(item.ExteriorLoop(), positions);
-    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops()) area += SignedArea(hole, positions);
-    return area;
-}
-
 // The decomposition of the shape by the fast steps or by the simple ones.
 inline kor::ShapeExport::detail::Decomposition Decompose(const Shape& shape, bool fast) {
     namespace detail = kor::ShapeExport::detail;
@@ -187,33 +167,25 @@ inline Shape ShapeOf(const kor::Dom& c) {
 }
 
 // Twice the signed area of a polygon and its largest coordinate magnitude.
-struct Measure {
-    double twiceArea = 0.0;
-    double extent = 0.0;
-};
-inline Measure MeasureOf(const std::vector<kor::Vec<2, double>>& polygon) {
-    Measure m;
+inline std::pair<double, double> TwiceAreaAndExtent(const Points& polygon) {
+    double twice = 0.0, extent = 0.0;
     for (std::size_t i = 0; i < polygon.size(); ++i) {
-        const kor::Vec<2, double>& a = polygon[i];
-        const kor::Vec<2, double>& b = polygon[(i + 1) % polygon.size()];
-        m.twiceArea += a.x() * b.y() - b.x() * a.y();
-        m.extent = std::max({m.extent, std::fabs(a.x()), std::fabs(a.y())});
+        const Point &a = polygon[i], &b = polygon[(i + 1) % polygon.size()];
+        twice += a.x() * b.y() - b.x() * a.y();
+        extent = std::max({extent, std::fabs(a.x()), std::fabs(a.y())});
     }
-    return m;
+    return {twice, extent};
 }
 
 // Whether a piece is convex and counter-clockwise: no corner turns right, beyond
 // the rounding of its terms, and the area is not negative. A piece flat to within
 // rounding (a point on the segment of two others) has a computed area of either
 // sign: clockwise only beyond the rounding of its terms.
-inline std::string ConvexityOf(const std::vector<kor::Vec<2, double>>& polygon) {
-    using P = kor::Vec<2, double>;
+inline std::string ConvexityOf(const Points& polygon) {
     const std::size_t n = polygon.size();
-    const auto [twice, extent] = MeasureOf(polygon);
+    const auto [twice, extent] = TwiceAreaAndExtent(polygon);
     for (std::size_t i = 0; i < n; ++i) {
-        const P& a = polygon[(i + n - 1) % n];
-        const P& b = polygon[i];
-        const P& c = polygon[(i + 1) % n];
+        const Point &a = polygon[(i + n - 1) % n], &b = polygon[i], &c = polygon[(i + 1) % n];
         if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-6 - 1e-12 * extent * extent)
             return "a piece is not convex";
     }
@@ -222,8 +194,7 @@ inline std::string ConvexityOf(const std::vector<kor::Vec<2, double>>& polygon) 
 }
 
 // The points of a loop, or none when an index lies outside the positions.
-inline bool PointsOf(const std::vector<kor::Vec<2, double>>& positions, const kor::ShapeExport::Loop& loop,
-                     std::vector<kor::Vec<2, double>>& points) {
+inline bool PointsOf(const Points& positions, const kor::ShapeExport::Loop& loop, Points& points) {
     points.clear();
     for (const auto& v : loop.Vertices()) {
         if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size()) return false;
@@ -232,10 +203,25 @@ inline bool PointsOf(const std::vector<kor::Vec<2, double>>& positions, const ko
     return true;
 }
 
+// Signed area (counter-clockwise positive) of a loop over `positions`, of the
+// vertices before the first index outside them.
+inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& positions) {
+    Points points;
+    PointsOf(positions, loop, points);
+    return TwiceAreaAndExtent(points).first / 2.0;
+}
+
+// The outline's area minus the holes' (counter-clockwise outlines and clockwise
+// holes), which the pieces of the item's decomposition must add up to.
+inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Points& positions) {
+    double area = SignedArea(item.ExteriorLoop(), positions);
+    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops()) area += SignedArea(hole, positions);
+    return area;
+}
+
 // Whether every loop is convex and counter-clockwise.
-inline bool AllConvex(const std::vector<kor::Vec<2, double>>& positions,
-                      const std::vector<kor::ShapeExport::Loop>& loops) {
-    std::vector<kor::Vec<2, double>> points;
+inline bool AllConvex(const Points& positions, const std::vector<kor::ShapeExport::Loop>& loops) {
+    Points points;
     for (const auto& loop : loops)
         if (!PointsOf(positions, loop, points) || !ConvexityOf(points).empty()) return false;
     return true;
@@ -260,9 +246,9 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
         if (maxVertices != 0 && polygon.size() > maxVertices) return "a piece has more vertices than the bound";
         const std::string convexity = ConvexityOf(polygon);
         if (!convexity.empty()) return convexity;
-        const Measure measure = MeasureOf(polygon);
-        total += measure.twiceArea / 2.0;
-        scale = std::max(scale, measure.extent * measure.extent);
+        const auto [twice, extent] = TwiceAreaAndExtent(polygon);
+        total += twice / 2.0;
+        scale = std::max(scale, extent * extent);
         polygons.push_back(polygon);
     }
     if (std::fabs(total - expectedArea) > 1e-9 * std::max(std::fabs(expectedArea), 1e-300) + droppedTurns / 2)
