@@ -154,11 +154,10 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     options.maxVertices = (optionBits >> 2) % 10;
     const std::vector<kor::ShapeExport::Loop> merged =
         kor::ShapeExport::MergeConvexLoops(set.Positions(), pieces, options);
-    // Jittered, moved or tiny points make corners that turn within the tolerance:
-    // cleaning drops them and merging joins across them, by design, so the merged
-    // pieces are only checked where every corner is straight or turns well beyond it.
-    // Cleaning drops corners that turn within the tolerance wherever they are: the
-    // area may change by half the tolerance for each.
+    // Cleaning drops corners that turn within the tolerance, by design: the area may
+    // change by half the tolerance for each. Jittered, moved or tiny points make many
+    // such corners, where merging also joins across them: the merged pieces are
+    // checked only where most corners are straight or turn well beyond it.
     std::size_t vertexCount = 0;
     for (const auto& piece : pieces) vertexCount += piece.Vertices().size();
     const double droppedTurns = options.clean ? detail::kTurnTolerance * static_cast<double>(vertexCount) : 0.0;

@@ -193,7 +193,8 @@ inline std::string ConvexityOf(const Points& polygon) {
     return std::string();
 }
 
-// The points of a loop, or none when an index lies outside the positions.
+// Collects the points of a loop: false at the first index outside the positions,
+// with the points before it collected.
 inline bool PointsOf(const Points& positions, const kor::ShapeExport::Loop& loop, Points& points) {
     points.clear();
     for (const auto& v : loop.Vertices()) {
