@@ -4,7 +4,8 @@
 # is set (a long campaign: FUZZ_RUNS=10000000 nice fuzz/run.sh), one after the other, on a corpus in
 # build/fuzz/corpus/<target> that starts from its seed inputs (fuzz/corpus/<target>)
 # and the inputs kept from earlier failures (tests/regressions/inputs/<target>),
-# with the dictionary fuzz/<target>.dict when there is one.
+# with the dictionary fuzz/<target>.dict when there is one, and the seed FUZZ_SEED
+# (default 1).
 # Exits non-zero on any crash, sanitizer report, failed check, leak, out-of-memory
 # (4 GB) or hang (timeout 10 s); the failing input is left in build/fuzz/artifacts.
 #
@@ -34,7 +35,10 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     for seeds in "fuzz/corpus/$name" "tests/regressions/inputs/$name"; do
         [ -d "$seeds" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
     done
-    options=()
+    # A fixed seed unless FUZZ_SEED says otherwise (0: libFuzzer picks one), so that a
+    # run from a fresh corpus repeats the start of any longer run with the same seed:
+    # a clean long run here means a clean short run in CI.
+    options=(-seed="${FUZZ_SEED:-1}")
     [ -f "fuzz/$name.dict" ] && options+=(-dict="fuzz/$name.dict")
     if [ -n "${FUZZ_RUNS:-}" ]; then
         options+=(-runs="$FUZZ_RUNS")
