@@ -184,10 +184,13 @@ TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
 
 TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
     // An L cut into two pieces stays two; a square cut by its midpoint joins again,
-    // and cleaning then drops the straight corner; a hexagon bounded to 4 vertices.
+    // and cleaning then drops the straight corner, and a corner turning within the
+    // tolerance (5e-7), but not one turning beyond it (5e-6); a hexagon bounded to 4
+    // vertices.
     using P = kor::Vec<2, double>;
     const std::vector<P> ell{{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}};
     const std::vector<P> square{{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}};
+    const std::vector<P> bent{{0, 0}, {1, 0}, {2, 5e-7}, {2, 2}, {0, 2}, {2, 5e-6}};
     std::vector<P> hexagon;
     for (int i = 0; i < 6; ++i)
         hexagon.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
@@ -201,6 +204,7 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
         {&ell, {"0' 1 2 3", "3' 4 5 0"}, {}, {"0' 1 2 3", "3' 4 5 0"}},
         {&square, {"0 1 4'", "1' 2 3 4"}, {}, {"0 1 2 3 4"}},
         {&square, {"0 1 4'", "1' 2 3 4"}, {true, true, 0}, {"0 2 3 4"}},
+        {&bent, {"0 1 2 3 4", "0 1 5 3 4"}, {false, true, 0}, {"0 2 3 4", "0 1 5 3 4"}},
         {&hexagon, {"0 1 2 3 4 5"}, {false, false, 4}, {"0' 1 2 3", "3' 4 5 0"}},
         {&hexagon, {"2 1 0", "0 1 2 3 4 5"}, {true, false, 0}, {"2 1 0", "0 1 2 3 4 5"}},  // clockwise: left as it is
     };
