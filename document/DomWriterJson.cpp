@@ -239,7 +239,7 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
     // The shortest digits that read back as the value (dragonbox), laid out as
     // std::to_chars lays them out: fixed or scientific, whichever is shorter,
     // fixed on a tie; then marked as a double. Zeros are copied in runs of a fixed
-    // size, within the kNumberSize chars of room, so that no copy becomes a call.
+    // size, within the kNumberSize chars of room.
     const auto decimal = jkj::dragonbox::to_decimal(value);
     const std::uint64_t digits = decimal.significand;
     const int length = DigitCount(digits);
@@ -268,13 +268,11 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
         WriteDigits(digits, p + length, length);
         std::memcpy(p + length, "00000000", 8);
         p += length + e;
-    } else if (length + e > 0) {  // ddd.ddd: the fraction (at most 16 digits) moves right for the point
+    } else if (length + e > 0) {  // ddd.ddd: the digits one place on, those before the point moved back
         const int whole = length + e;
-        WriteDigits(digits, p + length, length);
-        char fraction[16];
-        std::memcpy(fraction, p + whole, sizeof fraction);
+        WriteDigits(digits, p + 1 + length, length);
+        for (int i = 0; i < whole; ++i) p[i] = p[i + 1];
         p[whole] = '.';
-        std::memcpy(p + whole + 1, fraction, sizeof fraction);
         p += length + 1;
     } else {  // 0.000ddd
         const int zeros = -e - length;

@@ -35,7 +35,7 @@ public:
 
     // The text of a Double as the writer gives it, at `out` (kNumberSize chars of
     // room, no terminating zero); returns its length.
-    static constexpr std::size_t kNumberSize = 40;
+    static constexpr std::size_t kNumberSize = 32;
     static std::size_t FormatNumber(double value, char* out);
 };
 
