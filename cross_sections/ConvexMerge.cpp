@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
-#include <unordered_map>
+#include <vector>
 
 #include "Decomposition.h"
 
@@ -45,6 +45,45 @@ bool IsPiece(const VertexList& loop, const std::vector<Point>& positions) {
     return twiceArea > 0.0;
 }
 
+// The node of the first edge u -> v among edges (u, v) of position indices, each
+// given by the node it starts at. Open addressing with linear probing over a table
+// at most half full that holds only node numbers (the edge is read from the node):
+// small, so that a call touches little fresh memory.
+class EdgeTable {
+public:
+    // `keys[node]`: the edge that starts at the node, as Key(u, v).
+    explicit EdgeTable(std::vector<std::uint64_t> keys) : m_keys(std::move(keys)) {
+        std::size_t size = 16;
+        for (m_shift = 60; size < 2 * m_keys.size(); size *= 2) --m_shift;
+        m_slots.assign(size, -1);
+        for (std::size_t node = 0; node < m_keys.size(); ++node)
+            for (std::size_t i = Home(m_keys[node]);; i = (i + 1) & (size - 1)) {
+                if (m_slots[i] < 0) m_slots[i] = static_cast<int>(node);
+                if (m_keys[static_cast<std::size_t>(m_slots[i])] == m_keys[node]) break;
+            }
+    }
+
+    // The node of the first edge with this key, or -1.
+    int Find(std::uint64_t key) const {
+        for (std::size_t i = Home(key);; i = (i + 1) & (m_slots.size() - 1)) {
+            if (m_slots[i] < 0 || m_keys[static_cast<std::size_t>(m_slots[i])] == key) return m_slots[i];
+        }
+    }
+
+    static std::uint64_t Key(int u, int v) {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(u)) << 32) | static_cast<std::uint32_t>(v);
+    }
+
+private:
+    std::size_t Home(std::uint64_t key) const {  // the product's top bits
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
+    }
+
+    std::vector<std::uint64_t> m_keys;
+    std::vector<int> m_slots;
+    int m_shift = 60;
+};
+
 class PieceRings {
 public:
     PieceRings(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces)
@@ -66,16 +105,16 @@ public:
     void Join() {
         // The pieces' own edges, each as the node it starts at and the node it ends at.
         std::vector<int> ends(m_nodes.size());
-        std::unordered_map<std::uint64_t, int> edges;  // (u, v) -> the node of u on the edge u -> v
+        std::vector<std::uint64_t> keys(m_nodes.size());
         for (std::size_t n = 0; n < m_nodes.size(); ++n) {
             ends[n] = m_nodes[n].next;
-            edges.emplace(Key(Index(static_cast<int>(n)), Index(ends[n])), static_cast<int>(n));
+            keys[n] = EdgeTable::Key(Index(static_cast<int>(n)), Index(ends[n]));
         }
+        const EdgeTable edges(std::move(keys));
         for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-            const auto twin = edges.find(Key(Index(ends[n]), Index(static_cast<int>(n))));
-            if (twin == edges.end() || m_nodes[static_cast<std::size_t>(twin->second)].piece <= m_nodes[n].piece)
-                continue;
-            TryJoin(static_cast<int>(n), ends[n], twin->second, ends[static_cast<std::size_t>(twin->second)]);
+            const int twin = edges.Find(EdgeTable::Key(Index(ends[n]), Index(static_cast<int>(n))));
+            if (twin < 0 || m_nodes[static_cast<std::size_t>(twin)].piece <= m_nodes[n].piece) continue;
+            TryJoin(static_cast<int>(n), ends[n], twin, ends[static_cast<std::size_t>(twin)]);
         }
     }
 
@@ -110,9 +149,6 @@ private:
         int piece;  // the piece it was made for
     };
 
-    static std::uint64_t Key(int u, int v) {
-        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(u)) << 32) | static_cast<std::uint32_t>(v);
-    }
     int Index(int n) const { return m_nodes[static_cast<std::size_t>(n)].vertex.Index(); }
     const Point& At(int n) const { return m_positions[static_cast<std::size_t>(Index(n))]; }
     Node& N(int n) { return m_nodes[static_cast<std::size_t>(n)]; }
@@ -234,7 +270,7 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     }
     PieceRings rings(positions, pieces);
     if (options.merge) rings.Join();
-    const std::vector<VertexList> joined = rings.Rings();
+    std::vector<VertexList> joined = rings.Rings();
 
     const std::size_t limit = options.maxVertices == 0 ? 0 : std::max<std::size_t>(options.maxVertices, 3);
     std::vector<Loop> result;
@@ -244,14 +280,15 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
             result.push_back(loops[i]);
             continue;
         }
-        const VertexList& ring = joined[static_cast<std::size_t>(pieceOf[i])];
+        VertexList& ring = joined[static_cast<std::size_t>(pieceOf[i])];
         if (ring.empty()) continue;  // joined into an earlier piece
-        const VertexList cleaned = options.clean ? Clean(ring, positions) : ring;
+        if (options.clean) ring = Clean(std::move(ring), positions);
+        if (limit == 0) {
+            result.emplace_back(positions, std::move(ring));
+            continue;
+        }
         bounded.clear();
-        if (limit != 0)
-            Bound(cleaned, limit, positions, bounded);
-        else
-            bounded.push_back(cleaned);
+        Bound(ring, limit, positions, bounded);
         for (VertexList& piece : bounded) result.emplace_back(positions, std::move(piece));
     }
     return result;
