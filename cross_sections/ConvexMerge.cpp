@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #include "Decomposition.h"
