@@ -203,10 +203,8 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
         {&ell, {"0' 1 2 3", "3' 4 5 0"}, {}, {"0' 1 2 3", "3' 4 5 0"}},
         {&square, {"0 1 4'", "1' 2 3 4"}, {}, {"0 1 2 3 4"}},
         {&square, {"0 1 4'", "1' 2 3 4"}, {true, true, 0}, {"0 2 3 4"}},
-        {&square,
-         {"0 2 4'", "2 3 4", "2 3' 4"},
-         {},
-         {"0 2 3 4", "2 3' 4"}},  // an edge twice: the first piece of it joins
+        // An edge that two pieces repeat: the first of them joins.
+        {&square, {"0 2 4'", "2 3 4", "2 3' 4"}, {}, {"0 2 3 4", "2 3' 4"}},
         {&bent, {"0 1 2 3 4", "0 1 5 3 4"}, {false, true, 0}, {"0 2 3 4", "0 1 5 3 4"}},
         {&hexagon, {"0 1 2 3 4 5"}, {false, false, 4}, {"0' 1 2 3", "3' 4 5 0"}},
         {&hexagon, {"2 1 0", "0 1 2 3 4 5"}, {true, false, 0}, {"2 1 0", "0 1 2 3 4 5"}},  // clockwise: left as it is
