@@ -5,8 +5,12 @@
 // runs u -> v keeps its nodes of u and v, the other one's nodes of u and v are
 // retired and stand for the kept ones from then on. So every join costs a few
 // steps, and a piece that grows by thousands of joins (a fan) is never copied.
+// Re-cutting then works on the joined rings as lists, through a table from each
+// edge to the piece that last took it, so that a round after the first touches
+// only the pieces around what changed.
 #include <kor/ShapeExport/ConvexMerge.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
@@ -132,11 +136,11 @@ public:
         for (std::size_t p = 0; p < m_group.size(); ++p) {
             if (Group(static_cast<int>(p)) != static_cast<int>(p)) continue;
             const int first = start[p];
-            for (int n = first;;) {
+            std::size_t size = 0;
+            for (int n = first; size == 0 || n != first; n = m_nodes[static_cast<std::size_t>(n)].next) ++size;
+            rings[p].reserve(size);
+            for (int n = first; rings[p].size() < size; n = m_nodes[static_cast<std::size_t>(n)].next)
                 rings[p].push_back(m_nodes[static_cast<std::size_t>(n)].vertex);
-                n = m_nodes[static_cast<std::size_t>(n)].next;
-                if (n == first) break;
-            }
         }
         return rings;
     }
@@ -195,6 +199,277 @@ private:
     std::vector<int> m_group;  // per piece, a piece of the same group (the first one: itself)
 };
 
+// Pieces joined across their shared edges where the union stays convex; a piece
+// joined into an earlier one becomes empty.
+std::vector<VertexList> Joined(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces) {
+    PieceRings rings(positions, pieces);
+    rings.Join();
+    return rings.Rings();
+}
+
+// Whether the ring, whose corners all turn left or go straight on, turns once
+// around rather than twice (as a pentagram does): its edge directions pass from
+// the lower half-plane into the upper one (through +x) once. Edges of no length
+// are passed over.
+bool TurnsOnce(const VertexList& ring, const std::vector<Point>& positions) {
+    const std::size_t n = ring.size();
+    auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(ring[i % n].Index())]; };
+    int crossings = 0, last = 0;  // the half-plane of the last edge: 1 upper, -1 lower, 0 none yet
+    for (std::size_t i = 0; i < 2 * n; ++i) {  // twice around, to start from a known half-plane
+        const double dx = at(i + 1).x() - at(i).x(), dy = at(i + 1).y() - at(i).y();
+        if (dx == 0.0 && dy == 0.0) continue;
+        const int half = dy > 0.0 || (dy == 0.0 && dx > 0.0) ? 1 : -1;
+        if (i >= n && last == -1 && half == 1) ++crossings;
+        last = half;
+    }
+    return crossings == 1;
+}
+
+// The run of the ring from i to j, closed by the diagonal j -> i (a cut).
+VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
+    VertexList part;
+    for (std::size_t k = i;; k = (k + 1) % ring.size()) {
+        part.push_back(ring[k]);
+        if (k == j) break;
+    }
+    part.front().SetExterior(false);
+    return part;
+}
+
+// The union of three pieces as one convex piece, or as two split by a diagonal from
+// a reflex corner (to the other one, if there are two; else the first, in ring
+// order, that works), or nothing. A diagonal works when the four corners it makes
+// are strictly convex: the other corners are the union's own.
+std::vector<VertexList> SplitIntoConvex(const VertexList& ring, const std::vector<Point>& positions) {
+    const std::size_t n = ring.size();
+    auto at = [&](std::size_t i) -> const Point& {  // i < 2n
+        return positions[static_cast<std::size_t>(ring[i < n ? i : i - n].Index())];
+    };
+    std::size_t reflex[2], reflexCount = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (Turn(at(i + n - 1), at(i), at(i + 1)) <= kTurnTolerance) continue;
+        if (reflexCount == 2) return {};
+        reflex[reflexCount++] = i;
+    }
+    if (reflexCount == 0) return TurnsOnce(ring, positions) ? std::vector<VertexList>{ring} : std::vector<VertexList>{};
+    const std::size_t i = reflex[0];
+    for (std::size_t j = 0; j < n; ++j) {
+        if ((reflexCount == 2 && j != reflex[1]) || j == i || (j + 1) % n == i || (i + 1) % n == j) continue;
+        if (Turn(at(j), at(i), at(i + 1)) > -kTurnTolerance || Turn(at(i + n - 1), at(i), at(j)) > -kTurnTolerance ||
+            Turn(at(j + n - 1), at(j), at(i)) > -kTurnTolerance || Turn(at(i), at(j), at(j + 1)) > -kTurnTolerance)
+            continue;
+        std::vector<VertexList> parts{Part(ring, i, j), Part(ring, j, i)};
+        if (TurnsOnce(parts[0], positions) && TurnsOnce(parts[1], positions)) return parts;
+    }
+    return {};
+}
+
+// Re-cutting: a union of pieces is only re-cut up to this many vertices, which keeps
+// every try cheap (larger unions of three pieces hardly ever have a better cut), and
+// in at most this many rounds, which keeps the whole linear in the pieces.
+constexpr std::size_t kRecutVertexLimit = 32;
+constexpr int kRecutRounds = 8;
+
+// Re-cuts three pieces in a row (b sharing an edge with a and with c) whose union
+// has at most two reflex corners into the two pieces of one diagonal (or joins them
+// into one piece). In rounds: a round takes its pieces b in list order, each b's
+// shared edges in ring order, and the first pair that works; the first new piece
+// stands where the first of the three stood, the second where the second stood, the
+// third place empties. A re-cut piece waits for the next round, which tries only
+// the three pieces in a row that hold a piece re-cut in this one.
+class Recutter {
+public:
+    Recutter(std::vector<VertexList>& pieces, const std::vector<Point>& positions)
+        : m_pieces(pieces), m_positions(positions), m_seen(positions.size(), 0) {
+        // Room for the edges of every piece that can take part and for the two sides
+        // of every diagonal to come (each re-cut leaves one piece fewer), at most
+        // three quarters full.
+        std::size_t edges = 0;
+        for (const VertexList& piece : pieces) edges += piece.size() <= kRecutVertexLimit ? piece.size() : 0;
+        std::size_t size = 16;
+        while (3 * size < 4 * (edges + 2 * pieces.size())) size *= 2;
+        m_slots.assign(size, Slot{0, kFree, 0});
+        m_shift = 64;
+        for (std::size_t s = size; s > 1; s /= 2) --m_shift;
+        for (std::size_t p = 0; p < pieces.size(); ++p)
+            if (pieces[p].size() <= kRecutVertexLimit) Own(p);
+    }
+
+    void Run() {
+        std::vector<std::size_t> order(m_pieces.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::vector<bool> fresh(m_pieces.size(), true);
+        for (int round = 0; round < kRecutRounds && !order.empty(); ++round) {
+            std::vector<bool> recut(m_pieces.size(), false);
+            std::vector<std::size_t> next;
+            for (const std::size_t b : order) {
+                if (!recut[b]) TryAround(b, fresh, recut, next);
+            }
+            std::sort(next.begin(), next.end());
+            next.erase(std::unique(next.begin(), next.end()), next.end());
+            order = std::move(next);
+            fresh = std::move(recut);
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint64_t key;   // the edge u -> v as EdgeTable::Key(u, v)
+        std::uint32_t piece;  // the piece it was last given to; kFree: a free slot
+        std::uint32_t at;     // where it starts in that piece's ring
+    };
+    static constexpr std::uint32_t kFree = ~std::uint32_t(0);
+    // An edge of piece b shared with another piece: b's edge `edge` runs u -> v, the
+    // other piece's edge `twin` runs v -> u.
+    struct SharedEdge {
+        std::size_t edge;
+        std::size_t piece;
+        std::size_t twin;
+    };
+
+    std::size_t Home(std::uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
+    }
+    Slot& SlotOf(std::uint64_t key) {
+        std::size_t i = Home(key);
+        while (m_slots[i].piece != kFree && m_slots[i].key != key) i = (i + 1) & (m_slots.size() - 1);
+        return m_slots[i];
+    }
+    static std::uint64_t EdgeKey(const VertexList& ring, std::size_t k) {
+        return EdgeTable::Key(ring[k].Index(), ring[k + 1 == ring.size() ? 0 : k + 1].Index());
+    }
+    // Gives the edges of piece p to it.
+    void Own(std::size_t p) {
+        for (std::size_t k = 0; k < m_pieces[p].size(); ++k) {
+            const std::uint64_t key = EdgeKey(m_pieces[p], k);
+            SlotOf(key) = Slot{key, static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(k)};
+        }
+    }
+    // The piece of at most kRecutVertexLimit vertices that has the edge of `key`, and
+    // where, or false. The table may name a piece that has since lost the edge (the
+    // piece was re-cut, or emptied): the ring is read to be sure.
+    bool Owner(std::uint64_t key, std::size_t& piece, std::size_t& at) {
+        const Slot& slot = SlotOf(key);
+        if (slot.piece == kFree) return false;
+        piece = slot.piece;
+        at = slot.at;
+        const VertexList& ring = m_pieces[piece];
+        return ring.size() <= kRecutVertexLimit && at < ring.size() && EdgeKey(ring, at) == key;
+    }
+
+    const Point& At(const VertexList& ring, std::size_t i) const {
+        return m_positions[static_cast<std::size_t>(ring[i % ring.size()].Index())];
+    }
+    bool Reflex(const Point& before, const Point& at, const Point& after) const {
+        return Turn(before, at, after) > kTurnTolerance;
+    }
+
+    // How many corners of the union of b, x.piece and y.piece (x.edge < y.edge) turn
+    // the wrong way: only the corners where they are spliced can.
+    int ReflexCorners(std::size_t b, const SharedEdge& x, const SharedEdge& y) const {
+        const VertexList &own = m_pieces[b], &a = m_pieces[x.piece], &c = m_pieces[y.piece];
+        const std::size_t m = own.size(), na = a.size(), nc = c.size();
+        const bool yBeforeX = (y.edge + 1) % m == x.edge, xBeforeY = x.edge + 1 == y.edge;
+        int count = 0;
+        // At u of x, and at v of x.
+        count += Reflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge),
+                        At(a, x.twin + 2));
+        count += Reflex(At(a, x.twin + na - 1), At(own, x.edge + 1),
+                        xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2));
+        // At u of y, and at v of y, where they are not the corners above.
+        if (!xBeforeY) count += Reflex(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2));
+        if (!yBeforeX) count += Reflex(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2));
+        return count;
+    }
+
+    // The ring of b with x.piece and y.piece spliced in at their shared edges; an
+    // arriving edge keeps the flag of the piece it came from.
+    void Union(std::size_t b, const SharedEdge& x, const SharedEdge& y, VertexList& ring) const {
+        const VertexList& own = m_pieces[b];
+        const std::size_t m = own.size();
+        ring.clear();
+        const std::size_t xEnd = x.edge + 1 == m ? 0 : x.edge + 1, yEnd = y.edge + 1 == m ? 0 : y.edge + 1;
+        for (std::size_t k = 0; k < m; ++k) {
+            ring.push_back(own[k]);
+            if (k == xEnd) ring.back().SetExterior(m_pieces[x.piece][x.twin].Exterior());
+            if (k == yEnd) ring.back().SetExterior(m_pieces[y.piece][y.twin].Exterior());
+            for (const SharedEdge* e : {&x, &y}) {
+                if (k != e->edge) continue;
+                const VertexList& other = m_pieces[e->piece];
+                for (std::size_t t = 2, i = e->twin + 2; t < other.size(); ++t, ++i)
+                    ring.push_back(other[i < other.size() ? i : i - other.size()]);
+            }
+        }
+    }
+
+    // Whether some position appears twice in the ring: the pieces touch elsewhere
+    // too, and the union is no simple ring.
+    bool RepeatsAPosition(const VertexList& ring) {
+        ++m_tries;
+        bool repeats = false;
+        for (const Vertex& v : ring) {
+            std::uint32_t& last = m_seen[static_cast<std::size_t>(v.Index())];
+            repeats = repeats || last == m_tries;
+            last = m_tries;
+        }
+        return repeats;
+    }
+
+    // Tries the pairs of b's shared edges; on success, replaces the three pieces and
+    // lists the new ones and their neighbours for the next round.
+    void TryAround(std::size_t b, const std::vector<bool>& fresh, std::vector<bool>& recut,
+                   std::vector<std::size_t>& next) {
+        const std::size_t m = m_pieces[b].size();
+        if (m == 0 || m > kRecutVertexLimit) return;
+        m_shared.clear();
+        for (std::size_t k = 0; k < m; ++k) {
+            SharedEdge e{k, 0, 0};
+            const std::uint64_t twinKey = EdgeTable::Key(m_pieces[b][(k + 1) % m].Index(), m_pieces[b][k].Index());
+            if (Owner(twinKey, e.piece, e.twin) && e.piece != b && !recut[e.piece]) m_shared.push_back(e);
+        }
+        for (std::size_t x = 0; x < m_shared.size(); ++x) {
+            for (std::size_t y = x + 1; y < m_shared.size(); ++y) {
+                const std::size_t a = m_shared[x].piece, c = m_shared[y].piece;
+                if (a == c || !(fresh[a] || fresh[b] || fresh[c]) ||
+                    m + m_pieces[a].size() + m_pieces[c].size() - 4 > kRecutVertexLimit ||
+                    ReflexCorners(b, m_shared[x], m_shared[y]) > 2)
+                    continue;
+                Union(b, m_shared[x], m_shared[y], m_ring);
+                if (RepeatsAPosition(m_ring)) continue;
+                std::vector<VertexList> parts = SplitIntoConvex(m_ring, m_positions);
+                if (parts.empty()) continue;
+                std::size_t places[3] = {a, b, c};
+                std::sort(places, places + 3);
+                for (std::size_t s = 0; s < 3; ++s) {
+                    m_pieces[places[s]] = s < parts.size() ? std::move(parts[s]) : VertexList();
+                    recut[places[s]] = true;
+                    Own(places[s]);
+                }
+                for (std::size_t s = 0; s < 3; ++s) {
+                    const VertexList& piece = m_pieces[places[s]];
+                    next.push_back(places[s]);
+                    for (std::size_t k = 0; k < piece.size(); ++k) {
+                        std::size_t neighbour, at;
+                        const std::uint64_t twinKey =
+                            EdgeTable::Key(piece[(k + 1) % piece.size()].Index(), piece[k].Index());
+                        if (Owner(twinKey, neighbour, at)) next.push_back(neighbour);
+                    }
+                }
+                return;
+            }
+        }
+    }
+
+    std::vector<VertexList>& m_pieces;
+    const std::vector<Point>& m_positions;
+    std::vector<Slot> m_slots;
+    int m_shift = 60;
+    std::vector<std::uint32_t> m_seen;  // the try that last met a position
+    std::uint32_t m_tries = 0;
+    std::vector<SharedEdge> m_shared;
+    VertexList m_ring;
+};
+
 // Drops the vertices where the ring goes straight on or repeats a position, down to
 // three; the edge that replaces two is a cut when either of them was.
 VertexList Clean(VertexList ring, const std::vector<Point>& positions) {
@@ -225,17 +500,6 @@ bool HasArea(const VertexList& ring, const std::vector<Point>& positions) {
     for (std::size_t i = 0; i < ring.size(); ++i)
         if (Turn(at(i + ring.size() - 1), at(i), at(i + 1)) <= -kTurnTolerance) return true;
     return false;
-}
-
-// The run of the ring from i to j, closed by the diagonal j -> i (a cut).
-VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
-    VertexList part;
-    for (std::size_t k = i;; k = (k + 1) % ring.size()) {
-        part.push_back(ring[k]);
-        if (k == j) break;
-    }
-    part.front().SetExterior(false);
-    return part;
 }
 
 // Splits a convex ring into rings of at most `limit` vertices: halved by a diagonal,
@@ -269,9 +533,13 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
         pieceOf[i] = static_cast<int>(pieces.size());
         pieces.push_back(&loops[i].Vertices());
     }
-    PieceRings rings(positions, pieces);
-    if (options.merge) rings.Join();
-    std::vector<VertexList> joined = rings.Rings();
+    std::vector<VertexList> joined;
+    if (options.merge) {
+        joined = Joined(positions, pieces);
+        Recutter(joined, positions).Run();
+    } else {
+        for (const VertexList* piece : pieces) joined.push_back(*piece);
+    }
 
     const std::size_t limit = options.maxVertices == 0 ? 0 : std::max<std::size_t>(options.maxVertices, 3);
     std::vector<Loop> result;
@@ -282,7 +550,7 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
             continue;
         }
         VertexList& ring = joined[static_cast<std::size_t>(pieceOf[i])];
-        if (ring.empty()) continue;  // joined into an earlier piece
+        if (ring.empty()) continue;  // joined into an earlier piece, or left empty by a re-cut
         if (options.clean) ring = Clean(std::move(ring), positions);
         if (limit == 0) {
             result.emplace_back(positions, std::move(ring));

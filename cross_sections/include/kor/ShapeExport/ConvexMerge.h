@@ -12,6 +12,13 @@
 //      list order, piece by piece, so the result is deterministic. Since a union is
 //      only taken when it is convex, a piece never covers a hole: the two sides of
 //      a bridge are joined like any other shared edge, only where that holds;
+//      Then three pieces in a row (one sharing an edge with each of the two others)
+//      whose union, of at most 32 vertices, has at most two reflex corners are cut
+//      again by one diagonal from a reflex corner (to the other one, if there are
+//      two), where that leaves two strictly convex corners at each end: two pieces
+//      for three (or one, where the union is convex). In up to 8 rounds, pieces in
+//      list order; the two new pieces stand where the first two of the three stood;
+//      a round tries again only what holds a piece changed by the round before;
 //   2. clean: vertices where the outline goes straight on (the turn within 1e-6 of
 //      zero) or repeats a position are dropped, down to three;
 //   3. bound: a piece with more than maxVertices vertices is halved by a diagonal,
