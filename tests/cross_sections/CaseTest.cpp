@@ -189,9 +189,14 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
     using P = kor::Vec<2, double>;
     const std::vector<P> ell{{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}};
     const std::vector<P> square{{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}};
-    // A square notched at the middle of its bottom (1) and top (4) edges: three
-    // pieces, none of which joins a neighbour, are cut again from 1 to 4.
-    const std::vector<P> notched{{0, 0}, {2, 1}, {4, 0}, {4, 4}, {2, 3}, {0, 4}};
+    // A square notched at the middle of its bottom (1) and top (4) edges, with a
+    // straight corner (6): three pieces, none of which joins a neighbour, are cut
+    // again from 1 to 4. A hexagon cut into three around its centre (6) is not: the
+    // union of the three would pass through the centre twice.
+    const std::vector<P> notched{{0, 0}, {2, 1}, {4, 0}, {4, 4}, {2, 3}, {0, 4}, {0, 2}};
+    std::vector<P> fan;
+    for (int i = 0; i < 6; ++i) fan.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
+    fan.emplace_back(0, 0);
     const std::vector<P> bent{{0, 0}, {1, 0}, {2, 5e-7}, {2, 2}, {0, 2}, {2, 5e-6}};
     std::vector<P> hexagon;
     for (int i = 0; i < 6; ++i)
@@ -208,7 +213,8 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
         {&square, {"0 1 4'", "1' 2 3 4"}, {true, true, 0}, {"0 2 3 4"}},
         // An edge that two pieces repeat: the first of them joins.
         {&square, {"0 2 4'", "2 3 4", "2 3' 4"}, {}, {"0 2 3 4", "2 3' 4"}},
-        {&notched, {"0' 1 3' 4", "1' 2 3", "4' 5 0"}, {}, {"1' 2 3 4", "4' 5 0 1"}},
+        {&notched, {"0' 1 3' 4", "1' 2 3", "4' 5 6 0"}, {}, {"1' 2 3 4", "4' 5 6 0 1"}},
+        {&fan, {"6' 0 1 2'", "6' 2 3 4'", "6' 4 5 0'"}, {}, {"6' 0 1 2'", "6' 2 3 4'", "6' 4 5 0'"}},
         {&bent, {"0 1 2 3 4", "0 1 5 3 4"}, {false, true, 0}, {"0 2 3 4", "0 1 5 3 4"}},
         {&hexagon, {"0 1 2 3 4 5"}, {false, false, 4}, {"0' 1 2 3", "3' 4 5 0"}},
         {&hexagon, {"2 1 0", "0 1 2 3 4 5"}, {true, false, 0}, {"2 1 0", "0 1 2 3 4 5"}},  // clockwise: left as it is
