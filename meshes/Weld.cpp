@@ -184,12 +184,14 @@ inline std::uint64_t CallSeed() {
     return Mix(seed ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull);
 }
 
-// A hash of cells seeded per call: cells chosen to collide under one seed scatter
-// under another.
+// A hash of cells seeded per call, so that cells chosen to collide under one seed
+// scatter under another: kx * a + ky * b + kz * c modulo 2^64 with random odd a, b,
+// c, whose top bits are a universal hash of the cell (multiply-add-shift); a
+// neighbour's hash is one addition away.
 class CellHash {
 public:
     explicit CellHash(std::uint64_t seed) {
-        for (std::uint64_t& s : m_seed) s = seed = Mix(seed + 0x9E3779B97F4A7C15ull);
+        for (std::uint64_t& m : m_multiplier) m = (seed = Mix(seed + 0x9E3779B97F4A7C15ull)) | 1u;
     }
 
     std::uint64_t Of(const Cells& c) const {
@@ -227,9 +229,9 @@ public:
     }
 
 private:
-    std::uint64_t Axis(int axis, std::int64_t key) const { return Mix(static_cast<std::uint64_t>(key) ^ m_seed[axis]); }
+    std::uint64_t Axis(int axis, std::int64_t key) const { return static_cast<std::uint64_t>(key) * m_multiplier[axis]; }
 
-    std::uint64_t m_seed[3];
+    std::uint64_t m_multiplier[3];
 };
 
 // The representatives of each cell, in ascending order. Cells live in an
