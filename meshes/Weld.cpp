@@ -46,6 +46,7 @@
 // so positions cannot be chosen to pile up in one probe run.
 #include "Weld.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -90,7 +91,7 @@ static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the ce
 constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
 constexpr int kShiftSteps = 64;      // grid shifts are multiples of 1/kShiftSteps of a cell
 constexpr int kMaxCellsPerPosition = 8;
-constexpr std::size_t kPrefetchBlock = 16;  // positions whose coarse cells are fetched ahead
+constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
 constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
 
@@ -121,7 +122,8 @@ inline std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
 }
 
 // The cell of one finite coordinate, the neighbour (-1, +1, or 0 for none) whose
-// border lies within kReach, and the gap to that border in cell edges.
+// border lies within kReach, and the gap to that border in cell edges (without a
+// neighbour: to the nearer border).
 struct AxisCell {
     std::int64_t key;
     int side;
@@ -157,16 +159,16 @@ public:
             std::memcpy(&bits, &v, sizeof bits);
             return {static_cast<std::int64_t>(bits), 0, 0.0};
         }
+        // Without branches: signs, shifts and places in a cell are unpredictable.
         const double s = v * (1.0 / kEdge);  // exact: a power of two
         std::int64_t k = static_cast<std::int64_t>(s);
-        if (static_cast<double>(k) > s) --k;  // floor
+        k -= static_cast<std::int64_t>(static_cast<double>(k) > s);  // floor
         double frac = (s - static_cast<double>(k)) + m_shift[axis];
-        const int wrap = frac >= 1.0 ? 1 : 0;  // without a branch: the shift makes it unpredictable
+        const int wrap = frac >= 1.0 ? 1 : 0;
         k += wrap;
         frac -= wrap;
-        if (frac < kReachInCells) return {k, -1, frac};
-        if (1.0 - frac < kReachInCells) return {k, 1, 1.0 - frac};
-        return {k, 0, 0.0};
+        const int side = static_cast<int>(1.0 - frac < kReachInCells) - static_cast<int>(frac < kReachInCells);
+        return {k, side, std::min(frac, 1.0 - frac)};  // the gap matters only with a side
     }
 
     Cells CellsOf(const Position& p) const { return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}}; }
@@ -394,31 +396,35 @@ public:
           m_fine(named / 16) {}
 
     // Fills map[i] with the representative number of every named position i and
-    // marks the representatives in state. The coarse cells of a block of positions
-    // are found and fetched ahead.
+    // marks the representatives in state. The coarse cell of a position is found
+    // and fetched kPrefetchDistance positions ahead.
     void Run() {
+        struct Ahead {
+            bool finite;
+            Cells cells;
+            std::uint64_t hash;
+        };
+        Ahead ahead[kPrefetchDistance];
         const std::size_t n = m_positions.size();
-        Cells cells[kPrefetchBlock];
-        std::uint64_t hashes[kPrefetchBlock];
-        bool finite[kPrefetchBlock];
-        for (std::size_t begin = 0; begin < n; begin += kPrefetchBlock) {
-            const std::size_t end = n - begin < kPrefetchBlock ? n : begin + kPrefetchBlock;
-            // Room for the cells this block may add, so that cells found stay valid.
-            m_coarse.Reserve(kPrefetchBlock * kMaxCellsPerPosition);
-            m_fine.Reserve(kPrefetchBlock);
-            for (std::size_t i = begin; i < end; ++i) {
-                finite[i - begin] = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
-                if (!finite[i - begin]) continue;
-                cells[i - begin] = m_coarseGrid.CellsOf(m_positions[i]);
-                hashes[i - begin] = m_hash.Of(cells[i - begin]);
-                m_coarse.Prefetch(hashes[i - begin]);
-            }
-            for (std::size_t i = begin; i < end; ++i) {
-                if (finite[i - begin])
-                    WeldFinite(i, cells[i - begin], hashes[i - begin]);
-                else if (m_state[i] != kUnnamed)
-                    WeldOther(i);
-            }
+        auto look = [&](std::size_t i) {
+            Ahead& a = ahead[i % kPrefetchDistance];
+            a.finite = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
+            if (!a.finite) return;
+            a.cells = m_coarseGrid.CellsOf(m_positions[i]);
+            a.hash = m_hash.Of(a.cells);
+            m_coarse.Prefetch(a.hash);
+        };
+        for (std::size_t i = 0; i < n && i < kPrefetchDistance; ++i) look(i);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Ahead a = ahead[i % kPrefetchDistance];
+            if (i + kPrefetchDistance < n) look(i + kPrefetchDistance);
+            // Room for the cells this position may add, so that cells found stay valid.
+            m_coarse.Reserve(kMaxCellsPerPosition);
+            m_fine.Reserve(1);
+            if (a.finite)
+                WeldFinite(i, a.cells, a.hash);
+            else if (m_state[i] != kUnnamed)
+                WeldOther(i);
         }
     }
 
