@@ -89,6 +89,10 @@ constexpr double kHuge = 0x1.0p50;
 static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the cell keys");
 
 constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
+// Representatives per chunk of a cell's list: a coarse cell holds a few, a fine cell
+// in a dense cluster a dozen or more, read in one go.
+constexpr int kCoarseRun = 6;
+constexpr int kFineRun = 14;
 constexpr int kShiftSteps = 64;      // grid shifts are multiples of 1/kShiftSteps of a cell
 constexpr int kMaxCellsPerPosition = 8;
 constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
@@ -242,12 +246,11 @@ private:
 // those bits only merges two cells' lists, which adds candidates). A slot holds the
 // only representative of its cell or the first of a chain of chunks, and whether the
 // cell spilled to the fine grid. A cell is named by its slot, valid until Reserve.
-template <typename Idx>
+template <typename Idx, int kRun>
 class CellTable {
 public:
     using Cell = std::size_t;
     static constexpr Cell kNoCell = ~Cell(0);
-    static constexpr int kRun = 6;
     static constexpr Idx kNone = -1;
 
     explicit CellTable(std::size_t minimum) {
@@ -429,7 +432,8 @@ public:
     }
 
 private:
-    using Table = CellTable<Idx>;
+    using Table = CellTable<Idx, kCoarseRun>;
+    using FineTable = CellTable<Idx, kFineRun>;
     using Cell = typename Table::Cell;
     static constexpr Cell kNoCell = Table::kNoCell;
     static constexpr Idx kNone = Table::kNone;
@@ -438,7 +442,8 @@ private:
 
     // The first representative of cell c below `bound` (any if bound < 0) that is
     // near p, or -1; counts in `entries` the representatives passed.
-    Idx FirstNear(const Table& table, Cell c, const Position& p, Idx bound, int& entries) const {
+    template <typename T>
+    Idx FirstNear(const T& table, Cell c, const Position& p, Idx bound, int& entries) const {
         using Unsigned = std::make_unsigned_t<Idx>;
         // The end of a run (kNone) and representatives from `bound` on end the scan.
         const Unsigned limit = bound < 0 ? static_cast<Unsigned>(kNone) : static_cast<Unsigned>(bound);
@@ -565,7 +570,7 @@ private:
     Coarse m_coarseGrid;
     Fine m_fineGrid;
     Table m_coarse;
-    Table m_fine;
+    FineTable m_fine;
     Idx m_count = 0;   // representatives so far
     Idx m_first = -1;  // the first representative
     bool m_nanFirst = false;
