@@ -214,7 +214,8 @@ std::vector<VertexList> Joined(const std::vector<Point>& positions, const std::v
 bool TurnsOnce(const VertexList& ring, const std::vector<Point>& positions) {
     const std::size_t n = ring.size();
     auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(ring[i % n].Index())]; };
-    int crossings = 0, last = 0;  // the half-plane of the last edge: 1 upper, -1 lower, 0 none yet
+    // The half-plane of the last edge: 1 upper, -1 lower, 0 none yet.
+    int crossings = 0, last = 0;
     for (std::size_t i = 0; i < 2 * n; ++i) {  // twice around, to start from a known half-plane
         const double dx = at(i + 1).x() - at(i).x(), dy = at(i + 1).y() - at(i).y();
         if (dx == 0.0 && dy == 0.0) continue;
@@ -314,7 +315,7 @@ public:
 
 private:
     struct Slot {
-        std::uint64_t key;   // the edge u -> v as EdgeTable::Key(u, v)
+        std::uint64_t key;    // the edge u -> v as EdgeTable::Key(u, v)
         std::uint32_t piece;  // the piece it was last given to; kFree: a free slot
         std::uint32_t at;     // where it starts in that piece's ring
     };
@@ -372,10 +373,10 @@ private:
         const bool yBeforeX = (y.edge + 1) % m == x.edge, xBeforeY = x.edge + 1 == y.edge;
         int count = 0;
         // At u of x, and at v of x.
-        count += Reflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge),
-                        At(a, x.twin + 2));
-        count += Reflex(At(a, x.twin + na - 1), At(own, x.edge + 1),
-                        xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2));
+        count +=
+            Reflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge), At(a, x.twin + 2));
+        count +=
+            Reflex(At(a, x.twin + na - 1), At(own, x.edge + 1), xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2));
         // At u of y, and at v of y, where they are not the corners above.
         if (!xBeforeY) count += Reflex(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2));
         if (!yBeforeX) count += Reflex(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2));

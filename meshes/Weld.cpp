@@ -93,7 +93,7 @@ constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes befo
 // in a dense cluster a dozen or more, read in one go.
 constexpr int kCoarseRun = 6;
 constexpr int kFineRun = 14;
-constexpr int kShiftSteps = 64;      // grid shifts are multiples of 1/kShiftSteps of a cell
+constexpr int kShiftSteps = 64;  // grid shifts are multiples of 1/kShiftSteps of a cell
 constexpr int kMaxCellsPerPosition = 8;
 constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
@@ -235,7 +235,9 @@ public:
     }
 
 private:
-    std::uint64_t Axis(int axis, std::int64_t key) const { return static_cast<std::uint64_t>(key) * m_multiplier[axis]; }
+    std::uint64_t Axis(int axis, std::int64_t key) const {
+        return static_cast<std::uint64_t>(key) * m_multiplier[axis];
+    }
 
     std::uint64_t m_multiplier[3];
 };

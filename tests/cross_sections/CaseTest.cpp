@@ -194,13 +194,12 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
     // again from 1 to 4. A hexagon cut into three around its centre (6) is not: the
     // union of the three would pass through the centre twice.
     const std::vector<P> notched{{0, 0}, {2, 1}, {4, 0}, {4, 4}, {2, 3}, {0, 4}, {0, 2}};
-    std::vector<P> fan;
-    for (int i = 0; i < 6; ++i) fan.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
-    fan.emplace_back(0, 0);
     const std::vector<P> bent{{0, 0}, {1, 0}, {2, 5e-7}, {2, 2}, {0, 2}, {2, 5e-6}};
     std::vector<P> hexagon;
     for (int i = 0; i < 6; ++i)
         hexagon.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
+    std::vector<P> fan = hexagon;
+    fan.emplace_back(0, 0);
     struct Case {
         const std::vector<P>* points;
         std::vector<std::string> loops;
