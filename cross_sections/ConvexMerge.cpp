@@ -79,10 +79,13 @@ public:
         return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(u)) << 32) | static_cast<std::uint32_t>(v);
     }
 
-private:
-    std::size_t Home(std::uint64_t key) const {  // the product's top bits
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
+    // The home slot of a key in a table of 2^(64 - shift) slots: the product's top bits.
+    static std::size_t Home(std::uint64_t key, int shift) {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift);
     }
+
+private:
+    std::size_t Home(std::uint64_t key) const { return Home(key, m_shift); }
 
     std::vector<std::uint64_t> m_keys;
     std::vector<int> m_slots;
@@ -328,11 +331,8 @@ private:
         std::size_t twin;
     };
 
-    std::size_t Home(std::uint64_t key) const {
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
-    }
     Slot& SlotOf(std::uint64_t key) {
-        std::size_t i = Home(key);
+        std::size_t i = EdgeTable::Home(key, m_shift);
         while (m_slots[i].piece != kFree && m_slots[i].key != key) i = (i + 1) & (m_slots.size() - 1);
         return m_slots[i];
     }
