@@ -5,7 +5,6 @@
 #include <kor/ShapeExport/CrossSections.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstddef>
 #include <ostream>
 #include <string>
@@ -39,8 +38,8 @@ public:
         m_p = std::copy(text, text + length, m_p);
     }
     void Int(int value) {
-        Room(16);
-        m_p = std::to_chars(m_p, m_p + 16, value).ptr;
+        Room(kor::DomWriterJson::kNumberSize);
+        m_p += kor::DomWriterJson::FormatInteger(value, m_p);
     }
     void Double(double value) {
         Room(kor::DomWriterJson::kNumberSize);

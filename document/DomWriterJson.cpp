@@ -106,7 +106,7 @@ void writeLeaf(TextSink& sink, const Dom& node) {
     switch (node.kind()) {
         case Dom::Kind::Empty: sink.put("null", 4); break;
         case Dom::Kind::Bool: node.asBool(false) ? sink.put("true", 4) : sink.put("false", 5); break;
-        case Dom::Kind::Int: sink.put(buffer, std::to_chars(buffer, buffer + 32, node.asInt(0)).ptr - buffer); break;
+        case Dom::Kind::Int: sink.put(buffer, DomWriterJson::FormatInteger(node.asInt(0), buffer)); break;
         case Dom::Kind::Double: sink.put(buffer, DomWriterJson::FormatNumber(node.asDouble(0.0), buffer)); break;
         case Dom::Kind::String: writeString(sink, node.asStringRef()); break;
         case Dom::Kind::Array: sink.put("[]", 2); break;
@@ -226,6 +226,20 @@ void WriteDigits(std::uint64_t value, char* end, int count) {
     if (count == 1) end[-1] = static_cast<char>('0' + rest % 10);
 }
 
+// The eight decimal digits of `value` (below 10^8, zeros in front) as the chars of
+// a word, the first in its lowest byte: all digits at once, without a branch. The
+// value is split into two numbers of four digits (32 bits each), each of those into
+// two of two digits (16 bits each), and those into digits (8 bits each); dividing by
+// 100 and 10 is multiplying by 10486 / 2^20 and 103 / 2^10, exact for these values.
+std::uint64_t EightDigitChars(std::uint32_t value) {
+    const std::uint64_t fours = value / 10000 | std::uint64_t{value % 10000} << 32;
+    const std::uint64_t fourHigh = (fours * 10486) >> 20 & 0x0000007F0000007F;
+    const std::uint64_t twos = (fours - 100 * fourHigh) << 16 | fourHigh;
+    const std::uint64_t twoHigh = (twos * 103) >> 10 & 0x000F000F000F000F;
+    const std::uint64_t ones = (twos - 10 * twoHigh) << 8 | twoHigh;
+    return ones | 0x3030303030303030;
+}
+
 }  // namespace
 
 std::size_t DomWriterJson::FormatNumber(double value, char* out) {
@@ -233,8 +247,9 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
         const char* special = std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
         return static_cast<std::size_t>(std::copy(special, special + std::strlen(special), out) - out);
     }
-    char* p = out;
-    if (std::signbit(value)) *p++ = '-';
+    // The sign without a branch: in a list of coordinates it is as good as random.
+    *out = '-';
+    char* p = out + std::signbit(value);
     if (value == 0.0) return static_cast<std::size_t>(std::copy_n("0.0", 3, p) - out);
     // The shortest digits that read back as the value (dragonbox), laid out as
     // std::to_chars lays them out: fixed or scientific, whichever is shorter,
@@ -282,6 +297,23 @@ std::size_t DomWriterJson::FormatNumber(double value, char* out) {
     }
     if (e >= 0) p = std::copy_n(".0", 2, p);  // a '.' or an exponent marks the number as a double
     return static_cast<std::size_t>(p - out);
+}
+
+std::size_t DomWriterJson::FormatInteger(long long value, char* out) {
+    constexpr long long kEightDigitLimit = 100000000;
+    if (value < 0 || value >= kEightDigitLimit)
+        return static_cast<std::size_t>(std::to_chars(out, out + kNumberSize, value).ptr - out);
+    // Small non-negative values (indices, counts) without a branch on their length:
+    // the zero-padded digits moved down past the zeros, stored as one word.
+    const auto small = static_cast<std::uint32_t>(value);
+    const int length = 1 + (small >= 10) + (small >= 100) + (small >= 1000) + (small >= 10000) + (small >= 100000) +
+                       (small >= 1000000) + (small >= 10000000);
+    std::uint64_t chars = EightDigitChars(small) >> (8 * (8 - length));
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    chars = __builtin_bswap64(chars);
+#endif
+    std::memcpy(out, &chars, sizeof chars);
+    return static_cast<std::size_t>(length);
 }
 
 std::string DomWriterJson::ToString(const Dom& dom, int indent, bool flatArraysOnOneLine) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -322,7 +323,7 @@ TEST(DomReaderJson, NumbersReadAsFromCharsReadsThem) {
     }
 }
 
-// Doubles of every kind are written as std::to_chars writes them (with ".0" on
+// Doubles and integers of every kind are written as std::to_chars writes them (doubles with ".0" on
 // integral values), so they read back bit for bit as std::from_chars reads them.
 TEST(DomWriterJson, NumbersWrittenAsToCharsWritesThem) {
     std::mt19937_64 random(12345);
@@ -349,6 +350,14 @@ TEST(DomWriterJson, NumbersWrittenAsToCharsWritesThem) {
         else if (expected.find_first_of(".e") == std::string::npos)
             expected += ".0";
         ASSERT_EQ(written, expected);
+    }
+    // Integers: every length and sign, and the ends of the range.
+    std::vector<long long> integers = {0, 9, 10, 99999999, 100000000, LLONG_MIN, LLONG_MAX};
+    for (int k = 0; k < 100000; ++k) integers.push_back(static_cast<long long>(random()) >> (random() % 64));
+    for (long long n : integers) {
+        char text[DomWriterJson::kNumberSize], reference[32];
+        ASSERT_EQ(std::string(text, DomWriterJson::FormatInteger(n, text)),
+                  std::string(reference, std::to_chars(reference, reference + 32, n).ptr));
     }
 }
 

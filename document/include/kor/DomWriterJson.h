@@ -37,6 +37,9 @@ public:
     // room, no terminating zero); returns its length.
     static constexpr std::size_t kNumberSize = 32;
     static std::size_t FormatNumber(double value, char* out);
+    // The text of an Int as the writer gives it (std::to_chars' text), at `out`
+    // (kNumberSize chars of room, no terminating zero); returns its length.
+    static std::size_t FormatInteger(long long value, char* out);
 };
 
 }  // namespace kor
