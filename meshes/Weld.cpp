@@ -56,6 +56,10 @@
 #include <stdexcept>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kor {
 namespace ShapeExport {
 namespace detail {
@@ -113,6 +117,20 @@ inline bool IsNear(const Position& a, const Position& b) {
     const double dy = a.Y() - b.Y();
     const double dz = a.Z() - b.Z();
     return !(((dx * dx + dy * dy) + dz * dz) >= kNearSquared);
+}
+
+// Whether a and b are each near p (bits 0 and 1), by IsNear's arithmetic, both at
+// once where the instruction set has two-double registers (SSE2 on every x86-64).
+inline int NearPair(const Position& p, const Position& a, const Position& b) {
+#if defined(__SSE2__)
+    const __m128d dx = _mm_sub_pd(_mm_set1_pd(p.X()), _mm_set_pd(b.X(), a.X()));
+    const __m128d dy = _mm_sub_pd(_mm_set1_pd(p.Y()), _mm_set_pd(b.Y(), a.Y()));
+    const __m128d dz = _mm_sub_pd(_mm_set1_pd(p.Z()), _mm_set_pd(b.Z(), a.Z()));
+    const __m128d d2 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_mul_pd(dz, dz));
+    return _mm_movemask_pd(_mm_cmpnge_pd(d2, _mm_set1_pd(kNearSquared)));  // not >=: NaN counts as near
+#else
+    return static_cast<int>(IsNear(p, a)) | static_cast<int>(IsNear(p, b)) << 1;
+#endif
 }
 
 inline bool IsFinite(const Position& p) { return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z()); }
@@ -453,14 +471,34 @@ private:
         Idx found = -1;
         int passed = 0;
         table.ForEachRun(c, [&](const Idx* reps, int n) {
-            for (int j = 0; j < n; ++j) {
-                const Idx r = reps[j];
-                if (static_cast<Unsigned>(r) >= limit) return true;
+            int j = 0;
+            // Two at a time: the end of a run (kNone) or a representative from
+            // `bound` on ends the scan; the second of a pair past the end is
+            // replaced by the first.
+            for (; j + 1 < n; j += 2) {
+                const Unsigned r0 = static_cast<Unsigned>(reps[j]), r1 = static_cast<Unsigned>(reps[j + 1]);
+                if (r0 >= limit) return true;
+                const bool second = r1 < limit;
+                const int near = NearPair(p, data[r0], data[second ? r1 : r0]);
                 ++passed;
-                if (IsNear(p, data[r])) {
-                    found = r;
+                if (near & 1) {
+                    found = static_cast<Idx>(r0);
                     return true;
                 }
+                if (!second) return true;
+                ++passed;
+                if (near & 2) {
+                    found = static_cast<Idx>(r1);
+                    return true;
+                }
+            }
+            if (j == n) return false;
+            const Unsigned r = static_cast<Unsigned>(reps[j]);
+            if (r >= limit) return true;
+            ++passed;
+            if (IsNear(p, data[r])) {
+                found = static_cast<Idx>(r);
+                return true;
             }
             return false;
         });
