@@ -30,6 +30,16 @@ using detail::VertexList;
 
 constexpr double kTurnTolerance = detail::kTurnTolerance;
 
+// The position of the ring's corner i, counted around (i modulo the ring's size).
+const Point& CornerAt(const VertexList& ring, std::size_t i, const std::vector<Point>& positions) {
+    return positions[static_cast<std::size_t>(ring[i % ring.size()].Index())];
+}
+
+// Whether the outline turns the wrong way (clockwise) at `at`, beyond the tolerance.
+bool IsReflex(const Point& before, const Point& at, const Point& after) {
+    return Turn(before, at, after) > kTurnTolerance;
+}
+
 // Whether the loop is a convex piece that takes part: at least three vertices on
 // finite positions, no corner turning the other way beyond the tolerance, positive
 // area.
@@ -41,10 +51,10 @@ bool IsPiece(const VertexList& loop, const std::vector<Point>& positions) {
         const Point& p = positions[static_cast<std::size_t>(v.Index())];
         if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
     }
-    auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(loop[i % n].Index())]; };
+    auto at = [&](std::size_t i) -> const Point& { return CornerAt(loop, i, positions); };
     double twiceArea = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (Turn(at(i + n - 1), at(i), at(i + 1)) > kTurnTolerance) return false;
+        if (IsReflex(at(i + n - 1), at(i), at(i + 1))) return false;
         twiceArea += at(i).x() * at(i + 1).y() - at(i + 1).x() * at(i).y();
     }
     return twiceArea > 0.0;
@@ -183,9 +193,7 @@ private:
         // The corners where the pieces meet: convex, and not folding back on an edge
         // they also share.
         if (Index(beforeU) == Index(afterU) || Index(beforeV) == Index(afterV)) return;
-        if (Turn(At(beforeU), At(au), At(afterU)) > kTurnTolerance ||
-            Turn(At(beforeV), At(av), At(afterV)) > kTurnTolerance)
-            return;
+        if (IsReflex(At(beforeU), At(au), At(afterU)) || IsReflex(At(beforeV), At(av), At(afterV))) return;
         N(au).next = afterU;
         N(afterU).prev = au;
         N(beforeV).next = av;
@@ -216,7 +224,7 @@ std::vector<VertexList> Joined(const std::vector<Point>& positions, const std::v
 // are passed over.
 bool TurnsOnce(const VertexList& ring, const std::vector<Point>& positions) {
     const std::size_t n = ring.size();
-    auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(ring[i % n].Index())]; };
+    auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
     // The half-plane of the last edge: 1 upper, -1 lower, 0 none yet.
     int crossings = 0, last = 0;
     for (std::size_t i = 0; i < 2 * n; ++i) {  // twice around, to start from a known half-plane
@@ -246,12 +254,10 @@ VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
 // are strictly convex: the other corners are the union's own.
 std::vector<VertexList> SplitIntoConvex(const VertexList& ring, const std::vector<Point>& positions) {
     const std::size_t n = ring.size();
-    auto at = [&](std::size_t i) -> const Point& {  // i < 2n
-        return positions[static_cast<std::size_t>(ring[i < n ? i : i - n].Index())];
-    };
+    auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
     std::size_t reflex[2], reflexCount = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (Turn(at(i + n - 1), at(i), at(i + 1)) <= kTurnTolerance) continue;
+        if (!IsReflex(at(i + n - 1), at(i), at(i + 1))) continue;
         if (reflexCount == 2) return {};
         reflex[reflexCount++] = i;
     }
@@ -339,6 +345,10 @@ private:
     static std::uint64_t EdgeKey(const VertexList& ring, std::size_t k) {
         return EdgeTable::Key(ring[k].Index(), ring[k + 1 == ring.size() ? 0 : k + 1].Index());
     }
+    // The key of the edge k of the ring run the other way: the edge of a neighbour.
+    static std::uint64_t TwinKey(const VertexList& ring, std::size_t k) {
+        return EdgeTable::Key(ring[k + 1 == ring.size() ? 0 : k + 1].Index(), ring[k].Index());
+    }
     // Gives the edges of piece p to it.
     void Own(std::size_t p) {
         for (std::size_t k = 0; k < m_pieces[p].size(); ++k) {
@@ -358,12 +368,7 @@ private:
         return ring.size() <= kRecutVertexLimit && at < ring.size() && EdgeKey(ring, at) == key;
     }
 
-    const Point& At(const VertexList& ring, std::size_t i) const {
-        return m_positions[static_cast<std::size_t>(ring[i % ring.size()].Index())];
-    }
-    bool Reflex(const Point& before, const Point& at, const Point& after) const {
-        return Turn(before, at, after) > kTurnTolerance;
-    }
+    const Point& At(const VertexList& ring, std::size_t i) const { return CornerAt(ring, i, m_positions); }
 
     // How many corners of the union of b, x.piece and y.piece (x.edge < y.edge) turn
     // the wrong way: only the corners where they are spliced can.
@@ -374,12 +379,12 @@ private:
         int count = 0;
         // At u of x, and at v of x.
         count +=
-            Reflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge), At(a, x.twin + 2));
+            IsReflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge), At(a, x.twin + 2));
         count +=
-            Reflex(At(a, x.twin + na - 1), At(own, x.edge + 1), xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2));
+            IsReflex(At(a, x.twin + na - 1), At(own, x.edge + 1), xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2));
         // At u of y, and at v of y, where they are not the corners above.
-        if (!xBeforeY) count += Reflex(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2));
-        if (!yBeforeX) count += Reflex(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2));
+        if (!xBeforeY) count += IsReflex(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2));
+        if (!yBeforeX) count += IsReflex(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2));
         return count;
     }
 
@@ -425,8 +430,8 @@ private:
         m_shared.clear();
         for (std::size_t k = 0; k < m; ++k) {
             SharedEdge e{k, 0, 0};
-            const std::uint64_t twinKey = EdgeTable::Key(m_pieces[b][(k + 1) % m].Index(), m_pieces[b][k].Index());
-            if (Owner(twinKey, e.piece, e.twin) && e.piece != b && !recut[e.piece]) m_shared.push_back(e);
+            if (Owner(TwinKey(m_pieces[b], k), e.piece, e.twin) && e.piece != b && !recut[e.piece])
+                m_shared.push_back(e);
         }
         for (std::size_t x = 0; x < m_shared.size(); ++x) {
             for (std::size_t y = x + 1; y < m_shared.size(); ++y) {
@@ -451,9 +456,7 @@ private:
                     next.push_back(places[s]);
                     for (std::size_t k = 0; k < piece.size(); ++k) {
                         std::size_t neighbour, at;
-                        const std::uint64_t twinKey =
-                            EdgeTable::Key(piece[(k + 1) % piece.size()].Index(), piece[k].Index());
-                        if (Owner(twinKey, neighbour, at)) next.push_back(neighbour);
+                        if (Owner(TwinKey(piece, k), neighbour, at)) next.push_back(neighbour);
                     }
                 }
                 return;
@@ -495,9 +498,7 @@ VertexList Clean(VertexList ring, const std::vector<Point>& positions) {
 
 // Whether some corner of the ring is strictly convex (it is not a flat run).
 bool HasArea(const VertexList& ring, const std::vector<Point>& positions) {
-    auto at = [&](std::size_t i) -> const Point& {
-        return positions[static_cast<std::size_t>(ring[i % ring.size()].Index())];
-    };
+    auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
     for (std::size_t i = 0; i < ring.size(); ++i)
         if (Turn(at(i + ring.size() - 1), at(i), at(i + 1)) <= -kTurnTolerance) return true;
     return false;

@@ -323,8 +323,9 @@ TEST(DomReaderJson, NumbersReadAsFromCharsReadsThem) {
     }
 }
 
-// Doubles and integers of every kind are written as std::to_chars writes them (doubles with ".0" on
-// integral values), so they read back bit for bit as std::from_chars reads them.
+// Doubles and integers of every kind are written as std::to_chars writes them
+// (doubles with ".0" on integral values), so doubles read back bit for bit as
+// std::from_chars reads them.
 TEST(DomWriterJson, NumbersWrittenAsToCharsWritesThem) {
     std::mt19937_64 random(12345);
     std::vector<double> values;
