@@ -19,12 +19,13 @@
 //    term rounds below zero, so the true distances of a near pair along any axes
 //    have squares summing below kReach^2.
 //
-// Finite representatives are found through two grids of cubic cells whose edges are
-// powers of two above 2 * kReach, so that within kReach of a coordinate lies at most
-// one cell border per axis; each grid is shifted by a random fraction of a cell per
-// call, so that positions cannot be placed on cell borders or corners on purpose. A
-// neighbour cell counts only if its box lies within kReach of the position (the
-// squared gaps to its borders sum below kReach^2).
+// Finite representatives are found through a grid of cubic coarse cells, each split
+// into fine ones; both edges are powers of two above 2 * kReach, so that within
+// kReach of a coordinate lies at most one cell border per axis. The grid is shifted
+// by a random fraction of a coarse cell per call, so that positions cannot be placed
+// on cell borders or corners on purpose. A neighbour cell counts only if its box
+// lies within kReach of the position (the squared gaps to its borders sum below
+// kReach^2).
 //  * The coarse grid enters a representative in its own cell and the neighbour
 //    cells within kReach; a query reads its own cell only. A coarse cell takes at
 //    most kCoarseCellLimit representatives.
@@ -33,7 +34,7 @@
 //    A query in a spilled coarse cell also reads its fine cell and the neighbours
 //    within kReach.
 // Every near representative is thus met, and every candidate is tested with the
-// exact Near arithmetic. A coordinate of magnitude 2^50 or more is at least 1/8 away
+// exact Near arithmetic. A coordinate of magnitude 2^40 or more is further than kReach
 // from any other value, so a near one holds the very same value: such a component is
 // keyed by its bits, without neighbour.
 //
@@ -88,16 +89,19 @@ static_assert(kReach * kReach > kNearSquared * (1.0 + 0x1.0p-30), "kReach must b
 
 constexpr double kFineEdge = PowerOfTwoAbove(2.0 * kReach);     // 2^-12 for the tolerance 1e-8
 constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
-// Coordinates at or beyond this are 1/8 or more apart from any other value.
-constexpr double kHuge = 0x1.0p50;
-static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the cell keys");
+// Coordinates at or beyond this are more than kReach apart from any other value (the
+// spacing of doubles just below it is 2^-53 of it), so a near one holds the very
+// same value.
+constexpr double kHuge = PowerOfTwoAbove(kReach) * 0x1.0p53;  // 2^40
+static_assert(kHuge * 0x1.0p-53 > kReach, "distinct huge coordinates are never near");
+static_assert(kHuge / kCoarseEdge <= 0x1.0p51, "scaled coordinates round exactly by adding 1.5 * 2^52");
 
 constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
 // Representatives per chunk of a cell's list: a coarse cell holds a few, a fine cell
 // in a dense cluster a dozen or more, read in one go.
 constexpr int kCoarseRun = 6;
 constexpr int kFineRun = 14;
-constexpr int kShiftSteps = 64;  // grid shifts are multiples of 1/kShiftSteps of a cell
+constexpr int kShiftSteps = 512;  // grid shifts are multiples of 1/kShiftSteps of a coarse cell
 constexpr int kMaxCellsPerPosition = 8;
 constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
@@ -144,29 +148,43 @@ inline std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
 }
 
 // The cell of one finite coordinate, the neighbour (-1, +1, or 0 for none) whose
-// border lies within kReach, and the gap to that border in cell edges (without a
-// neighbour: to the nearer border).
+// border lies within kReach, the gap to that border in cell edges (without a
+// neighbour: to the nearer border), and the place in the cell, in [0, 1).
 struct AxisCell {
     std::int64_t key;
     int side;
     double gap;
+    double place;
 };
 
 struct Cells {
     AxisCell axis[3];
 };
 
-// A grid of cubic cells of edge kEdge, shifted per call by a random fraction of a
-// cell along each axis (a multiple of 1/kShiftSteps), so that positions cannot be
-// placed on its borders on purpose. The key, floor(v / kEdge + shift), is a
-// non-decreasing function of v, and the place within the cell is rounded by at most
-// 2^-53 of a cell, far inside the margin of kReach.
 template <const double& kEdge>
-class Grid {
-public:
+struct Level {
     static constexpr double kReachInCells = kReach / kEdge;
     static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
 
+    static AxisCell Cell(std::int64_t key, double place) {
+        const int side = static_cast<int>(1.0 - place < kReachInCells) - static_cast<int>(place < kReachInCells);
+        return {key, side, std::min(place, 1.0 - place), place};  // the gap matters only with a side
+    }
+};
+using Coarse = Level<kCoarseEdge>;
+using Fine = Level<kFineEdge>;
+constexpr int kFinePerCoarse = static_cast<int>(kCoarseEdge / kFineEdge);
+static_assert(kFinePerCoarse * kFineEdge == kCoarseEdge, "fine cells tile a coarse cell");
+
+// A grid of cubic coarse cells of edge kCoarseEdge, each split into fine cells of
+// edge kFineEdge, shifted per call by a random fraction of a coarse cell along each
+// axis (a multiple of 1/kShiftSteps), so that positions cannot be placed on its
+// borders on purpose. The key, floor(v / kCoarseEdge + shift), is a non-decreasing
+// function of v, and the place within the cell is rounded by at most 2^-53 of a
+// cell, far inside the margin of kReach. A fine cell is found from the coarse cell's
+// key and place alone (both edges are powers of two).
+class Grid {
+public:
     explicit Grid(std::uint64_t random) {
         for (double& shift : m_shift) {
             shift = static_cast<double>(random % kShiftSteps) / kShiftSteps;
@@ -176,30 +194,79 @@ public:
 
     AxisCell CellOf(int axis, double v) const {
         if (!(v < kHuge && v > -kHuge)) {
-            // Keyed by the bits; a clash with a key below only adds candidates.
+            // Keyed by the bits; a clash with a key below only adds candidates. The
+            // place is the middle of a fine cell: no neighbour on either level.
             std::uint64_t bits;
             std::memcpy(&bits, &v, sizeof bits);
-            return {static_cast<std::int64_t>(bits), 0, 0.0};
+            return Coarse::Cell(static_cast<std::int64_t>(bits), kHugePlace);
         }
         // Without branches: signs, shifts and places in a cell are unpredictable.
-        const double s = v * (1.0 / kEdge);  // exact: a power of two
+        const double s = v * (1.0 / kCoarseEdge);  // exact: a power of two
         std::int64_t k = static_cast<std::int64_t>(s);
         k -= static_cast<std::int64_t>(static_cast<double>(k) > s);  // floor
-        double frac = (s - static_cast<double>(k)) + m_shift[axis];
-        const int wrap = frac >= 1.0 ? 1 : 0;
-        k += wrap;
-        frac -= wrap;
-        const int side = static_cast<int>(1.0 - frac < kReachInCells) - static_cast<int>(frac < kReachInCells);
-        return {k, side, std::min(frac, 1.0 - frac)};  // the gap matters only with a side
+        double place = (s - static_cast<double>(k)) + m_shift[axis];
+        const int wrap = place >= 1.0 ? 1 : 0;
+        return Coarse::Cell(k + wrap, place - wrap);
     }
 
-    Cells CellsOf(const Position& p) const { return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}}; }
+    Cells CellsOf(const Position& p) const {
+#if defined(__SSE2__)
+        Cells c;
+        CellsOf(_mm_set_pd(p.Y(), p.X()), _mm_loadu_pd(m_shift), c.axis[0], c.axis[1]);
+        AxisCell z;
+        CellsOf(_mm_set1_pd(p.Z()), _mm_set1_pd(m_shift[2]), c.axis[2], z);
+        return c;
+#else
+        return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}};
+#endif
+    }
+
+    static AxisCell FineOf(const AxisCell& coarse) {
+        const double s = coarse.place * kFinePerCoarse;  // exact, in [0, kFinePerCoarse)
+        const int sub = static_cast<int>(s);
+        const std::uint64_t key = static_cast<std::uint64_t>(coarse.key) * kFinePerCoarse + static_cast<unsigned>(sub);
+        return Fine::Cell(static_cast<std::int64_t>(key), s - sub);
+    }
+
+    static Cells FineOf(const Cells& coarse) {
+        return {{FineOf(coarse.axis[0]), FineOf(coarse.axis[1]), FineOf(coarse.axis[2])}};
+    }
+
+#if defined(__SSE2__)
+    // CellOf of two coordinates at once, in two-double registers: the floor by
+    // rounding with 1.5 * 2^52 added (exact below kHuge), the key from the sum's bits.
+    static void CellsOf(__m128d v, __m128d shift, AxisCell& a, AxisCell& b) {
+        const __m128d one = _mm_set1_pd(1.0);
+        const __m128d round = _mm_set1_pd(0x1.8p52);
+        const __m128d magnitude = _mm_and_pd(v, _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)));
+        const __m128d huge = _mm_cmpge_pd(magnitude, _mm_set1_pd(kHuge));
+        const __m128d s = _mm_mul_pd(v, _mm_set1_pd(1.0 / kCoarseEdge));
+        const __m128d sum = _mm_add_pd(s, round);
+        const __m128d nearest = _mm_sub_pd(sum, round);
+        const __m128d roundedUp = _mm_cmpgt_pd(nearest, s);
+        const __m128d floor = _mm_sub_pd(nearest, _mm_and_pd(roundedUp, one));
+        __m128i key = _mm_sub_epi64(_mm_castpd_si128(sum), _mm_castpd_si128(round));
+        key = _mm_add_epi64(key, _mm_castpd_si128(roundedUp));  // minus one where rounded up
+        __m128d place = _mm_add_pd(_mm_sub_pd(s, floor), shift);
+        const __m128d wrap = _mm_cmpge_pd(place, one);
+        place = _mm_sub_pd(place, _mm_and_pd(wrap, one));
+        key = _mm_sub_epi64(key, _mm_castpd_si128(wrap));
+        const __m128i hugeKey = _mm_castpd_si128(huge);
+        key = _mm_or_si128(_mm_and_si128(hugeKey, _mm_castpd_si128(v)), _mm_andnot_si128(hugeKey, key));
+        place = _mm_or_pd(_mm_and_pd(huge, _mm_set1_pd(kHugePlace)), _mm_andnot_pd(huge, place));
+        alignas(16) std::int64_t keys[2];
+        alignas(16) double places[2];
+        _mm_store_si128(reinterpret_cast<__m128i*>(keys), key);
+        _mm_store_pd(places, place);
+        a = Coarse::Cell(keys[0], places[0]);
+        b = Coarse::Cell(keys[1], places[1]);
+    }
+#endif
 
 private:
+    static constexpr double kHugePlace = (kFinePerCoarse / 2 + 0.5) / kFinePerCoarse;
     double m_shift[3];
 };
-using Coarse = Grid<kCoarseEdge>;
-using Fine = Grid<kFineEdge>;
 
 // Random bits that differ from call to call.
 inline std::uint64_t CallSeed() {
@@ -413,8 +480,7 @@ public:
           m_state(state),
           m_map(map),
           m_hash(seed),
-          m_coarseGrid(Mix(seed ^ 0xC0A45Eull)),
-          m_fineGrid(Mix(seed ^ 0xF17Eull)),
+          m_grid(Mix(seed ^ 0xC0A45Eull)),
           m_coarse(named / 4),
           m_fine(named / 16) {}
 
@@ -433,7 +499,7 @@ public:
             Ahead& a = ahead[i % kPrefetchDistance];
             a.finite = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
             if (!a.finite) return;
-            a.cells = m_coarseGrid.CellsOf(m_positions[i]);
+            a.cells = m_grid.CellsOf(m_positions[i]);
             a.hash = m_hash.Of(a.cells);
             m_coarse.Prefetch(a.hash);
         };
@@ -543,7 +609,7 @@ private:
         // And of the fine grid if the coarse cell spilled.
         Cell ownFine = kNoCell;
         std::uint64_t fineHash = 0;
-        if (own != kNoCell && m_coarse.Spilled(own)) found = FindNearFine(p, found, ownFine, fineHash);
+        if (own != kNoCell && m_coarse.Spilled(own)) found = FindNearFine(p, coarse, found, ownFine, fineHash);
         if (found >= 0) {
             m_map[i] = m_map[static_cast<std::size_t>(found)];
             return;
@@ -574,7 +640,7 @@ private:
         }
         if (!full) return;
         if (ownFine == kNoCell) {
-            if (fineHash == 0) fineHash = m_hash.Of(m_fineGrid.CellsOf(p));
+            if (fineHash == 0) fineHash = m_hash.Of(Grid::FineOf(coarse));
             ownFine = m_fine.FindOrAdd(fineHash);
         }
         m_fine.Append(ownFine, self);
@@ -582,9 +648,9 @@ private:
 
     // The lowest representative near p among `found` and those of the fine grid;
     // sets ownFine and fineHash to p's own fine cell.
-    Idx FindNearFine(const Position& p, Idx found, Cell& ownFine, std::uint64_t& fineHash) const {
+    Idx FindNearFine(const Position& p, const Cells& coarse, Idx found, Cell& ownFine, std::uint64_t& fineHash) const {
         std::uint64_t hashes[kMaxCellsPerPosition];
-        const int count = m_hash.Around<Fine>(m_fineGrid.CellsOf(p), hashes);  // hashes[0]: p's own cell
+        const int count = m_hash.Around<Fine>(Grid::FineOf(coarse), hashes);  // hashes[0]: p's own cell
         fineHash = hashes[0];
         for (int k = 0; k < count; ++k) {
             const Cell c = m_fine.Find(hashes[k]);
@@ -607,8 +673,7 @@ private:
     std::uint8_t* m_state;
     Idx* m_map;
     CellHash m_hash;
-    Coarse m_coarseGrid;
-    Fine m_fineGrid;
+    Grid m_grid;
     Table m_coarse;
     FineTable m_fine;
     Idx m_count = 0;   // representatives so far
