@@ -103,6 +103,9 @@ constexpr int kCoarseRun = 6;
 constexpr int kFineRun = 14;
 constexpr int kShiftSteps = 512;  // grid shifts are multiples of 1/kShiftSteps of a coarse cell
 constexpr int kMaxCellsPerPosition = 8;
+// Fine cells one position may add: its own and those of the representatives of the
+// coarse cells it spills.
+constexpr int kFineCellsPerPosition = 1 + kMaxCellsPerPosition * kCoarseCellLimit;
 constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
 constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
@@ -406,6 +409,30 @@ public:
         });
     }
 
+    // Enters rep in cell c in ascending order: later representatives move one place on.
+    void Insert(Cell c, Idx rep) {
+        Idx& head = m_slots[c].head;
+        if (head == kEmpty || (head >= 0 && head < rep)) {
+            Append(c, rep);
+        } else if (head >= 0) {
+            const Idx k = NewChunk(rep);
+            m_chunks[static_cast<std::size_t>(k)].reps[1] = head;
+            head = ~k;
+        } else {
+            Idx carry = rep;
+            for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next) {
+                for (Idx& r : m_chunks[static_cast<std::size_t>(k)].reps) {
+                    if (r == kNone) {
+                        r = carry;
+                        return;
+                    }
+                    if (r > carry) std::swap(r, carry);
+                }
+            }
+            Append(c, carry);  // the last chunk was full: carry is the highest
+        }
+    }
+
     // Appends rep, the newest representative so far, to cell c.
     void Append(Cell c, Idx rep) {
         Idx& head = m_slots[c].head;
@@ -469,7 +496,9 @@ private:
 };
 
 // What each position is, one byte per position.
-enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative };
+// A representative is entered in the fine grid when it first lies in a spilled
+// coarse cell's list (or is found in one), and only then.
+enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative, kFineRepresentative };
 
 template <typename Idx>
 class Welder {
@@ -509,7 +538,7 @@ public:
             if (i + kPrefetchDistance < n) look(i + kPrefetchDistance);
             // Room for the cells this position may add, so that cells found stay valid.
             m_coarse.Reserve(kMaxCellsPerPosition);
-            m_fine.Reserve(1);
+            m_fine.Reserve(kFineCellsPerPosition);
             if (a.finite)
                 WeldFinite(i, a.cells, a.hash);
             else if (m_state[i] != kUnnamed)
@@ -603,20 +632,23 @@ private:
         const Position& p = m_positions[i];
 
         // The lowest near representative of the coarse cell.
+        // The lowest near representative of the coarse cell, or of the fine grid if
+        // the coarse cell spilled (its representatives were all entered there).
         int entries = 0;
         const Cell own = m_coarse.Find(hash);
-        Idx found = own != kNoCell ? FirstNear(m_coarse, own, p, -1, entries) : -1;
-        // And of the fine grid if the coarse cell spilled.
-        Cell ownFine = kNoCell;
-        std::uint64_t fineHash = 0;
-        if (own != kNoCell && m_coarse.Spilled(own)) found = FindNearFine(p, coarse, found, ownFine, fineHash);
+        const bool spilled = own != kNoCell && m_coarse.Spilled(own);
+        Idx found = -1;
+        if (spilled)
+            found = FindNearFine(p, coarse);
+        else if (own != kNoCell)
+            found = FirstNear(m_coarse, own, p, -1, entries);
         if (found >= 0) {
             m_map[i] = m_map[static_cast<std::size_t>(found)];
             return;
         }
 
-        // A new representative: in its coarse cells if none of them is full, else in
-        // its fine cell, marking its coarse cells as spilled.
+        // A new representative: in its coarse cells if none of them is full or
+        // spilled, else in its fine cell, spilling its coarse cells.
         const Idx self = static_cast<Idx>(i);
         NewRepresentative(i);
         std::uint64_t hashes[kMaxCellsPerPosition] = {hash};
@@ -624,37 +656,45 @@ private:
         const int count = inside ? 1 : m_hash.Around<Coarse>(coarse, hashes);  // hashes[0] == hash
         Cell cells[kMaxCellsPerPosition];
         cells[0] = own;
-        bool full = entries >= kCoarseCellLimit;
+        bool full = spilled || entries >= kCoarseCellLimit;
         for (int k = 1; k < count; ++k) {
             cells[k] = m_coarse.Find(hashes[k]);
             int n = 0;
             if (cells[k] != kNoCell) m_coarse.ForEach(cells[k], [&](Idx) { return ++n >= kCoarseCellLimit; });
-            full = full || n >= kCoarseCellLimit;
+            full = full || n >= kCoarseCellLimit || (cells[k] != kNoCell && m_coarse.Spilled(cells[k]));
         }
         for (int k = 0; k < count; ++k) {
             const Cell c = cells[k] != kNoCell ? cells[k] : m_coarse.FindOrAdd(hashes[k]);
             if (full)
-                m_coarse.MarkSpilled(c);
+                Spill(c);
             else
                 m_coarse.Append(c, self);
         }
         if (!full) return;
-        if (ownFine == kNoCell) {
-            if (fineHash == 0) fineHash = m_hash.Of(Grid::FineOf(coarse));
-            ownFine = m_fine.FindOrAdd(fineHash);
-        }
-        m_fine.Append(ownFine, self);
+        m_fine.Append(m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(coarse))), self);
+        m_state[i] = kFineRepresentative;
     }
 
-    // The lowest representative near p among `found` and those of the fine grid;
-    // sets ownFine and fineHash to p's own fine cell.
-    Idx FindNearFine(const Position& p, const Cells& coarse, Idx found, Cell& ownFine, std::uint64_t& fineHash) const {
+    // Marks coarse cell c as spilled and enters its representatives in the fine grid.
+    void Spill(Cell c) {
+        if (m_coarse.Spilled(c)) return;
+        m_coarse.MarkSpilled(c);
+        m_coarse.ForEach(c, [&](Idx r) {
+            const std::size_t rep = static_cast<std::size_t>(r);
+            if (m_state[rep] == kFineRepresentative) return false;
+            m_state[rep] = kFineRepresentative;
+            m_fine.Insert(m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(m_grid.CellsOf(m_positions[rep])))), r);
+            return false;
+        });
+    }
+
+    // The lowest representative of the fine grid near p, or -1.
+    Idx FindNearFine(const Position& p, const Cells& coarse) const {
         std::uint64_t hashes[kMaxCellsPerPosition];
-        const int count = m_hash.Around<Fine>(Grid::FineOf(coarse), hashes);  // hashes[0]: p's own cell
-        fineHash = hashes[0];
+        const int count = m_hash.Around<Fine>(Grid::FineOf(coarse), hashes);
+        Idx found = -1;
         for (int k = 0; k < count; ++k) {
             const Cell c = m_fine.Find(hashes[k]);
-            if (k == 0) ownFine = c;
             int entries = 0;
             if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, p, found, entries));
         }
@@ -705,10 +745,10 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
     }  // releases the tables before the outputs are allocated
 
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < n; ++i) kept += state[i] == kRepresentative ? 1 : 0;
+    for (std::size_t i = 0; i < n; ++i) kept += state[i] >= kRepresentative ? 1 : 0;
     keptOut.reserve(kept);
     for (std::size_t i = 0; i < n; ++i)
-        if (state[i] == kRepresentative) keptOut.push_back(positions[i]);
+        if (state[i] >= kRepresentative) keptOut.push_back(positions[i]);
     state.reset();
 
     indicesOut.reserve(surviving);
