@@ -99,8 +99,8 @@ static_assert(kHuge / kCoarseEdge <= 0x1.0p51, "scaled coordinates round exactly
 constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
 // Representatives per chunk of a cell's list: a coarse cell holds a few, a fine cell
 // in a dense cluster a dozen or more, read in one go.
-constexpr int kCoarseRun = 6;
-constexpr int kFineRun = 14;
+constexpr int kCoarseRun = 5;
+constexpr int kFineRun = 13;
 constexpr int kShiftSteps = 512;  // grid shifts are multiples of 1/kShiftSteps of a coarse cell
 constexpr int kMaxCellsPerPosition = 8;
 // Fine cells one position may add: its own and those of the representatives of the
@@ -126,19 +126,42 @@ inline bool IsNear(const Position& a, const Position& b) {
     return !(((dx * dx + dy * dy) + dz * dz) >= kNearSquared);
 }
 
-// Whether a and b are each near p (bits 0 and 1), by IsNear's arithmetic, both at
-// once where the instruction set has two-double registers (SSE2 on every x86-64).
-inline int NearPair(const Position& p, const Position& a, const Position& b) {
+// The candidates near one position p, by IsNear's arithmetic: one at a time, or two
+// at once where the instruction set has two-double registers (SSE2 on every x86-64).
+class NearTest {
+public:
+    explicit NearTest(const Position& p)
+        : m_p(p)
 #if defined(__SSE2__)
-    const __m128d dx = _mm_sub_pd(_mm_set1_pd(p.X()), _mm_set_pd(b.X(), a.X()));
-    const __m128d dy = _mm_sub_pd(_mm_set1_pd(p.Y()), _mm_set_pd(b.Y(), a.Y()));
-    const __m128d dz = _mm_sub_pd(_mm_set1_pd(p.Z()), _mm_set_pd(b.Z(), a.Z()));
-    const __m128d d2 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_mul_pd(dz, dz));
-    return _mm_movemask_pd(_mm_cmpnge_pd(d2, _mm_set1_pd(kNearSquared)));  // not >=: NaN counts as near
-#else
-    return static_cast<int>(IsNear(p, a)) | static_cast<int>(IsNear(p, b)) << 1;
+          ,
+          m_x(_mm_set1_pd(p.X())),
+          m_y(_mm_set1_pd(p.Y())),
+          m_z(_mm_set1_pd(p.Z()))
 #endif
-}
+    {
+    }
+
+    bool One(const Position& a) const { return IsNear(m_p, a); }
+
+    // Whether a and b are each near p: bits 0 and 1.
+    int Pair(const Position& a, const Position& b) const {
+#if defined(__SSE2__)
+        const __m128d dx = _mm_sub_pd(m_x, _mm_set_pd(b.X(), a.X()));
+        const __m128d dy = _mm_sub_pd(m_y, _mm_set_pd(b.Y(), a.Y()));
+        const __m128d dz = _mm_sub_pd(m_z, _mm_set_pd(b.Z(), a.Z()));
+        const __m128d d2 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_mul_pd(dz, dz));
+        return _mm_movemask_pd(_mm_cmpnge_pd(d2, _mm_set1_pd(kNearSquared)));  // not >=: NaN counts as near
+#else
+        return static_cast<int>(One(a)) | static_cast<int>(One(b)) << 1;
+#endif
+    }
+
+private:
+    const Position& m_p;
+#if defined(__SSE2__)
+    __m128d m_x, m_y, m_z;
+#endif
+};
 
 inline bool IsFinite(const Position& p) { return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z()); }
 
@@ -257,12 +280,19 @@ public:
         const __m128i hugeKey = _mm_castpd_si128(huge);
         key = _mm_or_si128(_mm_and_si128(hugeKey, _mm_castpd_si128(v)), _mm_andnot_si128(hugeKey, key));
         place = _mm_or_pd(_mm_and_pd(huge, _mm_set1_pd(kHugePlace)), _mm_andnot_pd(huge, place));
-        alignas(16) std::int64_t keys[2];
-        alignas(16) double places[2];
+        // Coarse::Cell's side and gap: the masks are -1 where true.
+        const __m128d reach = _mm_set1_pd(Coarse::kReachInCells);
+        const __m128d rest = _mm_sub_pd(one, place);
+        const __m128i side =
+            _mm_sub_epi64(_mm_castpd_si128(_mm_cmplt_pd(place, reach)), _mm_castpd_si128(_mm_cmplt_pd(rest, reach)));
+        alignas(16) std::int64_t keys[2], sides[2];
+        alignas(16) double places[2], gaps[2];
         _mm_store_si128(reinterpret_cast<__m128i*>(keys), key);
+        _mm_store_si128(reinterpret_cast<__m128i*>(sides), side);
         _mm_store_pd(places, place);
-        a = Coarse::Cell(keys[0], places[0]);
-        b = Coarse::Cell(keys[1], places[1]);
+        _mm_store_pd(gaps, _mm_min_pd(place, rest));
+        a = {keys[0], static_cast<int>(sides[0]), gaps[0], places[0]};
+        b = {keys[1], static_cast<int>(sides[1]), gaps[1], places[1]};
     }
 #endif
 
@@ -385,7 +415,7 @@ public:
     void MarkSpilled(Cell c) { m_slots[c].tag |= kSpilled; }
 
     // Calls scan(reps, n) for the representatives of cell c, ascending, in runs of n
-    // (kRun, or 1 for a cell's only one; kNone fills a run's end) until it returns true.
+    // (at most kRun) until it returns true.
     template <typename Scan>
     void ForEachRun(Cell c, Scan&& scan) const {
         const Idx& head = m_slots[c].head;
@@ -395,7 +425,7 @@ public:
         }
         if (head == kEmpty) return;
         for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next)
-            if (scan(m_chunks[static_cast<std::size_t>(k)].reps, kRun)) return;
+            if (scan(m_chunks[static_cast<std::size_t>(k)].reps, m_chunks[static_cast<std::size_t>(k)].count)) return;
     }
 
     // Calls visit(rep) for the representatives of cell c, ascending, until it
@@ -404,7 +434,7 @@ public:
     void ForEach(Cell c, Visit&& visit) const {
         ForEachRun(c, [&](const Idx* reps, int n) {
             for (int j = 0; j < n; ++j)
-                if (reps[j] == kNone || visit(reps[j])) return true;
+                if (visit(reps[j])) return true;
             return false;
         });
     }
@@ -416,20 +446,17 @@ public:
             Append(c, rep);
         } else if (head >= 0) {
             const Idx k = NewChunk(rep);
-            m_chunks[static_cast<std::size_t>(k)].reps[1] = head;
+            Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
+            chunk.reps[chunk.count++] = head;
             head = ~k;
         } else {
             Idx carry = rep;
             for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next) {
-                for (Idx& r : m_chunks[static_cast<std::size_t>(k)].reps) {
-                    if (r == kNone) {
-                        r = carry;
-                        return;
-                    }
-                    if (r > carry) std::swap(r, carry);
-                }
+                Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
+                for (int j = 0; j < chunk.count; ++j)
+                    if (chunk.reps[j] > carry) std::swap(chunk.reps[j], carry);
             }
-            Append(c, carry);  // the last chunk was full: carry is the highest
+            Append(c, carry);  // now the highest
         }
     }
 
@@ -440,18 +467,17 @@ public:
             head = rep;
         } else if (head >= 0) {  // the cell's second representative starts its chunks
             const Idx k = NewChunk(head);
-            m_chunks[static_cast<std::size_t>(k)].reps[1] = rep;
+            Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
+            chunk.reps[chunk.count++] = rep;
             head = ~k;
         } else {
-            Chunk& first = m_chunks[static_cast<std::size_t>(~head)];
-            for (Idx& r : m_chunks[static_cast<std::size_t>(first.last)].reps) {
-                if (r == kNone) {
-                    r = rep;
-                    return;
-                }
+            const Idx last = m_chunks[static_cast<std::size_t>(~head)].last;
+            Chunk& tail = m_chunks[static_cast<std::size_t>(last)];
+            if (tail.count < kRun) {
+                tail.reps[tail.count++] = rep;
+                return;
             }
-            const Idx last = first.last;
-            const Idx k = NewChunk(rep);  // may move `first`
+            const Idx k = NewChunk(rep);  // may move the chunks
             m_chunks[static_cast<std::size_t>(last)].next = k;
             m_chunks[static_cast<std::size_t>(~head)].last = k;
         }
@@ -467,7 +493,8 @@ private:
         Idx head;  // the only representative, ~(first chunk), or kEmpty
     };
     struct Chunk {
-        Idx reps[kRun];  // ascending, then kNone
+        Idx reps[kRun];  // ascending
+        Idx count;       // of reps in use
         Idx next;        // the next chunk of the cell, or kNone
         Idx last;        // in a cell's first chunk: its last chunk
     };
@@ -481,8 +508,8 @@ private:
     Idx NewChunk(Idx first) {
         const Idx k = static_cast<Idx>(m_chunks.size());
         Chunk c;
-        for (Idx& r : c.reps) r = kNone;
         c.reps[0] = first;
+        c.count = 1;
         c.next = kNone;
         c.last = k;
         m_chunks.push_back(c);
@@ -555,43 +582,34 @@ private:
 
     static Idx Lower(Idx a, Idx b) { return a < 0 || (b >= 0 && b < a) ? b : a; }
 
-    // The first representative of cell c below `bound` (any if bound < 0) that is
-    // near p, or -1; counts in `entries` the representatives passed.
+    // The first representative of cell c that is near the tested position, or -1,
+    // looking no further than `bound` (anywhere if bound < 0): a result at or above
+    // bound may come back, which the caller's Lower drops. Counts in `entries` the
+    // representatives of the runs read (all of them if none is near).
     template <typename T>
-    Idx FirstNear(const T& table, Cell c, const Position& p, Idx bound, int& entries) const {
+    Idx FirstNear(const T& table, Cell c, const NearTest& near, Idx bound, int& entries) const {
         using Unsigned = std::make_unsigned_t<Idx>;
-        // The end of a run (kNone) and representatives from `bound` on end the scan.
-        const Unsigned limit = bound < 0 ? static_cast<Unsigned>(kNone) : static_cast<Unsigned>(bound);
+        // Representatives from `bound` on end the scan (-1 converts to the highest).
+        const Unsigned limit = static_cast<Unsigned>(bound);
         const Position* data = m_positions.data();
         Idx found = -1;
         int passed = 0;
         table.ForEachRun(c, [&](const Idx* reps, int n) {
+            passed += n;
             int j = 0;
-            // Two at a time: the end of a run (kNone) or a representative from
-            // `bound` on ends the scan; the second of a pair past the end is
-            // replaced by the first.
-            for (; j + 1 < n; j += 2) {
+            for (; j + 1 < n; j += 2) {  // two at a time
                 const Unsigned r0 = static_cast<Unsigned>(reps[j]), r1 = static_cast<Unsigned>(reps[j + 1]);
                 if (r0 >= limit) return true;
-                const bool second = r1 < limit;
-                const int near = NearPair(p, data[r0], data[second ? r1 : r0]);
-                ++passed;
-                if (near & 1) {
-                    found = static_cast<Idx>(r0);
-                    return true;
-                }
-                if (!second) return true;
-                ++passed;
-                if (near & 2) {
-                    found = static_cast<Idx>(r1);
+                const int pair = near.Pair(data[r0], data[r1]);
+                if (pair != 0) {
+                    found = static_cast<Idx>((pair & 1) != 0 ? r0 : r1);
                     return true;
                 }
             }
             if (j == n) return false;
             const Unsigned r = static_cast<Unsigned>(reps[j]);
             if (r >= limit) return true;
-            ++passed;
-            if (IsNear(p, data[r])) {
+            if (near.One(data[r])) {
                 found = static_cast<Idx>(r);
                 return true;
             }
@@ -638,10 +656,11 @@ private:
         const Cell own = m_coarse.Find(hash);
         const bool spilled = own != kNoCell && m_coarse.Spilled(own);
         Idx found = -1;
+        Cell ownFine = kNoCell;
         if (spilled)
-            found = FindNearFine(p, coarse);
+            found = FindNearFine(NearTest(p), coarse, ownFine);
         else if (own != kNoCell)
-            found = FirstNear(m_coarse, own, p, -1, entries);
+            found = FirstNear(m_coarse, own, NearTest(p), -1, entries);
         if (found >= 0) {
             m_map[i] = m_map[static_cast<std::size_t>(found)];
             return;
@@ -659,9 +678,10 @@ private:
         bool full = spilled || entries >= kCoarseCellLimit;
         for (int k = 1; k < count; ++k) {
             cells[k] = m_coarse.Find(hashes[k]);
+            if (full || cells[k] == kNoCell) continue;
             int n = 0;
-            if (cells[k] != kNoCell) m_coarse.ForEach(cells[k], [&](Idx) { return ++n >= kCoarseCellLimit; });
-            full = full || n >= kCoarseCellLimit || (cells[k] != kNoCell && m_coarse.Spilled(cells[k]));
+            m_coarse.ForEach(cells[k], [&](Idx) { return ++n >= kCoarseCellLimit; });
+            full = n >= kCoarseCellLimit || m_coarse.Spilled(cells[k]);
         }
         for (int k = 0; k < count; ++k) {
             const Cell c = cells[k] != kNoCell ? cells[k] : m_coarse.FindOrAdd(hashes[k]);
@@ -671,7 +691,8 @@ private:
                 m_coarse.Append(c, self);
         }
         if (!full) return;
-        m_fine.Append(m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(coarse))), self);
+        // (Spilling adds fine cells but moves none: the table was reserved for them.)
+        m_fine.Append(ownFine != kNoCell ? ownFine : m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(coarse))), self);
         m_state[i] = kFineRepresentative;
     }
 
@@ -688,15 +709,17 @@ private:
         });
     }
 
-    // The lowest representative of the fine grid near p, or -1.
-    Idx FindNearFine(const Position& p, const Cells& coarse) const {
+    // The lowest representative of the fine grid near the tested position p, or -1;
+    // sets ownFine to p's own fine cell if it has one.
+    Idx FindNearFine(const NearTest& near, const Cells& coarse, Cell& ownFine) const {
         std::uint64_t hashes[kMaxCellsPerPosition];
         const int count = m_hash.Around<Fine>(Grid::FineOf(coarse), hashes);
         Idx found = -1;
         for (int k = 0; k < count; ++k) {
             const Cell c = m_fine.Find(hashes[k]);
+            if (k == 0) ownFine = c;
             int entries = 0;
-            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, p, found, entries));
+            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, near, found, entries));
         }
         return found;
     }
