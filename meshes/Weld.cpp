@@ -106,7 +106,8 @@ constexpr int kMaxCellsPerPosition = 8;
 // Fine cells one position may add: its own and those of the representatives of the
 // coarse cells it spills.
 constexpr int kFineCellsPerPosition = 1 + kMaxCellsPerPosition * kCoarseCellLimit;
-constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
+constexpr std::size_t kPrefetchDistance = 16;              // how many positions ahead a coarse cell is fetched
+constexpr std::size_t kAheadRing = 2 * kPrefetchDistance;  // positions looked at: ahead and at hand
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
 constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
 
@@ -549,10 +550,10 @@ public:
             Cells cells;
             std::uint64_t hash;
         };
-        Ahead ahead[kPrefetchDistance];
+        Ahead ahead[kAheadRing];
         const std::size_t n = m_positions.size();
         auto look = [&](std::size_t i) {
-            Ahead& a = ahead[i % kPrefetchDistance];
+            Ahead& a = ahead[i % kAheadRing];
             a.finite = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
             if (!a.finite) return;
             a.cells = m_grid.CellsOf(m_positions[i]);
@@ -561,7 +562,7 @@ public:
         };
         for (std::size_t i = 0; i < n && i < kPrefetchDistance; ++i) look(i);
         for (std::size_t i = 0; i < n; ++i) {
-            const Ahead a = ahead[i % kPrefetchDistance];
+            const Ahead& a = ahead[i % kAheadRing];
             if (i + kPrefetchDistance < n) look(i + kPrefetchDistance);
             // Room for the cells this position may add, so that cells found stay valid.
             m_coarse.Reserve(kMaxCellsPerPosition);
