@@ -174,13 +174,9 @@ inline std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
     return h ^ (h >> 33);
 }
 
-// The cell of one finite coordinate, the neighbour (-1, +1, or 0 for none) whose
-// border lies within kReach, the gap to that border in cell edges (without a
-// neighbour: to the nearer border), and the place in the cell, in [0, 1).
+// The cell of one finite coordinate and the place in the cell, in [0, 1).
 struct AxisCell {
     std::int64_t key;
-    int side;
-    double gap;
     double place;
 };
 
@@ -193,9 +189,15 @@ struct Level {
     static constexpr double kReachInCells = kReach / kEdge;
     static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
 
-    static AxisCell Cell(std::int64_t key, double place) {
-        const int side = static_cast<int>(1.0 - place < kReachInCells) - static_cast<int>(place < kReachInCells);
-        return {key, side, std::min(place, 1.0 - place), place};  // the gap matters only with a side
+    // The neighbour (-1, +1, or 0 for none) whose border lies within kReach of a place.
+    static int Side(double place) {
+        return static_cast<int>(1.0 - place < kReachInCells) - static_cast<int>(place < kReachInCells);
+    }
+    // The gap to that border in cell edges (without a neighbour: to the nearer border).
+    static double Gap(double place) { return std::min(place, 1.0 - place); }
+
+    static bool Inside(const Cells& c) {
+        return Side(c.axis[0].place) == 0 && Side(c.axis[1].place) == 0 && Side(c.axis[2].place) == 0;
     }
 };
 using Coarse = Level<kCoarseEdge>;
@@ -220,20 +222,14 @@ public:
     }
 
     AxisCell CellOf(int axis, double v) const {
-        if (!(v < kHuge && v > -kHuge)) {
-            // Keyed by the bits; a clash with a key below only adds candidates. The
-            // place is the middle of a fine cell: no neighbour on either level.
-            std::uint64_t bits;
-            std::memcpy(&bits, &v, sizeof bits);
-            return Coarse::Cell(static_cast<std::int64_t>(bits), kHugePlace);
-        }
+        if (!(v < kHuge && v > -kHuge)) return HugeCell(v);
         // Without branches: signs, shifts and places in a cell are unpredictable.
         const double s = v * (1.0 / kCoarseEdge);  // exact: a power of two
         std::int64_t k = static_cast<std::int64_t>(s);
         k -= static_cast<std::int64_t>(static_cast<double>(k) > s);  // floor
         double place = (s - static_cast<double>(k)) + m_shift[axis];
         const int wrap = place >= 1.0 ? 1 : 0;
-        return Coarse::Cell(k + wrap, place - wrap);
+        return {k + wrap, place - wrap};
     }
 
     Cells CellsOf(const Position& p) const {
@@ -252,7 +248,7 @@ public:
         const double s = coarse.place * kFinePerCoarse;  // exact, in [0, kFinePerCoarse)
         const int sub = static_cast<int>(s);
         const std::uint64_t key = static_cast<std::uint64_t>(coarse.key) * kFinePerCoarse + static_cast<unsigned>(sub);
-        return Fine::Cell(static_cast<std::int64_t>(key), s - sub);
+        return {static_cast<std::int64_t>(key), s - sub};
     }
 
     static Cells FineOf(const Cells& coarse) {
@@ -278,26 +274,29 @@ public:
         const __m128d wrap = _mm_cmpge_pd(place, one);
         place = _mm_sub_pd(place, _mm_and_pd(wrap, one));
         key = _mm_sub_epi64(key, _mm_castpd_si128(wrap));
-        const __m128i hugeKey = _mm_castpd_si128(huge);
-        key = _mm_or_si128(_mm_and_si128(hugeKey, _mm_castpd_si128(v)), _mm_andnot_si128(hugeKey, key));
-        place = _mm_or_pd(_mm_and_pd(huge, _mm_set1_pd(kHugePlace)), _mm_andnot_pd(huge, place));
-        // Coarse::Cell's side and gap: the masks are -1 where true.
-        const __m128d reach = _mm_set1_pd(Coarse::kReachInCells);
-        const __m128d rest = _mm_sub_pd(one, place);
-        const __m128i side =
-            _mm_sub_epi64(_mm_castpd_si128(_mm_cmplt_pd(place, reach)), _mm_castpd_si128(_mm_cmplt_pd(rest, reach)));
-        alignas(16) std::int64_t keys[2], sides[2];
-        alignas(16) double places[2], gaps[2];
+        alignas(16) std::int64_t keys[2];
+        alignas(16) double places[2];
         _mm_store_si128(reinterpret_cast<__m128i*>(keys), key);
-        _mm_store_si128(reinterpret_cast<__m128i*>(sides), side);
         _mm_store_pd(places, place);
-        _mm_store_pd(gaps, _mm_min_pd(place, rest));
-        a = {keys[0], static_cast<int>(sides[0]), gaps[0], places[0]};
-        b = {keys[1], static_cast<int>(sides[1]), gaps[1], places[1]};
+        a = {keys[0], places[0]};
+        b = {keys[1], places[1]};
+        if (_mm_movemask_pd(huge) != 0) {  // rare: keyed as CellOf keys them
+            if (!(std::fabs(_mm_cvtsd_f64(v)) < kHuge)) a = HugeCell(_mm_cvtsd_f64(v));
+            if (!(std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v))) < kHuge))
+                b = HugeCell(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
+        }
     }
 #endif
 
 private:
+    // Keyed by the bits; a clash with a key below only adds candidates. The place is
+    // the middle of a fine cell: no neighbour on either level.
+    static AxisCell HugeCell(double v) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        return {static_cast<std::int64_t>(bits), kHugePlace};
+    }
+
     static constexpr double kHugePlace = (kFinePerCoarse / 2 + 0.5) / kFinePerCoarse;
     double m_shift[3];
 };
@@ -328,7 +327,13 @@ public:
     template <typename G>
     int Around(const Cells& c, std::uint64_t (&out)[kMaxCellsPerPosition]) const {
         constexpr double kReach2 = G::kReachInCells * G::kReachInCells;
-        const AxisCell &ax = c.axis[0], &ay = c.axis[1], &az = c.axis[2];
+        struct Axis3 {
+            std::int64_t key;
+            int side;
+            double gap;
+        };
+        auto with = [](const AxisCell& a) { return Axis3{a.key, G::Side(a.place), G::Gap(a.place)}; };
+        const Axis3 ax = with(c.axis[0]), ay = with(c.axis[1]), az = with(c.axis[2]);
         const std::uint64_t x0 = Axis(0, ax.key), y0 = Axis(1, ay.key), z0 = Axis(2, az.key);
         const double gx = ax.gap * ax.gap, gy = ay.gap * ay.gap, gz = az.gap * az.gap;
         int n = 0;
@@ -672,8 +677,7 @@ private:
         const Idx self = static_cast<Idx>(i);
         NewRepresentative(i);
         std::uint64_t hashes[kMaxCellsPerPosition] = {hash};
-        const bool inside = coarse.axis[0].side == 0 && coarse.axis[1].side == 0 && coarse.axis[2].side == 0;
-        const int count = inside ? 1 : m_hash.Around<Coarse>(coarse, hashes);  // hashes[0] == hash
+        const int count = Coarse::Inside(coarse) ? 1 : m_hash.Around<Coarse>(coarse, hashes);  // hashes[0] == hash
         Cell cells[kMaxCellsPerPosition];
         cells[0] = own;
         bool full = spilled || entries >= kCoarseCellLimit;
