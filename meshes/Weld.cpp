@@ -546,10 +546,10 @@ public:
           m_coarse(named / 4),
           m_fine(named / 16) {}
 
-    // Fills map[i] with the representative number of every named position i and
-    // marks the representatives in state. The coarse cell of a position is found
+    // Fills map[i] with the representative number of every named position i, marks
+    // the representatives in state and returns their count. The coarse cell of a position is found
     // and fetched kPrefetchDistance positions ahead.
-    void Run() {
+    std::size_t Run() {
         struct Ahead {
             bool finite;
             Cells cells;
@@ -577,6 +577,7 @@ public:
             else if (m_state[i] != kUnnamed)
                 WeldOther(i);
         }
+        return static_cast<std::size_t>(m_count);
     }
 
 private:
@@ -767,13 +768,12 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
     }
 
     std::unique_ptr<Idx[]> map(new Idx[n]);
+    std::size_t kept = 0;
     {
         Welder<Idx> welder(positions, state.get(), map.get(), named);
-        welder.Run();
+        kept = welder.Run();
     }  // releases the tables before the outputs are allocated
 
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < n; ++i) kept += state[i] >= kRepresentative ? 1 : 0;
     keptOut.reserve(kept);
     for (std::size_t i = 0; i < n; ++i)
         if (state[i] >= kRepresentative) keptOut.push_back(positions[i]);
