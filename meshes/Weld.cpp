@@ -29,18 +29,19 @@
 //  * The coarse grid enters a representative in its own cell and the neighbour
 //    cells within kReach; a query reads its own cell only. A coarse cell takes at
 //    most kCoarseCellLimit representatives.
-//  * A representative that would enter a full coarse cell goes to the fine grid
-//    instead, in its own cell only, and marks each of its coarse cells as spilled.
-//    A query in a spilled coarse cell also reads its fine cell and the neighbours
-//    within kReach.
+//  * A representative that would enter a full or spilled coarse cell goes to the
+//    fine grid instead, in its own cell only, and spills each of its coarse cells:
+//    marks it and enters the representatives it lists in the fine grid too (in
+//    order). A query in a spilled coarse cell reads its fine cell and the
+//    neighbours within kReach instead of the coarse cell.
 // Every near representative is thus met, and every candidate is tested with the
 // exact Near arithmetic. A coordinate of magnitude 2^40 or more is further than kReach
 // from any other value, so a near one holds the very same value: such a component is
 // keyed by its bits, without neighbour.
 //
 // Order: each cell lists its representatives in ascending order (they are appended
-// as they are found). So the first near one of a cell is the lowest near one there,
-// and the answer is the least of those firsts over the cells read.
+// as they are found, or put in place when a spilled coarse cell hands them over). So the first near one of a cell is
+// the lowest near one there, and the answer is the least of those firsts over the cells read.
 //
 // Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
 // representatives, since no two of them are near; the cell hash is seeded per call,
