@@ -40,8 +40,9 @@
 // keyed by its bits, without neighbour.
 //
 // Order: each cell lists its representatives in ascending order (they are appended
-// as they are found, or put in place when a spilled coarse cell hands them over). So the first near one of a cell is
-// the lowest near one there, and the answer is the least of those firsts over the cells read.
+// as they are found, or put in place when a spilled coarse cell hands them over).
+// So the first near one of a cell is the lowest near one there, and the answer is
+// the least of those firsts over the cells read.
 //
 // Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
 // representatives, since no two of them are near; the cell hash is seeded per call,
@@ -211,8 +212,8 @@ static_assert(kFinePerCoarse * kFineEdge == kCoarseEdge, "fine cells tile a coar
 // axis (a multiple of 1/kShiftSteps), so that positions cannot be placed on its
 // borders on purpose. The key, floor(v / kCoarseEdge + shift), is a non-decreasing
 // function of v, and the place within the cell is rounded by at most 2^-53 of a
-// cell, far inside the margin of kReach. A fine cell is found from the coarse cell's
-// key and place alone (both edges are powers of two).
+// cell (2^-50 of a fine one), far inside the margin of kReach. A fine cell is found
+// from the coarse cell's key and place alone (both edges are powers of two).
 class Grid {
 public:
     explicit Grid(std::uint64_t random) {
@@ -529,9 +530,9 @@ private:
     std::size_t m_used = 0;
 };
 
-// What each position is, one byte per position.
-// A representative is entered in the fine grid when it first lies in a spilled
-// coarse cell's list (or is found in one), and only then.
+// What each position is, one byte per position. A representative is in the fine grid
+// (kFineRepresentative) once it was entered there: when it became a representative
+// beside a full or spilled coarse cell, or when a coarse cell listing it spilled.
 enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative, kFineRepresentative };
 
 template <typename Idx>
@@ -548,8 +549,8 @@ public:
           m_fine(named / 16) {}
 
     // Fills map[i] with the representative number of every named position i, marks
-    // the representatives in state and returns their count. The coarse cell of a position is found
-    // and fetched kPrefetchDistance positions ahead.
+    // the representatives in state and returns their count. The coarse cell of a
+    // position is found and fetched kPrefetchDistance positions ahead.
     std::size_t Run() {
         struct Ahead {
             bool finite;
