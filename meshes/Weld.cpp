@@ -103,6 +103,12 @@ constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes befo
 // in a dense cluster a dozen or more, read in one go.
 constexpr int kCoarseRun = 5;
 constexpr int kFineRun = 13;
+// How full a cell table may get before it doubles. A query in a dense cluster looks
+// up about five fine cells one after the other, and a probe run grows quickly with
+// the load; the one coarse cell of a query is fetched ahead, and coarse cells are
+// the more numerous (a representative enters up to eight).
+constexpr int kCoarseMaxLoadPercent = 75;
+constexpr int kFineMaxLoadPercent = 50;
 constexpr int kShiftSteps = 512;  // grid shifts are multiples of 1/kShiftSteps of a coarse cell
 constexpr int kMaxCellsPerPosition = 8;
 // Fine cells one position may add: its own and those of the representatives of the
@@ -374,7 +380,7 @@ private:
 // those bits only merges two cells' lists, which adds candidates). A slot holds the
 // only representative of its cell or the first of a chain of chunks, and whether the
 // cell spilled to the fine grid. A cell is named by its slot, valid until Reserve.
-template <typename Idx, int kRun>
+template <typename Idx, int kRun, int kMaxLoadPercent>
 class CellTable {
 public:
     using Cell = std::size_t;
@@ -386,9 +392,9 @@ public:
         m_slots.assign(std::size_t(1) << m_bits, Slot{0, kEmpty});
     }
 
-    // Grows, if needed, so that `extra` more cells fill at most three quarters.
+    // Grows, if needed, so that `extra` more cells fill at most kMaxLoadPercent.
     void Reserve(std::size_t extra) {
-        if ((m_used + extra) * 4 <= m_slots.size() * 3) return;
+        if ((m_used + extra) * 100 <= m_slots.size() * kMaxLoadPercent) return;
         if (m_bits + 1 > kTagBits - 2) throw std::length_error("weld: too many cells");
         std::vector<Slot> old(std::size_t(1) << ++m_bits, Slot{0, kEmpty});
         old.swap(m_slots);
@@ -583,8 +589,8 @@ public:
     }
 
 private:
-    using Table = CellTable<Idx, kCoarseRun>;
-    using FineTable = CellTable<Idx, kFineRun>;
+    using Table = CellTable<Idx, kCoarseRun, kCoarseMaxLoadPercent>;
+    using FineTable = CellTable<Idx, kFineRun, kFineMaxLoadPercent>;
     using Cell = typename Table::Cell;
     static constexpr Cell kNoCell = Table::kNoCell;
     static constexpr Idx kNone = Table::kNone;
