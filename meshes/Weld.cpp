@@ -105,8 +105,8 @@ constexpr int kCoarseRun = 5;
 constexpr int kFineRun = 13;
 // How full a cell table may get before it doubles. A query in a dense cluster looks
 // up about five fine cells one after the other, and a probe run grows quickly with
-// the load; the one coarse cell of a query is fetched ahead, and coarse cells are
-// the more numerous (a representative enters up to eight).
+// the load; the one coarse cell of a query is fetched ahead, and the coarse table
+// is the larger where clusters are sparse (a representative enters up to eight).
 constexpr int kCoarseMaxLoadPercent = 75;
 constexpr int kFineMaxLoadPercent = 50;
 constexpr int kShiftSteps = 512;  // grid shifts are multiples of 1/kShiftSteps of a coarse cell
