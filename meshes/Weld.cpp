@@ -309,13 +309,6 @@ private:
     double m_shift[3];
 };
 
-// Random bits that differ from call to call.
-inline std::uint64_t CallSeed() {
-    const int local = 0;
-    std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    return Mix(seed ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull);
-}
-
 // A hash of cells seeded per call, so that cells chosen to collide under one seed
 // scatter under another: kx * a + ky * b + kz * c modulo 2^64 with random odd a, b,
 // c, whose top bits are a universal hash of the cell (multiply-add-shift); a
@@ -545,7 +538,7 @@ template <typename Idx>
 class Welder {
 public:
     Welder(const std::vector<Position>& positions, std::uint8_t* state, Idx* map, std::size_t named,
-           std::uint64_t seed = CallSeed())
+           std::uint64_t seed)
         : m_positions(positions),
           m_state(state),
           m_map(map),
@@ -761,7 +754,7 @@ private:
 
 template <typename Idx>
 void WeldWith(const std::vector<Position>& positions, const std::vector<long long>& indices,
-              std::vector<Position>& keptOut, std::vector<long long>& indicesOut) {
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut, std::uint64_t seed) {
     const std::size_t n = positions.size();
     const long long count = static_cast<long long>(n);
 
@@ -778,7 +771,7 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
     std::unique_ptr<Idx[]> map(new Idx[n]);
     std::size_t kept = 0;
     {
-        Welder<Idx> welder(positions, state.get(), map.get(), named);
+        Welder<Idx> welder(positions, state.get(), map.get(), named, seed);
         kept = welder.Run();
     }  // releases the tables before the outputs are allocated
 
@@ -794,17 +787,23 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
 
 }  // namespace
 
+std::uint64_t FreshSeed() {
+    const int local = 0;
+    std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return Mix(seed ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull);
+}
+
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,
-          std::vector<long long>& indicesOut) {
+          std::vector<long long>& indicesOut, std::uint64_t seed) {
     if (positions.size() < kNarrowPositions)
-        WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut);
+        WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut, seed);
     else
-        WeldWide(positions, indices, keptOut, indicesOut);
+        WeldWide(positions, indices, keptOut, indicesOut, seed);
 }
 
 void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,
-              std::vector<Position>& keptOut, std::vector<long long>& indicesOut) {
-    WeldWith<std::int64_t>(positions, indices, keptOut, indicesOut);
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut, std::uint64_t seed) {
+    WeldWith<std::int64_t>(positions, indices, keptOut, indicesOut, seed);
 }
 
 }  // namespace detail
