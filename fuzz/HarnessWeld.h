@@ -11,11 +11,12 @@
 // Past the end every byte reads 0.
 //
 // A coordinate byte gives an awkward value (near the tolerance's square root or a
-// diagonal on it, huge, -0), a point of a small lattice (chains, several near
+// diagonal on it, huge, on either side of the magnitude from which distinct doubles
+// are never near, -0), a point of a small lattice (chains, several near
 // representatives, steps just wider and narrower than the tolerance), a point near
-// the border of a power-of-two cell, a point of a
-// dense box, NaN (252), an infinity (253, 254), or eight raw bytes (255). An index
-// byte below 240 names a position (modulo the count); above, a number naming none.
+// the border of a power-of-two cell, a point of a dense box, NaN (252), an infinity
+// (253, 254), or eight raw bytes (255). An index byte below 240 names a position
+// (modulo the count); above, a number naming none.
 #pragma once
 
 #include <cmath>
@@ -66,6 +67,10 @@ inline double Coordinate(Bytes& in) {
                                       -1e154,
                                       std::nextafter(1e154, 2e154),
                                       1.5e154,
+                                      0x1.0p39,  // the next double is 2^-14 away: near
+                                      0x1.0p39 + 0x1.0p-14,
+                                      -0x1.0p40,  // the previous double is 2^-13 away: not near
+                                      -(0x1.0p40 - 0x1.0p-13),
                                       0x1.0p50,
                                       -0x1.0p50,
                                       0x1.0p50 - 0.125,
@@ -133,10 +138,13 @@ inline std::string WeldDifference(const std::uint8_t* data, std::size_t size) {
         indices.push_back(b < 240 ? b % n : kOutside[b % std::size(kOutside)]);
     }
     const reference::Welded expected = reference::Weld(positions, indices);
+    // The grid's place comes from the bytes too (FNV-1a), so that a run repeats.
+    std::uint64_t seed = 0xCBF29CE484222325ull;
+    for (std::size_t k = 0; k < size; ++k) seed = (seed ^ data[k]) * 0x100000001B3ull;
     for (auto weld : {&kor::ShapeExport::detail::Weld, &kor::ShapeExport::detail::WeldWide}) {
         std::vector<Position> kept;
         std::vector<long long> welded;
-        weld(positions, indices, kept, welded);
+        weld(positions, indices, kept, welded, seed);
         if (!SameBits(kept, expected.positions)) return "positions";
         if (welded != expected.indices) return "indices";
     }

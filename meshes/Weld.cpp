@@ -19,27 +19,30 @@
 //    term rounds below zero, so the true distances of a near pair along any axes
 //    have squares summing below kReach^2.
 //
-// Finite representatives are found through two grids of cubic cells whose edges are
-// powers of two above 2 * kReach, so that within kReach of a coordinate lies at most
-// one cell border per axis; each grid is shifted by a random fraction of a cell per
-// call, so that positions cannot be placed on cell borders or corners on purpose. A
-// neighbour cell counts only if its box lies within kReach of the position (the
-// squared gaps to its borders sum below kReach^2).
+// Finite representatives are found through a grid of cubic coarse cells, each split
+// into fine ones; both edges are powers of two above 2 * kReach, so that within
+// kReach of a coordinate lies at most one cell border per axis. The grid is shifted
+// by a random fraction of a coarse cell per call, so that positions cannot be placed
+// on cell borders or corners on purpose. A neighbour cell counts only if its box
+// lies within kReach of the position (the squared gaps to its borders sum below
+// kReach^2).
 //  * The coarse grid enters a representative in its own cell and the neighbour
 //    cells within kReach; a query reads its own cell only. A coarse cell takes at
 //    most kCoarseCellLimit representatives.
-//  * A representative that would enter a full coarse cell goes to the fine grid
-//    instead, in its own cell only, and marks each of its coarse cells as spilled.
-//    A query in a spilled coarse cell also reads its fine cell and the neighbours
-//    within kReach.
+//  * A representative that would enter a full or spilled coarse cell goes to the
+//    fine grid instead, in its own cell only, and spills each of its coarse cells:
+//    marks it and enters the representatives it lists in the fine grid too (in
+//    order). A query in a spilled coarse cell reads its fine cell and the
+//    neighbours within kReach instead of the coarse cell.
 // Every near representative is thus met, and every candidate is tested with the
-// exact Near arithmetic. A coordinate of magnitude 2^50 or more is at least 1/8 away
+// exact Near arithmetic. A coordinate of magnitude 2^40 or more is further than kReach
 // from any other value, so a near one holds the very same value: such a component is
 // keyed by its bits, without neighbour.
 //
 // Order: each cell lists its representatives in ascending order (they are appended
-// as they are found). So the first near one of a cell is the lowest near one there,
-// and the answer is the least of those firsts over the cells read.
+// as they are found, or put in place when a spilled coarse cell hands them over).
+// So the first near one of a cell is the lowest near one there, and the answer is
+// the least of those firsts over the cells read.
 //
 // Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
 // representatives, since no two of them are near; the cell hash is seeded per call,
@@ -88,18 +91,31 @@ static_assert(kReach * kReach > kNearSquared * (1.0 + 0x1.0p-30), "kReach must b
 
 constexpr double kFineEdge = PowerOfTwoAbove(2.0 * kReach);     // 2^-12 for the tolerance 1e-8
 constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
-// Coordinates at or beyond this are 1/8 or more apart from any other value.
-constexpr double kHuge = 0x1.0p50;
-static_assert(kHuge / kFineEdge <= 0x1.0p62, "scaled coordinates must fit the cell keys");
+// Coordinates at or beyond this are more than kReach apart from any other value (the
+// spacing of doubles just below it is 2^-53 of it), so a near one holds the very
+// same value.
+constexpr double kHuge = PowerOfTwoAbove(kReach) * 0x1.0p53;  // 2^40
+static_assert(kHuge * 0x1.0p-53 > kReach, "distinct huge coordinates are never near");
+static_assert(kHuge / kCoarseEdge <= 0x1.0p51, "scaled coordinates round exactly by adding 1.5 * 2^52");
 
 constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
 // Representatives per chunk of a cell's list: a coarse cell holds a few, a fine cell
 // in a dense cluster a dozen or more, read in one go.
-constexpr int kCoarseRun = 6;
-constexpr int kFineRun = 14;
-constexpr int kShiftSteps = 64;  // grid shifts are multiples of 1/kShiftSteps of a cell
+constexpr int kCoarseRun = 5;
+constexpr int kFineRun = 13;
+// How full a cell table may get before it doubles. A query in a dense cluster looks
+// up about five fine cells one after the other, and a probe run grows quickly with
+// the load; the one coarse cell of a query is fetched ahead, and the coarse table
+// is the larger where clusters are sparse (a representative enters up to eight).
+constexpr int kCoarseMaxLoadPercent = 75;
+constexpr int kFineMaxLoadPercent = 50;
+constexpr int kShiftSteps = 512;  // grid shifts are multiples of 1/kShiftSteps of a coarse cell
 constexpr int kMaxCellsPerPosition = 8;
-constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
+// Fine cells one position may add: its own and those of the representatives of the
+// coarse cells it spills.
+constexpr int kFineCellsPerPosition = 1 + kMaxCellsPerPosition * kCoarseCellLimit;
+constexpr std::size_t kPrefetchDistance = 16;              // how many positions ahead a coarse cell is fetched
+constexpr std::size_t kAheadRing = 2 * kPrefetchDistance;  // positions looked at: ahead and at hand
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
 constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
 
@@ -119,19 +135,42 @@ inline bool IsNear(const Position& a, const Position& b) {
     return !(((dx * dx + dy * dy) + dz * dz) >= kNearSquared);
 }
 
-// Whether a and b are each near p (bits 0 and 1), by IsNear's arithmetic, both at
-// once where the instruction set has two-double registers (SSE2 on every x86-64).
-inline int NearPair(const Position& p, const Position& a, const Position& b) {
+// The candidates near one position p, by IsNear's arithmetic: one at a time, or two
+// at once where the instruction set has two-double registers (SSE2 on every x86-64).
+class NearTest {
+public:
+    explicit NearTest(const Position& p)
+        : m_p(p)
 #if defined(__SSE2__)
-    const __m128d dx = _mm_sub_pd(_mm_set1_pd(p.X()), _mm_set_pd(b.X(), a.X()));
-    const __m128d dy = _mm_sub_pd(_mm_set1_pd(p.Y()), _mm_set_pd(b.Y(), a.Y()));
-    const __m128d dz = _mm_sub_pd(_mm_set1_pd(p.Z()), _mm_set_pd(b.Z(), a.Z()));
-    const __m128d d2 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_mul_pd(dz, dz));
-    return _mm_movemask_pd(_mm_cmpnge_pd(d2, _mm_set1_pd(kNearSquared)));  // not >=: NaN counts as near
-#else
-    return static_cast<int>(IsNear(p, a)) | static_cast<int>(IsNear(p, b)) << 1;
+          ,
+          m_x(_mm_set1_pd(p.X())),
+          m_y(_mm_set1_pd(p.Y())),
+          m_z(_mm_set1_pd(p.Z()))
 #endif
-}
+    {
+    }
+
+    bool One(const Position& a) const { return IsNear(m_p, a); }
+
+    // Whether a and b are each near p: bits 0 and 1.
+    int Pair(const Position& a, const Position& b) const {
+#if defined(__SSE2__)
+        const __m128d dx = _mm_sub_pd(m_x, _mm_set_pd(b.X(), a.X()));
+        const __m128d dy = _mm_sub_pd(m_y, _mm_set_pd(b.Y(), a.Y()));
+        const __m128d dz = _mm_sub_pd(m_z, _mm_set_pd(b.Z(), a.Z()));
+        const __m128d d2 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_mul_pd(dz, dz));
+        return _mm_movemask_pd(_mm_cmpnge_pd(d2, _mm_set1_pd(kNearSquared)));  // not >=: NaN counts as near
+#else
+        return static_cast<int>(One(a)) | static_cast<int>(One(b)) << 1;
+#endif
+    }
+
+private:
+    const Position& m_p;
+#if defined(__SSE2__)
+    __m128d m_x, m_y, m_z;
+#endif
+};
 
 inline bool IsFinite(const Position& p) { return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z()); }
 
@@ -143,30 +182,46 @@ inline std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
     return h ^ (h >> 33);
 }
 
-// The cell of one finite coordinate, the neighbour (-1, +1, or 0 for none) whose
-// border lies within kReach, and the gap to that border in cell edges (without a
-// neighbour: to the nearer border).
+// The cell of one finite coordinate and the place in the cell, in [0, 1).
 struct AxisCell {
     std::int64_t key;
-    int side;
-    double gap;
+    double place;
 };
 
 struct Cells {
     AxisCell axis[3];
 };
 
-// A grid of cubic cells of edge kEdge, shifted per call by a random fraction of a
-// cell along each axis (a multiple of 1/kShiftSteps), so that positions cannot be
-// placed on its borders on purpose. The key, floor(v / kEdge + shift), is a
-// non-decreasing function of v, and the place within the cell is rounded by at most
-// 2^-53 of a cell, far inside the margin of kReach.
 template <const double& kEdge>
-class Grid {
-public:
+struct Level {
     static constexpr double kReachInCells = kReach / kEdge;
     static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
 
+    // The neighbour (-1, +1, or 0 for none) whose border lies within kReach of a place.
+    static int Side(double place) {
+        return static_cast<int>(1.0 - place < kReachInCells) - static_cast<int>(place < kReachInCells);
+    }
+    // The gap to that border in cell edges (without a neighbour: to the nearer border).
+    static double Gap(double place) { return std::min(place, 1.0 - place); }
+
+    static bool Inside(const Cells& c) {
+        return Side(c.axis[0].place) == 0 && Side(c.axis[1].place) == 0 && Side(c.axis[2].place) == 0;
+    }
+};
+using Coarse = Level<kCoarseEdge>;
+using Fine = Level<kFineEdge>;
+constexpr int kFinePerCoarse = static_cast<int>(kCoarseEdge / kFineEdge);
+static_assert(kFinePerCoarse * kFineEdge == kCoarseEdge, "fine cells tile a coarse cell");
+
+// A grid of cubic coarse cells of edge kCoarseEdge, each split into fine cells of
+// edge kFineEdge, shifted per call by a random fraction of a coarse cell along each
+// axis (a multiple of 1/kShiftSteps), so that positions cannot be placed on its
+// borders on purpose. The key, floor(v / kCoarseEdge + shift), is a non-decreasing
+// function of v, and the place within the cell is rounded by at most 2^-53 of a
+// cell (2^-50 of a fine one), far inside the margin of kReach. A fine cell is found
+// from the coarse cell's key and place alone (both edges are powers of two).
+class Grid {
+public:
     explicit Grid(std::uint64_t random) {
         for (double& shift : m_shift) {
             shift = static_cast<double>(random % kShiftSteps) / kShiftSteps;
@@ -175,38 +230,84 @@ public:
     }
 
     AxisCell CellOf(int axis, double v) const {
-        if (!(v < kHuge && v > -kHuge)) {
-            // Keyed by the bits; a clash with a key below only adds candidates.
-            std::uint64_t bits;
-            std::memcpy(&bits, &v, sizeof bits);
-            return {static_cast<std::int64_t>(bits), 0, 0.0};
-        }
+        if (!(v < kHuge && v > -kHuge)) return HugeCell(v);
         // Without branches: signs, shifts and places in a cell are unpredictable.
-        const double s = v * (1.0 / kEdge);  // exact: a power of two
+        const double s = v * (1.0 / kCoarseEdge);  // exact: a power of two
         std::int64_t k = static_cast<std::int64_t>(s);
         k -= static_cast<std::int64_t>(static_cast<double>(k) > s);  // floor
-        double frac = (s - static_cast<double>(k)) + m_shift[axis];
-        const int wrap = frac >= 1.0 ? 1 : 0;
-        k += wrap;
-        frac -= wrap;
-        const int side = static_cast<int>(1.0 - frac < kReachInCells) - static_cast<int>(frac < kReachInCells);
-        return {k, side, std::min(frac, 1.0 - frac)};  // the gap matters only with a side
+        double place = (s - static_cast<double>(k)) + m_shift[axis];
+        const int wrap = place >= 1.0 ? 1 : 0;
+        return {k + wrap, place - wrap};
     }
 
-    Cells CellsOf(const Position& p) const { return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}}; }
+    Cells CellsOf(const Position& p) const {
+#if defined(__SSE2__)
+        Cells c;
+        CellsOf(_mm_set_pd(p.Y(), p.X()), _mm_loadu_pd(m_shift), c.axis[0], c.axis[1]);
+        AxisCell z;
+        CellsOf(_mm_set1_pd(p.Z()), _mm_set1_pd(m_shift[2]), c.axis[2], z);
+        return c;
+#else
+        return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}};
+#endif
+    }
+
+    static AxisCell FineOf(const AxisCell& coarse) {
+        const double s = coarse.place * kFinePerCoarse;  // exact, in [0, kFinePerCoarse)
+        const int sub = static_cast<int>(s);
+        const std::uint64_t key = static_cast<std::uint64_t>(coarse.key) * kFinePerCoarse + static_cast<unsigned>(sub);
+        return {static_cast<std::int64_t>(key), s - sub};
+    }
+
+    static Cells FineOf(const Cells& coarse) {
+        return {{FineOf(coarse.axis[0]), FineOf(coarse.axis[1]), FineOf(coarse.axis[2])}};
+    }
+
+#if defined(__SSE2__)
+    // CellOf of two coordinates at once, in two-double registers: the floor by
+    // rounding with 1.5 * 2^52 added (exact below kHuge), the key from the sum's bits.
+    static void CellsOf(__m128d v, __m128d shift, AxisCell& a, AxisCell& b) {
+        const __m128d one = _mm_set1_pd(1.0);
+        const __m128d round = _mm_set1_pd(0x1.8p52);
+        const __m128d magnitude = _mm_and_pd(v, _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)));
+        const __m128d huge = _mm_cmpge_pd(magnitude, _mm_set1_pd(kHuge));
+        const __m128d s = _mm_mul_pd(v, _mm_set1_pd(1.0 / kCoarseEdge));
+        const __m128d sum = _mm_add_pd(s, round);
+        const __m128d nearest = _mm_sub_pd(sum, round);
+        const __m128d roundedUp = _mm_cmpgt_pd(nearest, s);
+        const __m128d floor = _mm_sub_pd(nearest, _mm_and_pd(roundedUp, one));
+        __m128i key = _mm_sub_epi64(_mm_castpd_si128(sum), _mm_castpd_si128(round));
+        key = _mm_add_epi64(key, _mm_castpd_si128(roundedUp));  // minus one where rounded up
+        __m128d place = _mm_add_pd(_mm_sub_pd(s, floor), shift);
+        const __m128d wrap = _mm_cmpge_pd(place, one);
+        place = _mm_sub_pd(place, _mm_and_pd(wrap, one));
+        key = _mm_sub_epi64(key, _mm_castpd_si128(wrap));
+        alignas(16) std::int64_t keys[2];
+        alignas(16) double places[2];
+        _mm_store_si128(reinterpret_cast<__m128i*>(keys), key);
+        _mm_store_pd(places, place);
+        a = {keys[0], places[0]};
+        b = {keys[1], places[1]};
+        if (_mm_movemask_pd(huge) != 0) {  // rare: keyed as CellOf keys them
+            if (!(std::fabs(_mm_cvtsd_f64(v)) < kHuge)) a = HugeCell(_mm_cvtsd_f64(v));
+            if (!(std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v))) < kHuge))
+                b = HugeCell(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
+        }
+    }
+#endif
 
 private:
+    // Keyed by the bits; a clash with a key below only adds candidates. The place is
+    // the middle of a fine cell: no neighbour on either level.
+    static AxisCell HugeCell(double v) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        return {static_cast<std::int64_t>(bits), kHugePlace};
+    }
+
+    static constexpr double kHugePlace = (kFinePerCoarse / 2 + 0.5) / kFinePerCoarse;
     double m_shift[3];
 };
-using Coarse = Grid<kCoarseEdge>;
-using Fine = Grid<kFineEdge>;
-
-// Random bits that differ from call to call.
-inline std::uint64_t CallSeed() {
-    const int local = 0;
-    std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    return Mix(seed ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull);
-}
 
 // A hash of cells seeded per call, so that cells chosen to collide under one seed
 // scatter under another: kx * a + ky * b + kz * c modulo 2^64 with random odd a, b,
@@ -227,7 +328,13 @@ public:
     template <typename G>
     int Around(const Cells& c, std::uint64_t (&out)[kMaxCellsPerPosition]) const {
         constexpr double kReach2 = G::kReachInCells * G::kReachInCells;
-        const AxisCell &ax = c.axis[0], &ay = c.axis[1], &az = c.axis[2];
+        struct Axis3 {
+            std::int64_t key;
+            int side;
+            double gap;
+        };
+        auto with = [](const AxisCell& a) { return Axis3{a.key, G::Side(a.place), G::Gap(a.place)}; };
+        const Axis3 ax = with(c.axis[0]), ay = with(c.axis[1]), az = with(c.axis[2]);
         const std::uint64_t x0 = Axis(0, ax.key), y0 = Axis(1, ay.key), z0 = Axis(2, az.key);
         const double gx = ax.gap * ax.gap, gy = ay.gap * ay.gap, gz = az.gap * az.gap;
         int n = 0;
@@ -266,7 +373,7 @@ private:
 // those bits only merges two cells' lists, which adds candidates). A slot holds the
 // only representative of its cell or the first of a chain of chunks, and whether the
 // cell spilled to the fine grid. A cell is named by its slot, valid until Reserve.
-template <typename Idx, int kRun>
+template <typename Idx, int kRun, int kMaxLoadPercent>
 class CellTable {
 public:
     using Cell = std::size_t;
@@ -278,9 +385,9 @@ public:
         m_slots.assign(std::size_t(1) << m_bits, Slot{0, kEmpty});
     }
 
-    // Grows, if needed, so that `extra` more cells fill at most three quarters.
+    // Grows, if needed, so that `extra` more cells fill at most kMaxLoadPercent.
     void Reserve(std::size_t extra) {
-        if ((m_used + extra) * 4 <= m_slots.size() * 3) return;
+        if ((m_used + extra) * 100 <= m_slots.size() * kMaxLoadPercent) return;
         if (m_bits + 1 > kTagBits - 2) throw std::length_error("weld: too many cells");
         std::vector<Slot> old(std::size_t(1) << ++m_bits, Slot{0, kEmpty});
         old.swap(m_slots);
@@ -315,7 +422,7 @@ public:
     void MarkSpilled(Cell c) { m_slots[c].tag |= kSpilled; }
 
     // Calls scan(reps, n) for the representatives of cell c, ascending, in runs of n
-    // (kRun, or 1 for a cell's only one; kNone fills a run's end) until it returns true.
+    // (at most kRun) until it returns true.
     template <typename Scan>
     void ForEachRun(Cell c, Scan&& scan) const {
         const Idx& head = m_slots[c].head;
@@ -325,7 +432,7 @@ public:
         }
         if (head == kEmpty) return;
         for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next)
-            if (scan(m_chunks[static_cast<std::size_t>(k)].reps, kRun)) return;
+            if (scan(m_chunks[static_cast<std::size_t>(k)].reps, m_chunks[static_cast<std::size_t>(k)].count)) return;
     }
 
     // Calls visit(rep) for the representatives of cell c, ascending, until it
@@ -334,9 +441,30 @@ public:
     void ForEach(Cell c, Visit&& visit) const {
         ForEachRun(c, [&](const Idx* reps, int n) {
             for (int j = 0; j < n; ++j)
-                if (reps[j] == kNone || visit(reps[j])) return true;
+                if (visit(reps[j])) return true;
             return false;
         });
+    }
+
+    // Enters rep in cell c in ascending order: later representatives move one place on.
+    void Insert(Cell c, Idx rep) {
+        Idx& head = m_slots[c].head;
+        if (head == kEmpty || (head >= 0 && head < rep)) {
+            Append(c, rep);
+        } else if (head >= 0) {
+            const Idx k = NewChunk(rep);
+            Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
+            chunk.reps[chunk.count++] = head;
+            head = ~k;
+        } else {
+            Idx carry = rep;
+            for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next) {
+                Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
+                for (int j = 0; j < chunk.count; ++j)
+                    if (chunk.reps[j] > carry) std::swap(chunk.reps[j], carry);
+            }
+            Append(c, carry);  // now the highest
+        }
     }
 
     // Appends rep, the newest representative so far, to cell c.
@@ -346,18 +474,17 @@ public:
             head = rep;
         } else if (head >= 0) {  // the cell's second representative starts its chunks
             const Idx k = NewChunk(head);
-            m_chunks[static_cast<std::size_t>(k)].reps[1] = rep;
+            Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
+            chunk.reps[chunk.count++] = rep;
             head = ~k;
         } else {
-            Chunk& first = m_chunks[static_cast<std::size_t>(~head)];
-            for (Idx& r : m_chunks[static_cast<std::size_t>(first.last)].reps) {
-                if (r == kNone) {
-                    r = rep;
-                    return;
-                }
+            const Idx last = m_chunks[static_cast<std::size_t>(~head)].last;
+            Chunk& tail = m_chunks[static_cast<std::size_t>(last)];
+            if (tail.count < kRun) {
+                tail.reps[tail.count++] = rep;
+                return;
             }
-            const Idx last = first.last;
-            const Idx k = NewChunk(rep);  // may move `first`
+            const Idx k = NewChunk(rep);  // may move the chunks
             m_chunks[static_cast<std::size_t>(last)].next = k;
             m_chunks[static_cast<std::size_t>(~head)].last = k;
         }
@@ -373,7 +500,8 @@ private:
         Idx head;  // the only representative, ~(first chunk), or kEmpty
     };
     struct Chunk {
-        Idx reps[kRun];  // ascending, then kNone
+        Idx reps[kRun];  // ascending
+        Idx count;       // of reps in use
         Idx next;        // the next chunk of the cell, or kNone
         Idx last;        // in a cell's first chunk: its last chunk
     };
@@ -387,8 +515,8 @@ private:
     Idx NewChunk(Idx first) {
         const Idx k = static_cast<Idx>(m_chunks.size());
         Chunk c;
-        for (Idx& r : c.reps) r = kNone;
         c.reps[0] = first;
+        c.count = 1;
         c.next = kNone;
         c.last = k;
         m_chunks.push_back(c);
@@ -401,102 +529,95 @@ private:
     std::size_t m_used = 0;
 };
 
-// What each position is, one byte per position.
-enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative };
+// What each position is, one byte per position. A representative is in the fine grid
+// (kFineRepresentative) once it was entered there: when it became a representative
+// beside a full or spilled coarse cell, or when a coarse cell listing it spilled.
+enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative, kFineRepresentative };
 
 template <typename Idx>
 class Welder {
 public:
     Welder(const std::vector<Position>& positions, std::uint8_t* state, Idx* map, std::size_t named,
-           std::uint64_t seed = CallSeed())
+           std::uint64_t seed)
         : m_positions(positions),
           m_state(state),
           m_map(map),
           m_hash(seed),
-          m_coarseGrid(Mix(seed ^ 0xC0A45Eull)),
-          m_fineGrid(Mix(seed ^ 0xF17Eull)),
+          m_grid(Mix(seed ^ 0xC0A45Eull)),
           m_coarse(named / 4),
           m_fine(named / 16) {}
 
-    // Fills map[i] with the representative number of every named position i and
-    // marks the representatives in state. The coarse cell of a position is found
-    // and fetched kPrefetchDistance positions ahead.
-    void Run() {
+    // Fills map[i] with the representative number of every named position i, marks
+    // the representatives in state and returns their count. The coarse cell of a
+    // position is found and fetched kPrefetchDistance positions ahead.
+    std::size_t Run() {
         struct Ahead {
             bool finite;
             Cells cells;
             std::uint64_t hash;
         };
-        Ahead ahead[kPrefetchDistance];
+        Ahead ahead[kAheadRing];
         const std::size_t n = m_positions.size();
         auto look = [&](std::size_t i) {
-            Ahead& a = ahead[i % kPrefetchDistance];
+            Ahead& a = ahead[i % kAheadRing];
             a.finite = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
             if (!a.finite) return;
-            a.cells = m_coarseGrid.CellsOf(m_positions[i]);
+            a.cells = m_grid.CellsOf(m_positions[i]);
             a.hash = m_hash.Of(a.cells);
             m_coarse.Prefetch(a.hash);
         };
         for (std::size_t i = 0; i < n && i < kPrefetchDistance; ++i) look(i);
         for (std::size_t i = 0; i < n; ++i) {
-            const Ahead a = ahead[i % kPrefetchDistance];
+            const Ahead& a = ahead[i % kAheadRing];
             if (i + kPrefetchDistance < n) look(i + kPrefetchDistance);
             // Room for the cells this position may add, so that cells found stay valid.
             m_coarse.Reserve(kMaxCellsPerPosition);
-            m_fine.Reserve(1);
+            m_fine.Reserve(kFineCellsPerPosition);
             if (a.finite)
                 WeldFinite(i, a.cells, a.hash);
             else if (m_state[i] != kUnnamed)
                 WeldOther(i);
         }
+        return static_cast<std::size_t>(m_count);
     }
 
 private:
-    using Table = CellTable<Idx, kCoarseRun>;
-    using FineTable = CellTable<Idx, kFineRun>;
+    using Table = CellTable<Idx, kCoarseRun, kCoarseMaxLoadPercent>;
+    using FineTable = CellTable<Idx, kFineRun, kFineMaxLoadPercent>;
     using Cell = typename Table::Cell;
     static constexpr Cell kNoCell = Table::kNoCell;
     static constexpr Idx kNone = Table::kNone;
 
     static Idx Lower(Idx a, Idx b) { return a < 0 || (b >= 0 && b < a) ? b : a; }
 
-    // The first representative of cell c below `bound` (any if bound < 0) that is
-    // near p, or -1; counts in `entries` the representatives passed.
+    // The first representative of cell c that is near the tested position, or -1,
+    // looking no further than `bound` (anywhere if bound < 0): a result at or above
+    // bound may come back, which the caller's Lower drops. Counts in `entries` the
+    // representatives of the runs read (all of them if none is near).
     template <typename T>
-    Idx FirstNear(const T& table, Cell c, const Position& p, Idx bound, int& entries) const {
+    Idx FirstNear(const T& table, Cell c, const NearTest& near, Idx bound, int& entries) const {
         using Unsigned = std::make_unsigned_t<Idx>;
-        // The end of a run (kNone) and representatives from `bound` on end the scan.
-        const Unsigned limit = bound < 0 ? static_cast<Unsigned>(kNone) : static_cast<Unsigned>(bound);
+        // Representatives from `bound` on end the scan (-1 converts to the highest).
+        const Unsigned limit = static_cast<Unsigned>(bound);
         const Position* data = m_positions.data();
         Idx found = -1;
         int passed = 0;
         table.ForEachRun(c, [&](const Idx* reps, int n) {
+            passed += n;
             int j = 0;
-            // Two at a time: the end of a run (kNone) or a representative from
-            // `bound` on ends the scan; the second of a pair past the end is
-            // replaced by the first.
-            for (; j + 1 < n; j += 2) {
+            for (; j + 1 < n; j += 2) {  // two at a time
                 const Unsigned r0 = static_cast<Unsigned>(reps[j]), r1 = static_cast<Unsigned>(reps[j + 1]);
                 if (r0 >= limit) return true;
-                const bool second = r1 < limit;
-                const int near = NearPair(p, data[r0], data[second ? r1 : r0]);
-                ++passed;
-                if (near & 1) {
-                    found = static_cast<Idx>(r0);
-                    return true;
-                }
-                if (!second) return true;
-                ++passed;
-                if (near & 2) {
-                    found = static_cast<Idx>(r1);
+                const int pair = near.Pair(data[r0], data[r1]);
+                if (pair != 0) {
+                    found = static_cast<Idx>((pair & 1) != 0 ? r0 : r1);
                     return true;
                 }
             }
             if (j == n) return false;
             const Unsigned r = static_cast<Unsigned>(reps[j]);
             if (r >= limit) return true;
-            ++passed;
-            if (IsNear(p, data[r])) {
+            if (near.One(data[r])) {
                 found = static_cast<Idx>(r);
                 return true;
             }
@@ -537,60 +658,75 @@ private:
         const Position& p = m_positions[i];
 
         // The lowest near representative of the coarse cell.
+        // The lowest near representative of the coarse cell, or of the fine grid if
+        // the coarse cell spilled (its representatives were all entered there).
         int entries = 0;
         const Cell own = m_coarse.Find(hash);
-        Idx found = own != kNoCell ? FirstNear(m_coarse, own, p, -1, entries) : -1;
-        // And of the fine grid if the coarse cell spilled.
+        const bool spilled = own != kNoCell && m_coarse.Spilled(own);
+        Idx found = -1;
         Cell ownFine = kNoCell;
-        std::uint64_t fineHash = 0;
-        if (own != kNoCell && m_coarse.Spilled(own)) found = FindNearFine(p, found, ownFine, fineHash);
+        if (spilled)
+            found = FindNearFine(NearTest(p), coarse, ownFine);
+        else if (own != kNoCell)
+            found = FirstNear(m_coarse, own, NearTest(p), -1, entries);
         if (found >= 0) {
             m_map[i] = m_map[static_cast<std::size_t>(found)];
             return;
         }
 
-        // A new representative: in its coarse cells if none of them is full, else in
-        // its fine cell, marking its coarse cells as spilled.
+        // A new representative: in its coarse cells if none of them is full or
+        // spilled, else in its fine cell, spilling its coarse cells.
         const Idx self = static_cast<Idx>(i);
         NewRepresentative(i);
         std::uint64_t hashes[kMaxCellsPerPosition] = {hash};
-        const bool inside = coarse.axis[0].side == 0 && coarse.axis[1].side == 0 && coarse.axis[2].side == 0;
-        const int count = inside ? 1 : m_hash.Around<Coarse>(coarse, hashes);  // hashes[0] == hash
+        const int count = Coarse::Inside(coarse) ? 1 : m_hash.Around<Coarse>(coarse, hashes);  // hashes[0] == hash
         Cell cells[kMaxCellsPerPosition];
         cells[0] = own;
-        bool full = entries >= kCoarseCellLimit;
+        bool full = spilled || entries >= kCoarseCellLimit;
         for (int k = 1; k < count; ++k) {
             cells[k] = m_coarse.Find(hashes[k]);
+            if (full || cells[k] == kNoCell) continue;
             int n = 0;
-            if (cells[k] != kNoCell) m_coarse.ForEach(cells[k], [&](Idx) { return ++n >= kCoarseCellLimit; });
-            full = full || n >= kCoarseCellLimit;
+            m_coarse.ForEach(cells[k], [&](Idx) { return ++n >= kCoarseCellLimit; });
+            full = n >= kCoarseCellLimit || m_coarse.Spilled(cells[k]);
         }
         for (int k = 0; k < count; ++k) {
             const Cell c = cells[k] != kNoCell ? cells[k] : m_coarse.FindOrAdd(hashes[k]);
             if (full)
-                m_coarse.MarkSpilled(c);
+                Spill(c);
             else
                 m_coarse.Append(c, self);
         }
         if (!full) return;
-        if (ownFine == kNoCell) {
-            if (fineHash == 0) fineHash = m_hash.Of(m_fineGrid.CellsOf(p));
-            ownFine = m_fine.FindOrAdd(fineHash);
-        }
-        m_fine.Append(ownFine, self);
+        // (Spilling adds fine cells but moves none: the table was reserved for them.)
+        m_fine.Append(ownFine != kNoCell ? ownFine : m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(coarse))), self);
+        m_state[i] = kFineRepresentative;
     }
 
-    // The lowest representative near p among `found` and those of the fine grid;
-    // sets ownFine and fineHash to p's own fine cell.
-    Idx FindNearFine(const Position& p, Idx found, Cell& ownFine, std::uint64_t& fineHash) const {
+    // Marks coarse cell c as spilled and enters its representatives in the fine grid.
+    void Spill(Cell c) {
+        if (m_coarse.Spilled(c)) return;
+        m_coarse.MarkSpilled(c);
+        m_coarse.ForEach(c, [&](Idx r) {
+            const std::size_t rep = static_cast<std::size_t>(r);
+            if (m_state[rep] == kFineRepresentative) return false;
+            m_state[rep] = kFineRepresentative;
+            m_fine.Insert(m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(m_grid.CellsOf(m_positions[rep])))), r);
+            return false;
+        });
+    }
+
+    // The lowest representative of the fine grid near the tested position p, or -1;
+    // sets ownFine to p's own fine cell if it has one.
+    Idx FindNearFine(const NearTest& near, const Cells& coarse, Cell& ownFine) const {
         std::uint64_t hashes[kMaxCellsPerPosition];
-        const int count = m_hash.Around<Fine>(m_fineGrid.CellsOf(p), hashes);  // hashes[0]: p's own cell
-        fineHash = hashes[0];
+        const int count = m_hash.Around<Fine>(Grid::FineOf(coarse), hashes);
+        Idx found = -1;
         for (int k = 0; k < count; ++k) {
             const Cell c = m_fine.Find(hashes[k]);
             if (k == 0) ownFine = c;
             int entries = 0;
-            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, p, found, entries));
+            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, near, found, entries));
         }
         return found;
     }
@@ -607,8 +743,7 @@ private:
     std::uint8_t* m_state;
     Idx* m_map;
     CellHash m_hash;
-    Coarse m_coarseGrid;
-    Fine m_fineGrid;
+    Grid m_grid;
     Table m_coarse;
     FineTable m_fine;
     Idx m_count = 0;   // representatives so far
@@ -619,7 +754,7 @@ private:
 
 template <typename Idx>
 void WeldWith(const std::vector<Position>& positions, const std::vector<long long>& indices,
-              std::vector<Position>& keptOut, std::vector<long long>& indicesOut) {
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut, std::uint64_t seed) {
     const std::size_t n = positions.size();
     const long long count = static_cast<long long>(n);
 
@@ -634,16 +769,15 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
     }
 
     std::unique_ptr<Idx[]> map(new Idx[n]);
+    std::size_t kept = 0;
     {
-        Welder<Idx> welder(positions, state.get(), map.get(), named);
-        welder.Run();
+        Welder<Idx> welder(positions, state.get(), map.get(), named, seed);
+        kept = welder.Run();
     }  // releases the tables before the outputs are allocated
 
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < n; ++i) kept += state[i] == kRepresentative ? 1 : 0;
     keptOut.reserve(kept);
     for (std::size_t i = 0; i < n; ++i)
-        if (state[i] == kRepresentative) keptOut.push_back(positions[i]);
+        if (state[i] >= kRepresentative) keptOut.push_back(positions[i]);
     state.reset();
 
     indicesOut.reserve(surviving);
@@ -653,17 +787,23 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
 
 }  // namespace
 
+std::uint64_t FreshSeed() {
+    const int local = 0;
+    std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return Mix(seed ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local)) * 0x9E3779B97F4A7C15ull);
+}
+
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,
-          std::vector<long long>& indicesOut) {
+          std::vector<long long>& indicesOut, std::uint64_t seed) {
     if (positions.size() < kNarrowPositions)
-        WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut);
+        WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut, seed);
     else
-        WeldWide(positions, indices, keptOut, indicesOut);
+        WeldWide(positions, indices, keptOut, indicesOut, seed);
 }
 
 void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,
-              std::vector<Position>& keptOut, std::vector<long long>& indicesOut) {
-    WeldWith<std::int64_t>(positions, indices, keptOut, indicesOut);
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut, std::uint64_t seed) {
+    WeldWith<std::int64_t>(positions, indices, keptOut, indicesOut, seed);
 }
 
 }  // namespace detail

@@ -1,6 +1,7 @@
 // Internal: the welded copy of a mesh's positions and indices.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include <kor/ShapeExport/Position.h>
@@ -8,6 +9,9 @@
 namespace kor {
 namespace ShapeExport {
 namespace detail {
+
+// Bits that differ from call to call (the clock and a stack address, mixed).
+std::uint64_t FreshSeed();
 
 // Appends to keptOut every position that some index names and that is not Near
 // (squared distance below 1e-8) a lower-numbered position kept before it, and to
@@ -17,12 +21,15 @@ namespace detail {
 // each is allocated once, at its final size.
 // Works with 32-bit position numbers internally, or with 64-bit ones (WeldWide) for
 // 2^26 positions or more (which keeps the 32-bit cell tables below 2^30 slots).
+// `seed` places the grid and seeds its cell hash; the result does not depend on it,
+// only the time does. By default it is fresh per call, so that no input can be built
+// against it; tests pass their own to be repeatable.
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,
-          std::vector<long long>& indicesOut);
+          std::vector<long long>& indicesOut, std::uint64_t seed = FreshSeed());
 
 // The same with 64-bit position numbers whatever the size.
 void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,
-              std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
+              std::vector<Position>& keptOut, std::vector<long long>& indicesOut, std::uint64_t seed = FreshSeed());
 
 }  // namespace detail
 }  // namespace ShapeExport

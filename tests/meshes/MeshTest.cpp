@@ -2,10 +2,12 @@
 // the welded copy case by case (tests/data/meshes/weld.json), and the weld against
 // the straightforward algorithm on seeded random inputs of the weld fuzz harness
 // (fuzz/HarnessWeld.h: near the tolerance, lattices, cell borders, duplicates and
-// near copies, huge values, infinities, NaNs, unnamed positions, indices naming none).
+// near copies, huge values, infinities, NaNs, unnamed positions, indices naming none)
+// and on a run that fills and spills grid cells, under many placements of the grid.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <string>
 #include <utility>
@@ -211,5 +213,28 @@ TEST(WeldRandom, MatchesReferenceOnSeededInputs) {
         for (std::size_t k = random() % (3 * count + 1); k > 0; --k)
             bytes.push_back(static_cast<std::uint8_t>(random()));
         ASSERT_EQ(fuzzing::WeldDifference(bytes.data(), bytes.size()), "") << "seed " << seed;
+    }
+}
+
+// A run of representatives long enough to fill and spill several of the weld's grid
+// cells, then positions beyond its end, each followed later by a partner half a
+// reach back: under many placements of the grid (its seed), whichever cells the run
+// fills or spills next to those positions, the result is the reference's.
+TEST(WeldRandom, RunEndsUnderManyGridPlacements) {
+    constexpr double kReach = 1e-4;
+    std::vector<Position> positions;
+    for (int k = 0; k < 56; ++k) positions.emplace_back(0.25 + k * 1.05 * kReach, 0.5, 0.75);
+    const double end = positions.back().X();
+    for (const double back : {0.0, 0.45 * kReach})
+        for (int j = 0; j < 40; ++j) positions.emplace_back(end + (1.5 + 0.5 * j) * kReach - back, 0.5, 0.75);
+    std::vector<long long> indices(positions.size());
+    std::iota(indices.begin(), indices.end(), 0);
+    const reference::Welded expected = reference::Weld(positions, indices);
+    for (std::uint64_t seed = 0; seed < 128; ++seed) {
+        std::vector<Position> kept;
+        std::vector<long long> welded;
+        kor::ShapeExport::detail::Weld(positions, indices, kept, welded, seed * 1000003 + 7);
+        ASSERT_EQ(welded, expected.indices) << "seed " << seed;
+        ASSERT_TRUE(SamePositions(kept, expected.positions)) << "seed " << seed;
     }
 }
