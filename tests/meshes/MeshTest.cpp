@@ -16,6 +16,7 @@
 #include "HarnessWeld.h"
 #include "MeshTestSupport.h"
 #include "TestData.h"
+#include "WeldInputs.h"
 
 using namespace meshtest;
 
@@ -216,10 +217,28 @@ TEST(WeldRandom, MatchesReferenceOnSeededInputs) {
     }
 }
 
+namespace {
+
+// The weld under `placements` seeds of its grid gives the reference's result.
+void ExpectWeldAsReference(const std::vector<Position>& positions, std::uint64_t placements) {
+    std::vector<long long> indices(positions.size());
+    std::iota(indices.begin(), indices.end(), 0);
+    const reference::Welded expected = reference::Weld(positions, indices);
+    for (std::uint64_t seed = 0; seed < placements; ++seed) {
+        std::vector<Position> kept;
+        std::vector<long long> welded;
+        kor::ShapeExport::detail::Weld(positions, indices, kept, welded, seed * 1000003 + 7);
+        ASSERT_EQ(welded, expected.indices) << "seed " << seed;
+        ASSERT_TRUE(SamePositions(kept, expected.positions)) << "seed " << seed;
+    }
+}
+
+}  // namespace
+
 // A run of representatives long enough to fill and spill several of the weld's grid
 // cells, then positions beyond its end, each followed later by a partner half a
-// reach back: under many placements of the grid (its seed), whichever cells the run
-// fills or spills next to those positions, the result is the reference's.
+// reach back: under many placements of the grid, whichever cells the run fills or
+// spills next to those positions, the result is the reference's.
 TEST(WeldRandom, RunEndsUnderManyGridPlacements) {
     constexpr double kReach = 1e-4;
     std::vector<Position> positions;
@@ -227,14 +246,15 @@ TEST(WeldRandom, RunEndsUnderManyGridPlacements) {
     const double end = positions.back().X();
     for (const double back : {0.0, 0.45 * kReach})
         for (int j = 0; j < 40; ++j) positions.emplace_back(end + (1.5 + 0.5 * j) * kReach - back, 0.5, 0.75);
-    std::vector<long long> indices(positions.size());
-    std::iota(indices.begin(), indices.end(), 0);
-    const reference::Welded expected = reference::Weld(positions, indices);
-    for (std::uint64_t seed = 0; seed < 128; ++seed) {
-        std::vector<Position> kept;
-        std::vector<long long> welded;
-        kor::ShapeExport::detail::Weld(positions, indices, kept, welded, seed * 1000003 + 7);
-        ASSERT_EQ(welded, expected.indices) << "seed " << seed;
-        ASSERT_TRUE(SamePositions(kept, expected.positions)) << "seed " << seed;
+    ExpectWeldAsReference(positions, 128);
+}
+
+// The weld benchmark's inputs built to defeat a grid or a hash (lattices just wider
+// and narrower than the tolerance, cell corners, huge and tiny magnitudes, last
+// bits, crafted collisions), a few thousand positions each.
+TEST(WeldRandom, InputsBuiltAgainstGridsAndHashes) {
+    for (int kind = 0; kind < weldinputs::kKinds; ++kind) {
+        SCOPED_TRACE(weldinputs::kNames[kind]);
+        ExpectWeldAsReference(weldinputs::Make(kind, 3000, 11), 4);
     }
 }
