@@ -383,11 +383,12 @@ public:
     explicit CellTable(std::size_t minimum) {
         while ((std::size_t(1) << m_bits) < minimum) ++m_bits;
         m_slots.assign(std::size_t(1) << m_bits, Slot{0, kEmpty});
+        m_room = m_slots.size() / 100 * kMaxLoadPercent;
     }
 
     // Grows, if needed, so that `extra` more cells fill at most kMaxLoadPercent.
     void Reserve(std::size_t extra) {
-        if ((m_used + extra) * 100 <= m_slots.size() * kMaxLoadPercent) return;
+        if (m_used + extra <= m_room) return;
         if (m_bits + 1 > kTagBits - 2) throw std::length_error("weld: too many cells");
         std::vector<Slot> old(std::size_t(1) << ++m_bits, Slot{0, kEmpty});
         old.swap(m_slots);
@@ -397,6 +398,7 @@ public:
             while (m_slots[i].tag != 0) i = Next(i);
             m_slots[i] = s;
         }
+        m_room = m_slots.size() / 100 * kMaxLoadPercent;
     }
 
     void Prefetch(std::uint64_t hash) const { PrefetchLine(&m_slots[Home(TagOf(hash))]); }
@@ -527,6 +529,7 @@ private:
     std::vector<Slot> m_slots;
     std::vector<Chunk> m_chunks;
     std::size_t m_used = 0;
+    std::size_t m_room = 0;  // cells the slots take at kMaxLoadPercent
 };
 
 // What each position is, one byte per position. A representative is in the fine grid
@@ -537,8 +540,7 @@ enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative, kFineRepresentati
 template <typename Idx>
 class Welder {
 public:
-    Welder(const std::vector<Position>& positions, std::uint8_t* state, Idx* map, std::size_t named,
-           std::uint64_t seed)
+    Welder(const std::vector<Position>& positions, std::uint8_t* state, Idx* map, std::size_t named, std::uint64_t seed)
         : m_positions(positions),
           m_state(state),
           m_map(map),
@@ -780,9 +782,10 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
         if (state[i] >= kRepresentative) keptOut.push_back(positions[i]);
     state.reset();
 
-    indicesOut.reserve(surviving);
+    indicesOut.resize(surviving);
+    long long* out = indicesOut.data();
     for (const long long v : indices)
-        if (v >= 0 && v < count) indicesOut.push_back(static_cast<long long>(map[static_cast<std::size_t>(v)]));
+        if (v >= 0 && v < count) *out++ = static_cast<long long>(map[static_cast<std::size_t>(v)]);
 }
 
 }  // namespace
