@@ -67,8 +67,8 @@ inline double Coordinate(Bytes& in) {
                                       -1e154,
                                       std::nextafter(1e154, 2e154),
                                       1.5e154,
-                                      0x1.0p39,  // the next double is 2^-14 away: near
-                                      0x1.0p39 + 0x1.0p-14,
+                                      0x1.0p38,  // the next double is 2^-14 away: near
+                                      0x1.0p38 + 0x1.0p-14,
                                       -0x1.0p40,  // the previous double is 2^-13 away: not near
                                       -(0x1.0p40 - 0x1.0p-13),
                                       0x1.0p50,

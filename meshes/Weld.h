@@ -22,7 +22,7 @@ std::uint64_t FreshSeed();
 // Works with 32-bit position numbers internally, or with 64-bit ones (WeldWide) for
 // 2^26 positions or more (which keeps the 32-bit cell tables below 2^30 slots).
 // `seed` places the grid and seeds its cell hash; the result does not depend on it,
-// only the time does. By default it is fresh per call, so that no input can be built
+// only the time taken does. By default it is fresh per call, so that no input can be built
 // against it; tests pass their own to be repeatable.
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,
           std::vector<long long>& indicesOut, std::uint64_t seed = FreshSeed());
