@@ -47,6 +47,11 @@
 // Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
 // representatives, since no two of them are near; the cell hash is seeded per call,
 // so positions cannot be chosen to pile up in one probe run.
+//
+// Memory: the cells' chunks live in blocks that never move, so the peak is what is
+// in use plus one block. A doubling vector holds the old and the new array at once,
+// which, where most fine cells hold two or three representatives, took more than the
+// mesh itself.
 #include "Weld.h"
 
 #include <algorithm>
@@ -367,6 +372,45 @@ private:
     std::uint64_t m_multiplier[3];
 };
 
+// A growing array of trivial values in blocks of kBlock: growing never copies a full
+// block, so the peak is what is used plus one block, where a vector's doubling holds
+// the old and the new array at once. The first block starts small and doubles up to
+// kBlock, so that a small weld allocates little.
+template <typename T>
+class BlockArray {
+public:
+    std::size_t size() const { return m_size; }
+    T& operator[](std::size_t i) { return m_blocks[i >> kBlockBits][i & (kBlock - 1)]; }
+    const T& operator[](std::size_t i) const { return m_blocks[i >> kBlockBits][i & (kBlock - 1)]; }
+
+    void push_back(const T& value) {
+        if (m_size == m_capacity) Grow();
+        (*this)[m_size++] = value;
+    }
+
+private:
+    static constexpr int kBlockBits = 14;
+    static constexpr std::size_t kBlock = std::size_t(1) << kBlockBits;
+
+    void Grow() {
+        if (m_capacity >= kBlock) {
+            m_blocks.emplace_back(new T[kBlock]);
+            m_capacity += kBlock;
+            return;
+        }
+        const std::size_t capacity = m_capacity == 0 ? 16 : 2 * m_capacity;
+        std::unique_ptr<T[]> first(new T[capacity]);
+        if (m_size > 0) std::copy(m_blocks[0].get(), m_blocks[0].get() + m_size, first.get());
+        if (m_blocks.empty()) m_blocks.emplace_back();
+        m_blocks[0] = std::move(first);
+        m_capacity = capacity;
+    }
+
+    std::vector<std::unique_ptr<T[]>> m_blocks;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
 // The representatives of each cell, in ascending order. Cells live in an
 // open-addressing table with linear probing, found by the top bits of their hash
 // (kept in the slot, so that growing moves slots without hashing again; a clash of
@@ -432,9 +476,11 @@ public:
             scan(&head, 1);
             return;
         }
-        if (head == kEmpty) return;
-        for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next)
-            if (scan(m_chunks[static_cast<std::size_t>(k)].reps, m_chunks[static_cast<std::size_t>(k)].count)) return;
+        for (Idx k = head == kEmpty ? kNone : ~head; k != kNone;) {
+            const Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
+            if (scan(chunk.reps, chunk.count)) return;
+            k = chunk.next;
+        }
     }
 
     // Calls visit(rep) for the representatives of cell c, ascending, until it
@@ -460,10 +506,11 @@ public:
             head = ~k;
         } else {
             Idx carry = rep;
-            for (Idx k = ~head; k != kNone; k = m_chunks[static_cast<std::size_t>(k)].next) {
+            for (Idx k = ~head; k != kNone;) {
                 Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
                 for (int j = 0; j < chunk.count; ++j)
                     if (chunk.reps[j] > carry) std::swap(chunk.reps[j], carry);
+                k = chunk.next;
             }
             Append(c, carry);  // now the highest
         }
@@ -527,7 +574,7 @@ private:
 
     int m_bits = 10;
     std::vector<Slot> m_slots;
-    std::vector<Chunk> m_chunks;
+    BlockArray<Chunk> m_chunks;
     std::size_t m_used = 0;
     std::size_t m_room = 0;  // cells the slots take at kMaxLoadPercent
 };

@@ -1,7 +1,9 @@
 // Positions built to defeat a weld's grid or hash, for the weld benchmark: cubic
-// lattices just wider and just narrower than the tolerance and one on cell corners,
-// huge and tiny magnitudes, points of a cell-border lattice moved by a few ulps, and
-// cells that all collide under the earlier fixed, unseeded cell hash. In scan order.
+// lattices just wider and just narrower than the tolerance, one twice as wide (very
+// many cells of a few positions each: the memory of the cell lists) and one on cell
+// corners, huge and tiny magnitudes, points of a cell-border lattice moved by a few
+// ulps, and cells that all collide under the earlier fixed, unseeded cell hash. In
+// scan order.
 #pragma once
 
 #include <kor/ShapeExport/Position.h>
@@ -14,9 +16,20 @@
 
 namespace weldinputs {
 
-enum Kind { kWiderLattice, kNarrowerLattice, kCellCorners, kHuge, kTiny, kLastBits, kOldHashCollisions, kKinds };
-inline constexpr const char* kNames[kKinds] = {"lattice_wider", "lattice_narrower", "cell_corners",       "huge",
-                                               "tiny",          "last_bits",        "old_hash_collisions"};
+enum Kind {
+    kWiderLattice,
+    kNarrowerLattice,
+    kTwiceLattice,
+    kCellCorners,
+    kHuge,
+    kTiny,
+    kLastBits,
+    kOldHashCollisions,
+    kKinds
+};
+inline constexpr const char* kNames[kKinds] = {
+    "lattice_wider", "lattice_narrower", "lattice_twice",      "cell_corners", "huge",
+    "tiny",          "last_bits",        "old_hash_collisions"};
 
 // The earlier hash of a cell (x, y, z) run backwards: the x that hashes with y, z to
 // h. (Its keys for magnitudes of 2^50 or more were the bits xor 0x5bd1e9955bd1e995.)
@@ -38,7 +51,10 @@ inline std::uint64_t OldHashPreimage(std::uint64_t h, std::uint64_t y, std::uint
 inline std::vector<kor::ShapeExport::Position> Make(int kind, std::size_t n, std::uint64_t seed) {
     std::vector<kor::ShapeExport::Position> out;
     if (kind <= kCellCorners) {  // the corners of 2^-9 cubes: 8 cells of a grid of that edge meet there
-        const double step = kind == kWiderLattice ? 1.000001e-4 : kind == kNarrowerLattice ? 0.999999e-4 : 0x1.0p-9;
+        const double step = kind == kWiderLattice      ? 1.000001e-4
+                            : kind == kNarrowerLattice ? 0.999999e-4
+                            : kind == kTwiceLattice    ? 2e-4
+                                                       : 0x1.0p-9;
         const double origin = kind == kCellCorners ? 0.0 : 0.1;
         const int side = static_cast<int>(std::cbrt(static_cast<double>(n)) + 0.5);
         for (int k = 0; k < side; ++k)
