@@ -389,7 +389,7 @@ public:
     }
 
 private:
-    static constexpr int kBlockBits = 14;
+    static constexpr int kBlockBits = 10;
     static constexpr std::size_t kBlock = std::size_t(1) << kBlockBits;
 
     void Grow() {
