@@ -48,10 +48,9 @@
 // representatives, since no two of them are near; the cell hash is seeded per call,
 // so positions cannot be chosen to pile up in one probe run.
 //
-// Memory: the cells' chunks live in blocks that never move, so the peak is what is
-// in use plus one block. A doubling vector holds the old and the new array at once,
-// which, where most fine cells hold two or three representatives, took more than the
-// mesh itself.
+// Memory: the cells' chunks grow in blocks (BlockArray), never holding two copies at
+// once; where most fine cells hold two or three representatives, a doubling vector's
+// old and new array together took more than the mesh itself.
 #include "Weld.h"
 
 #include <algorithm>
@@ -372,10 +371,9 @@ private:
     std::uint64_t m_multiplier[3];
 };
 
-// A growing array of trivial values in blocks of kBlock: growing never copies a full
-// block, so the peak is what is used plus one block, where a vector's doubling holds
-// the old and the new array at once. The first block starts small and doubles up to
-// kBlock, so that a small weld allocates little.
+// A growing array of trivial values in blocks of kBlock that never move once full, so
+// the peak is what is used plus one block. The first block starts small and doubles
+// (moving) up to kBlock, so that a small weld allocates little.
 template <typename T>
 class BlockArray {
 public:
