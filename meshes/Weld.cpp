@@ -25,7 +25,8 @@
 // by a random fraction of a coarse cell per call, so that positions cannot be placed
 // on cell borders or corners on purpose. A neighbour cell counts only if its box
 // lies within kReach of the position (the squared gaps to its borders sum below
-// kReach^2).
+// kReach^2). (The grid and its cell hash: WeldGrid.h; the cells' lists:
+// WeldCellTable.h.)
 //  * The coarse grid enters a representative in its own cell and the neighbour
 //    cells within kReach; a query reads its own cell only. A coarse cell takes at
 //    most kCoarseCellLimit representatives.
@@ -53,19 +54,19 @@
 // old and new array together took more than the mesh itself.
 #include "Weld.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <limits>
 #include <memory>
-#include <stdexcept>
 #include <type_traits>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+#include "WeldCellTable.h"
+#include "WeldGrid.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -73,34 +74,7 @@ namespace detail {
 
 namespace {
 
-constexpr double kNearSquared = Position::kNearDistance2;
-
-constexpr double SquareRoot(double x) {
-    double y = x > 1.0 ? x : 1.0;
-    for (int k = 0; k < 100; ++k) y = 0.5 * (y + x / y);
-    return y;
-}
-
-constexpr double PowerOfTwoAbove(double x) {
-    double p = 1.0;
-    while (p > x) p *= 0.5;
-    while (p <= x) p *= 2.0;
-    return p;
-}
-
-// Above every distance between two Near finite positions (the margin covers the
-// rounding of the squared distance many times over).
-constexpr double kReach = SquareRoot(kNearSquared) * (1.0 + 0x1.0p-20);
-static_assert(kReach * kReach > kNearSquared * (1.0 + 0x1.0p-30), "kReach must bound the tolerance");
-
-constexpr double kFineEdge = PowerOfTwoAbove(2.0 * kReach);     // 2^-12 for the tolerance 1e-8
-constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
-// Coordinates at or beyond this are more than kReach apart from any other value (the
-// spacing of doubles just below it is 2^-53 of it), so a near one holds the very
-// same value.
-constexpr double kHuge = PowerOfTwoAbove(kReach) * 0x1.0p53;  // 2^40
-static_assert(kHuge * 0x1.0p-53 > kReach, "distinct huge coordinates are never near");
-static_assert(kHuge / kCoarseEdge <= 0x1.0p51, "scaled coordinates round exactly by adding 1.5 * 2^52");
+using namespace weld;
 
 constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
 // Representatives per chunk of a cell's list: a coarse cell holds a few, a fine cell
@@ -113,8 +87,6 @@ constexpr int kFineRun = 13;
 // is the larger where clusters are sparse (a representative enters up to eight).
 constexpr int kCoarseMaxLoadPercent = 75;
 constexpr int kFineMaxLoadPercent = 50;
-constexpr int kShiftSteps = 512;  // grid shifts are multiples of 1/kShiftSteps of a coarse cell
-constexpr int kMaxCellsPerPosition = 8;
 // Fine cells one position may add: its own and those of the representatives of the
 // coarse cells it spills.
 constexpr int kFineCellsPerPosition = 1 + kMaxCellsPerPosition * kCoarseCellLimit;
@@ -122,14 +94,6 @@ constexpr std::size_t kPrefetchDistance = 16;              // how many positions
 constexpr std::size_t kAheadRing = 2 * kPrefetchDistance;  // positions looked at: ahead and at hand
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
 constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
-
-inline void PrefetchLine(const void* p) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
-}
 
 inline bool IsNear(const Position& a, const Position& b) {
     // The arithmetic of Position::Near, inlined.
@@ -179,403 +143,6 @@ private:
 inline bool IsFinite(const Position& p) { return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z()); }
 
 inline bool HasNaN(const Position& p) { return std::isnan(p.X()) || std::isnan(p.Y()) || std::isnan(p.Z()); }
-
-inline std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
-    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
-    h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ull;
-    return h ^ (h >> 33);
-}
-
-// The cell of one finite coordinate and the place in the cell, in [0, 1).
-struct AxisCell {
-    std::int64_t key;
-    double place;
-};
-
-struct Cells {
-    AxisCell axis[3];
-};
-
-template <const double& kEdge>
-struct Level {
-    static constexpr double kReachInCells = kReach / kEdge;
-    static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
-
-    // The neighbour (-1, +1, or 0 for none) whose border lies within kReach of a place.
-    static int Side(double place) {
-        return static_cast<int>(1.0 - place < kReachInCells) - static_cast<int>(place < kReachInCells);
-    }
-    // The gap to that border in cell edges (without a neighbour: to the nearer border).
-    static double Gap(double place) { return std::min(place, 1.0 - place); }
-
-    static bool Inside(const Cells& c) {
-        return Side(c.axis[0].place) == 0 && Side(c.axis[1].place) == 0 && Side(c.axis[2].place) == 0;
-    }
-};
-using Coarse = Level<kCoarseEdge>;
-using Fine = Level<kFineEdge>;
-constexpr int kFinePerCoarse = static_cast<int>(kCoarseEdge / kFineEdge);
-static_assert(kFinePerCoarse * kFineEdge == kCoarseEdge, "fine cells tile a coarse cell");
-
-// A grid of cubic coarse cells of edge kCoarseEdge, each split into fine cells of
-// edge kFineEdge, shifted per call by a random fraction of a coarse cell along each
-// axis (a multiple of 1/kShiftSteps), so that positions cannot be placed on its
-// borders on purpose. The key, floor(v / kCoarseEdge + shift), is a non-decreasing
-// function of v, and the place within the cell is rounded by at most 2^-53 of a
-// cell (2^-50 of a fine one), far inside the margin of kReach. A fine cell is found
-// from the coarse cell's key and place alone (both edges are powers of two).
-class Grid {
-public:
-    explicit Grid(std::uint64_t random) {
-        for (double& shift : m_shift) {
-            shift = static_cast<double>(random % kShiftSteps) / kShiftSteps;
-            random /= kShiftSteps;
-        }
-    }
-
-    AxisCell CellOf(int axis, double v) const {
-        if (!(v < kHuge && v > -kHuge)) return HugeCell(v);
-        // Without branches: signs, shifts and places in a cell are unpredictable.
-        const double s = v * (1.0 / kCoarseEdge);  // exact: a power of two
-        std::int64_t k = static_cast<std::int64_t>(s);
-        k -= static_cast<std::int64_t>(static_cast<double>(k) > s);  // floor
-        double place = (s - static_cast<double>(k)) + m_shift[axis];
-        const int wrap = place >= 1.0 ? 1 : 0;
-        return {k + wrap, place - wrap};
-    }
-
-    Cells CellsOf(const Position& p) const {
-#if defined(__SSE2__)
-        Cells c;
-        CellsOf(_mm_set_pd(p.Y(), p.X()), _mm_loadu_pd(m_shift), c.axis[0], c.axis[1]);
-        AxisCell z;
-        CellsOf(_mm_set1_pd(p.Z()), _mm_set1_pd(m_shift[2]), c.axis[2], z);
-        return c;
-#else
-        return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}};
-#endif
-    }
-
-    static AxisCell FineOf(const AxisCell& coarse) {
-        const double s = coarse.place * kFinePerCoarse;  // exact, in [0, kFinePerCoarse)
-        const int sub = static_cast<int>(s);
-        const std::uint64_t key = static_cast<std::uint64_t>(coarse.key) * kFinePerCoarse + static_cast<unsigned>(sub);
-        return {static_cast<std::int64_t>(key), s - sub};
-    }
-
-    static Cells FineOf(const Cells& coarse) {
-        return {{FineOf(coarse.axis[0]), FineOf(coarse.axis[1]), FineOf(coarse.axis[2])}};
-    }
-
-#if defined(__SSE2__)
-    // CellOf of two coordinates at once, in two-double registers: the floor by
-    // rounding with 1.5 * 2^52 added (exact below kHuge), the key from the sum's bits.
-    static void CellsOf(__m128d v, __m128d shift, AxisCell& a, AxisCell& b) {
-        const __m128d one = _mm_set1_pd(1.0);
-        const __m128d round = _mm_set1_pd(0x1.8p52);
-        const __m128d magnitude = _mm_and_pd(v, _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)));
-        const __m128d huge = _mm_cmpge_pd(magnitude, _mm_set1_pd(kHuge));
-        const __m128d s = _mm_mul_pd(v, _mm_set1_pd(1.0 / kCoarseEdge));
-        const __m128d sum = _mm_add_pd(s, round);
-        const __m128d nearest = _mm_sub_pd(sum, round);
-        const __m128d roundedUp = _mm_cmpgt_pd(nearest, s);
-        const __m128d floor = _mm_sub_pd(nearest, _mm_and_pd(roundedUp, one));
-        __m128i key = _mm_sub_epi64(_mm_castpd_si128(sum), _mm_castpd_si128(round));
-        key = _mm_add_epi64(key, _mm_castpd_si128(roundedUp));  // minus one where rounded up
-        __m128d place = _mm_add_pd(_mm_sub_pd(s, floor), shift);
-        const __m128d wrap = _mm_cmpge_pd(place, one);
-        place = _mm_sub_pd(place, _mm_and_pd(wrap, one));
-        key = _mm_sub_epi64(key, _mm_castpd_si128(wrap));
-        alignas(16) std::int64_t keys[2];
-        alignas(16) double places[2];
-        _mm_store_si128(reinterpret_cast<__m128i*>(keys), key);
-        _mm_store_pd(places, place);
-        a = {keys[0], places[0]};
-        b = {keys[1], places[1]};
-        if (_mm_movemask_pd(huge) != 0) {  // rare: keyed as CellOf keys them
-            if (!(std::fabs(_mm_cvtsd_f64(v)) < kHuge)) a = HugeCell(_mm_cvtsd_f64(v));
-            if (!(std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v))) < kHuge))
-                b = HugeCell(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
-        }
-    }
-#endif
-
-private:
-    // Keyed by the bits; a clash with a key below only adds candidates. The place is
-    // the middle of a fine cell: no neighbour on either level.
-    static AxisCell HugeCell(double v) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        return {static_cast<std::int64_t>(bits), kHugePlace};
-    }
-
-    static constexpr double kHugePlace = (kFinePerCoarse / 2 + 0.5) / kFinePerCoarse;
-    double m_shift[3];
-};
-
-// A hash of cells seeded per call, so that cells chosen to collide under one seed
-// scatter under another: kx * a + ky * b + kz * c modulo 2^64 with random odd a, b,
-// c, whose top bits are a universal hash of the cell (multiply-add-shift); a
-// neighbour's hash is one addition away.
-class CellHash {
-public:
-    explicit CellHash(std::uint64_t seed) {
-        for (std::uint64_t& m : m_multiplier) m = (seed = Mix(seed + 0x9E3779B97F4A7C15ull)) | 1u;
-    }
-
-    std::uint64_t Of(const Cells& c) const {
-        return Axis(0, c.axis[0].key) + Axis(1, c.axis[1].key) + Axis(2, c.axis[2].key);
-    }
-
-    // The hashes of the cell and of its neighbours within kReach, the cell first;
-    // returns their count.
-    template <typename G>
-    int Around(const Cells& c, std::uint64_t (&out)[kMaxCellsPerPosition]) const {
-        constexpr double kReach2 = G::kReachInCells * G::kReachInCells;
-        struct Axis3 {
-            std::int64_t key;
-            int side;
-            double gap;
-        };
-        auto with = [](const AxisCell& a) { return Axis3{a.key, G::Side(a.place), G::Gap(a.place)}; };
-        const Axis3 ax = with(c.axis[0]), ay = with(c.axis[1]), az = with(c.axis[2]);
-        const std::uint64_t x0 = Axis(0, ax.key), y0 = Axis(1, ay.key), z0 = Axis(2, az.key);
-        const double gx = ax.gap * ax.gap, gy = ay.gap * ay.gap, gz = az.gap * az.gap;
-        int n = 0;
-        out[n++] = x0 + y0 + z0;
-        const std::uint64_t x1 = ax.side != 0 ? Axis(0, ax.key + ax.side) : 0;
-        if (ax.side != 0) out[n++] = x1 + y0 + z0;
-        if (ay.side != 0) {
-            const std::uint64_t y1 = Axis(1, ay.key + ay.side);
-            out[n++] = x0 + y1 + z0;
-            if (ax.side != 0 && gx + gy < kReach2) out[n++] = x1 + y1 + z0;
-        }
-        if (az.side != 0) {
-            const std::uint64_t z1 = Axis(2, az.key + az.side);
-            out[n++] = x0 + y0 + z1;
-            if (ax.side != 0 && gx + gz < kReach2) out[n++] = x1 + y0 + z1;
-            if (ay.side != 0) {
-                const std::uint64_t y1 = Axis(1, ay.key + ay.side);
-                if (gy + gz < kReach2) out[n++] = x0 + y1 + z1;
-                if (ax.side != 0 && (gx + gy) + gz < kReach2) out[n++] = x1 + y1 + z1;
-            }
-        }
-        return n;
-    }
-
-private:
-    std::uint64_t Axis(int axis, std::int64_t key) const {
-        return static_cast<std::uint64_t>(key) * m_multiplier[axis];
-    }
-
-    std::uint64_t m_multiplier[3];
-};
-
-// A growing array of trivial values in blocks of kBlock that never move once full, so
-// the peak is what is used plus one block. The first block starts small and doubles
-// (moving) up to kBlock, so that a small weld allocates little.
-template <typename T>
-class BlockArray {
-public:
-    std::size_t size() const { return m_size; }
-    T& operator[](std::size_t i) { return m_blocks[i >> kBlockBits][i & (kBlock - 1)]; }
-    const T& operator[](std::size_t i) const { return m_blocks[i >> kBlockBits][i & (kBlock - 1)]; }
-
-    void push_back(const T& value) {
-        if (m_size == m_capacity) Grow();
-        (*this)[m_size++] = value;
-    }
-
-private:
-    static constexpr int kBlockBits = 10;
-    static constexpr std::size_t kBlock = std::size_t(1) << kBlockBits;
-
-    void Grow() {
-        if (m_capacity >= kBlock) {
-            m_blocks.emplace_back(new T[kBlock]);
-            m_capacity += kBlock;
-            return;
-        }
-        const std::size_t capacity = m_capacity == 0 ? 16 : 2 * m_capacity;
-        std::unique_ptr<T[]> first(new T[capacity]);
-        if (m_size > 0) std::copy(m_blocks[0].get(), m_blocks[0].get() + m_size, first.get());
-        if (m_blocks.empty()) m_blocks.emplace_back();
-        m_blocks[0] = std::move(first);
-        m_capacity = capacity;
-    }
-
-    std::vector<std::unique_ptr<T[]>> m_blocks;
-    std::size_t m_size = 0;
-    std::size_t m_capacity = 0;
-};
-
-// The representatives of each cell, in ascending order. Cells live in an
-// open-addressing table with linear probing, found by the top bits of their hash
-// (kept in the slot, so that growing moves slots without hashing again; a clash of
-// those bits only merges two cells' lists, which adds candidates). A slot holds the
-// only representative of its cell or the first of a chain of chunks, and whether the
-// cell spilled to the fine grid. A cell is named by its slot, valid until Reserve.
-template <typename Idx, int kRun, int kMaxLoadPercent>
-class CellTable {
-public:
-    using Cell = std::size_t;
-    static constexpr Cell kNoCell = ~Cell(0);
-    static constexpr Idx kNone = -1;
-
-    explicit CellTable(std::size_t minimum) {
-        while ((std::size_t(1) << m_bits) < minimum) ++m_bits;
-        m_slots.assign(std::size_t(1) << m_bits, Slot{0, kEmpty});
-        m_room = m_slots.size() / 100 * kMaxLoadPercent;
-    }
-
-    // Grows, if needed, so that `extra` more cells fill at most kMaxLoadPercent.
-    void Reserve(std::size_t extra) {
-        if (m_used + extra <= m_room) return;
-        if (m_bits + 1 > kTagBits - 2) throw std::length_error("weld: too many cells");
-        std::vector<Slot> old(std::size_t(1) << ++m_bits, Slot{0, kEmpty});
-        old.swap(m_slots);
-        for (const Slot& s : old) {
-            if (s.tag == 0) continue;
-            std::size_t i = Home(s.tag);
-            while (m_slots[i].tag != 0) i = Next(i);
-            m_slots[i] = s;
-        }
-        m_room = m_slots.size() / 100 * kMaxLoadPercent;
-    }
-
-    void Prefetch(std::uint64_t hash) const { PrefetchLine(&m_slots[Home(TagOf(hash))]); }
-
-    Cell Find(std::uint64_t hash) const {
-        const Tag tag = TagOf(hash);
-        for (std::size_t i = Home(tag); m_slots[i].tag != 0; i = Next(i))
-            if ((m_slots[i].tag & ~kSpilled) == tag) return i;
-        return kNoCell;
-    }
-
-    Cell FindOrAdd(std::uint64_t hash) {
-        const Tag tag = TagOf(hash);
-        std::size_t i = Home(tag);
-        for (; m_slots[i].tag != 0; i = Next(i))
-            if ((m_slots[i].tag & ~kSpilled) == tag) return i;
-        ++m_used;
-        m_slots[i].tag = tag;
-        return i;
-    }
-
-    bool Spilled(Cell c) const { return (m_slots[c].tag & kSpilled) != 0; }
-    void MarkSpilled(Cell c) { m_slots[c].tag |= kSpilled; }
-
-    // Calls scan(reps, n) for the representatives of cell c, ascending, in runs of n
-    // (at most kRun) until it returns true.
-    template <typename Scan>
-    void ForEachRun(Cell c, Scan&& scan) const {
-        const Idx& head = m_slots[c].head;
-        if (head >= 0) {
-            scan(&head, 1);
-            return;
-        }
-        for (Idx k = head == kEmpty ? kNone : ~head; k != kNone;) {
-            const Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
-            if (scan(chunk.reps, chunk.count)) return;
-            k = chunk.next;
-        }
-    }
-
-    // Calls visit(rep) for the representatives of cell c, ascending, until it
-    // returns true.
-    template <typename Visit>
-    void ForEach(Cell c, Visit&& visit) const {
-        ForEachRun(c, [&](const Idx* reps, int n) {
-            for (int j = 0; j < n; ++j)
-                if (visit(reps[j])) return true;
-            return false;
-        });
-    }
-
-    // Enters rep in cell c in ascending order: later representatives move one place on.
-    void Insert(Cell c, Idx rep) {
-        Idx& head = m_slots[c].head;
-        if (head == kEmpty || (head >= 0 && head < rep)) {
-            Append(c, rep);
-        } else if (head >= 0) {
-            const Idx k = NewChunk(rep);
-            Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
-            chunk.reps[chunk.count++] = head;
-            head = ~k;
-        } else {
-            Idx carry = rep;
-            for (Idx k = ~head; k != kNone;) {
-                Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
-                for (int j = 0; j < chunk.count; ++j)
-                    if (chunk.reps[j] > carry) std::swap(chunk.reps[j], carry);
-                k = chunk.next;
-            }
-            Append(c, carry);  // now the highest
-        }
-    }
-
-    // Appends rep, the newest representative so far, to cell c.
-    void Append(Cell c, Idx rep) {
-        Idx& head = m_slots[c].head;
-        if (head == kEmpty) {
-            head = rep;
-        } else if (head >= 0) {  // the cell's second representative starts its chunks
-            const Idx k = NewChunk(head);
-            Chunk& chunk = m_chunks[static_cast<std::size_t>(k)];
-            chunk.reps[chunk.count++] = rep;
-            head = ~k;
-        } else {
-            const Idx last = m_chunks[static_cast<std::size_t>(~head)].last;
-            Chunk& tail = m_chunks[static_cast<std::size_t>(last)];
-            if (tail.count < kRun) {
-                tail.reps[tail.count++] = rep;
-                return;
-            }
-            const Idx k = NewChunk(rep);  // may move the chunks
-            m_chunks[static_cast<std::size_t>(last)].next = k;
-            m_chunks[static_cast<std::size_t>(~head)].last = k;
-        }
-    }
-
-private:
-    using Tag = std::conditional_t<sizeof(Idx) <= 4, std::uint32_t, std::uint64_t>;
-    static constexpr int kTagBits = 8 * sizeof(Tag);
-    static constexpr Tag kUsed = 1, kSpilled = 2;
-    static constexpr Idx kEmpty = std::numeric_limits<Idx>::min();  // a cell without representative
-    struct Slot {
-        Tag tag;   // the top bits of the hash with kUsed, and kSpilled; 0: a free slot
-        Idx head;  // the only representative, ~(first chunk), or kEmpty
-    };
-    struct Chunk {
-        Idx reps[kRun];  // ascending
-        Idx count;       // of reps in use
-        Idx next;        // the next chunk of the cell, or kNone
-        Idx last;        // in a cell's first chunk: its last chunk
-    };
-
-    static Tag TagOf(std::uint64_t hash) {
-        return (static_cast<Tag>(hash >> (64 - kTagBits)) & ~(kUsed | kSpilled)) | kUsed;
-    }
-    std::size_t Home(Tag tag) const { return static_cast<std::size_t>(tag >> (kTagBits - m_bits)); }
-    std::size_t Next(std::size_t i) const { return (i + 1) & (m_slots.size() - 1); }
-
-    Idx NewChunk(Idx first) {
-        const Idx k = static_cast<Idx>(m_chunks.size());
-        Chunk c;
-        c.reps[0] = first;
-        c.count = 1;
-        c.next = kNone;
-        c.last = k;
-        m_chunks.push_back(c);
-        return k;
-    }
-
-    int m_bits = 10;
-    std::vector<Slot> m_slots;
-    BlockArray<Chunk> m_chunks;
-    std::size_t m_used = 0;
-    std::size_t m_room = 0;  // cells the slots take at kMaxLoadPercent
-};
 
 // What each position is, one byte per position. A representative is in the fine grid
 // (kFineRepresentative) once it was entered there: when it became a representative
