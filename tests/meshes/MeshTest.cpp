@@ -251,8 +251,8 @@ TEST(WeldRandom, RunEndsUnderManyGridPlacements) {
 
 // The weld benchmark's inputs built to defeat a grid or a hash (lattices just wider
 // and narrower than the tolerance and twice as wide, cell corners, huge and tiny
-// magnitudes, last bits, crafted collisions), a few thousand positions each: enough
-// to fill more than one block of the cells' chunks.
+// magnitudes, last bits, crafted collisions), a few thousand positions each: the
+// cell corners fill more than one block of chunks under two of the placements.
 TEST(WeldRandom, InputsBuiltAgainstGridsAndHashes) {
     for (int kind = 0; kind < weldinputs::kKinds; ++kind) {
         SCOPED_TRACE(weldinputs::kNames[kind]);
