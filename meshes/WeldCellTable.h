@@ -29,7 +29,9 @@ inline void PrefetchLine(const void* p) {
 
 // A growing array of trivial values in blocks of kBlock that never move once full, so
 // the peak is what is used plus one block. The first block starts small and doubles
-// (moving) up to kBlock, so that a small weld allocates little.
+// (moving) up to kBlock, so that a small weld allocates little. (std::deque would
+// bound the peak too, but its indexing, over blocks of 512 bytes, costs the weld 3%
+// more instructions.)
 template <typename T>
 class BlockArray {
 public:
