@@ -50,7 +50,8 @@ private:
 
     void Grow() {
         if (m_capacity >= kBlock) {
-            m_blocks.emplace_back(new T[kBlock]);
+            std::unique_ptr<T[]> block(new T[kBlock]);
+            m_blocks.push_back(std::move(block));  // (freed if this throws)
             m_capacity += kBlock;
             return;
         }
