@@ -271,7 +271,6 @@ private:
         }
         const Position& p = m_positions[i];
 
-        // The lowest near representative of the coarse cell.
         // The lowest near representative of the coarse cell, or of the fine grid if
         // the coarse cell spilled (its representatives were all entered there).
         int entries = 0;
@@ -350,8 +349,6 @@ private:
         m_state[i] = kRepresentative;
         if (m_first < 0) m_first = static_cast<Idx>(i);
     }
-
-    const Position& At(Idx r) const { return m_positions[static_cast<std::size_t>(r)]; }
 
     const std::vector<Position>& m_positions;
     std::uint8_t* m_state;
