@@ -218,9 +218,9 @@ public:
         int n = 0;
         out[n++] = x0 + y0 + z0;
         const std::uint64_t x1 = ax.side != 0 ? Axis(0, ax.key + ax.side) : 0;
+        const std::uint64_t y1 = ay.side != 0 ? Axis(1, ay.key + ay.side) : 0;
         if (ax.side != 0) out[n++] = x1 + y0 + z0;
         if (ay.side != 0) {
-            const std::uint64_t y1 = Axis(1, ay.key + ay.side);
             out[n++] = x0 + y1 + z0;
             if (ax.side != 0 && gx + gy < kReach2) out[n++] = x1 + y1 + z0;
         }
@@ -229,7 +229,6 @@ public:
             out[n++] = x0 + y0 + z1;
             if (ax.side != 0 && gx + gz < kReach2) out[n++] = x1 + y0 + z1;
             if (ay.side != 0) {
-                const std::uint64_t y1 = Axis(1, ay.key + ay.side);
                 if (gy + gz < kReach2) out[n++] = x0 + y1 + z1;
                 if (ax.side != 0 && (gx + gy) + gz < kReach2) out[n++] = x1 + y1 + z1;
             }
