@@ -47,7 +47,11 @@
 //
 // Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
 // representatives, since no two of them are near; the cell hash is seeded per call,
-// so positions cannot be chosen to pile up in one probe run.
+// so positions cannot be chosen to pile up in one probe run. Every candidate of a
+// cell read is tested exactly, two at a time, in straight-line code that runs at
+// about five instructions a cycle: a prefilter on coarse place codes kept beside the
+// representatives (a window per axis, or a sphere) skips most tests on a dense
+// lattice but costs more in data-dependent branches and upkeep than it saves.
 //
 // Memory: the cells' chunks grow in blocks (BlockArray), never holding two copies at
 // once; where most fine cells hold two or three representatives, a doubling vector's
