@@ -204,7 +204,6 @@ private:
     using FineTable = CellTable<Idx, kFineRun, kFineMaxLoadPercent>;
     using Cell = typename Table::Cell;
     static constexpr Cell kNoCell = Table::kNoCell;
-    static constexpr Idx kNone = Table::kNone;
 
     static Idx Lower(Idx a, Idx b) { return a < 0 || (b >= 0 && b < a) ? b : a; }
 
