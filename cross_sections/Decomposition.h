@@ -13,9 +13,9 @@
 //      end of the list: find the first corner that is not strictly convex, grow a
 //      convex piece forward from it, shrink it until no other vertex lies inside,
 //      cut it off along one diagonal.
-// Each step exists twice: the simple version follows the description literally and
-// reads every point through the lists (quadratic, the reference the tests compare
-// with); the fast version gives the same lists, points and order with an index
+// Each step runs in two ways over the same rules (DecompositionRules.h): the simple
+// one reads every point through the lists (quadratic, the reference the tests
+// compare with); the fast one gives the same lists, points and order with an index
 // over the points. Decompose() takes the fast steps where their preconditions hold
 // (finite coordinates of moderate size) and the simple ones otherwise.
 #pragma once
@@ -26,36 +26,12 @@
 #include <kor/ShapeExport/Vertex.h>
 #include <kor/math/Vec.h>
 
+#include "DecompositionRules.h"
 #include "VertexRuns.h"
 
 namespace kor {
 namespace ShapeExport {
 namespace detail {
-
-using Point = kor::Vec<2, double>;
-
-// The turn measures of the cuts: a corner is strictly convex when its turn is at
-// or below -kTurnTolerance; a point lies on the inner side of an edge when its
-// turn there is at or above +kTurnTolerance, and on the edge's line within it.
-constexpr double kTurnTolerance = 1e-6;
-// Hole removal: an edge touches the ray's line when the product of its ends'
-// heights above the line is within kTouchTolerance of zero.
-constexpr double kTouchTolerance = 1e-6;
-// Convex cuts: a vertex on an edge's line coincides with the edge's end when their
-// squared distance is at most kCoincidentDistance2.
-constexpr double kCoincidentDistance2 = 1e-6;
-
-// Cross product of A - B and C - B: negative where A, B, C turn counter-clockwise
-// (a convex corner of a counter-clockwise loop).
-inline double Turn(const Point& A, const Point& B, const Point& C) {
-    return (A.x() - B.x()) * (C.y() - B.y()) - (A.y() - B.y()) * (C.x() - B.x());
-}
-
-inline double Distance2(const Point& p, const Point& q) {
-    const double dx = p.x() - q.x();
-    const double dy = p.y() - q.y();
-    return dx * dx + dy * dy;
-}
 
 // The points a decomposition reads: the cross section's positions, then the points
 // hole removal appends, which take the next indices.

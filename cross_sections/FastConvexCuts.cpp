@@ -22,7 +22,10 @@
 #include <cstdint>
 #include <limits>
 
+#include <kor/math/BBox.h>
+
 #include "Decomposition.h"
+#include "DecompositionRules.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -36,20 +39,7 @@ constexpr std::size_t kShortLoop = 24;
 // its extreme vertices only (the exact test still sees every edge).
 constexpr std::size_t kPruningEdges = 8;
 
-struct Box {
-    double minX = std::numeric_limits<double>::infinity();
-    double minY = std::numeric_limits<double>::infinity();
-    double maxX = -std::numeric_limits<double>::infinity();
-    double maxY = -std::numeric_limits<double>::infinity();
-
-    bool Empty() const { return minX > maxX; }
-    void Extend(const Box& b) {
-        minX = std::min(minX, b.minX);
-        minY = std::min(minY, b.minY);
-        maxX = std::max(maxX, b.maxX);
-        maxY = std::max(maxY, b.maxY);
-    }
-};
+using Box = kor::BBox<2, double>;
 
 // The half-plane of the points X with Turn(A, B, X) at or beyond `limit`, and the
 // largest Turn(A, B, X) over the points of a box, as computed: the turn is monotone
@@ -64,8 +54,8 @@ public:
     // Whether Turn(A, B, X) <= -kTurnTolerance (inclusive) or < -kTurnTolerance
     // holds for every point X of the box.
     bool Excludes(const Box& box) const {
-        const double x = m_dy >= 0.0 ? box.minX : box.maxX;
-        const double y = m_dx >= 0.0 ? box.maxY : box.minY;
+        const double x = m_dy >= 0.0 ? box.min.x() : box.max.x();
+        const double y = m_dx >= 0.0 ? box.max.y() : box.min.y();
         // Turn(A, B, X) with A - B taken once: the same operations in the same order.
         const double largest = m_dx * (y - m_B.y()) - m_dy * (x - m_B.x());
         return m_inclusive ? largest <= -kTurnTolerance : largest < -kTurnTolerance;
@@ -188,7 +178,7 @@ private:
     Box BlockBox(std::size_t block) const {
         Box box;
         for (std::size_t n = block * kBlock; n < m_points.size() && n < (block + 1) * kBlock; ++n)
-            if (m_alive[n]) box.Extend(Box{m_points[n].x(), m_points[n].y(), m_points[n].x(), m_points[n].y()});
+            if (m_alive[n]) box.Extend(m_points[n]);
         return box;
     }
     Box Merged(std::size_t t) const {
@@ -202,7 +192,7 @@ private:
     int Scan(int first, int last, const Skip& skip) const {
         for (int n = first; n <= last; ++n) {
             const Point& p = m_points[static_cast<std::size_t>(n)];
-            if (m_alive[static_cast<std::size_t>(n)] && !skip(Box{p.x(), p.y(), p.x(), p.y()})) return n;
+            if (m_alive[static_cast<std::size_t>(n)] && !skip(Box(p, p))) return n;
         }
         return -1;
     }
@@ -211,7 +201,7 @@ private:
     template <typename Skip>
     int Descend(std::size_t t, int height, int last, const Skip& skip) const {
         const int lo = Low(t, height);
-        if (lo * static_cast<int>(kBlock) > last || m_boxes[t].Empty()) return -1;
+        if (lo * static_cast<int>(kBlock) > last || m_boxes[t].IsEmpty()) return -1;
         // A subtree reaching past `last` holds points outside the range: its box says
         // nothing about those inside, so it is only looked into.
         if ((High(t, height) + 1) * static_cast<int>(kBlock) - 1 <= last && skip(m_boxes[t])) return -1;
@@ -247,96 +237,25 @@ public:
         for (int n = 0; n < m_size; ++n) Classify(n);
     }
 
-    int Count() const { return m_count; }
-
     // Cuts one piece off, as CutPiece does; false when the loop cannot be split.
     bool Cut(VertexList& piece) {
-        if (m_count <= 3) return false;
-        const int r = FirstFrom(m_notConvex, m_head, Prev(m_head));
-        if (r < 0) return false;
-        int a = r;
-        int k = Next(a);
-        int c = -1;
-        for (;;) {
-            // Run: a becomes the last of the corners that are not strictly convex
-            // before the next strictly convex one, k; coming back to r ends the call.
-            if (k == r) return false;
-            const int convex = FirstFrom(m_convex, k, Prev(r));
-            if (convex < 0) return false;
-            if (convex != k) a = Prev(convex);
-            k = convex;
-            c = Shrink(a, Grow(a, Next(k)));
-            if (c >= 0) break;
-            a = Next(a);
-            k = Next(a);
-        }
+        int a = -1, c = -1;
+        if (!FindPiece(*this, a, c)) return false;
         CutOff(a, c, piece);
         return true;
     }
 
-    // The loop's vertices in list order.
-    VertexList Remaining() const {
-        VertexList rest;
-        rest.reserve(static_cast<std::size_t>(m_count));
-        int n = m_head;
-        for (int i = 0; i < m_count; ++i, n = Next(n)) rest.push_back(m_vertices[static_cast<std::size_t>(n)]);
-        return rest;
-    }
-
-private:
-    static std::vector<Point> PointsOf(const VertexList& loop, const Points& points) {
-        std::vector<Point> result;
-        result.reserve(loop.size());
-        for (const Vertex& v : loop) result.push_back(points[v.Index()]);
-        return result;
-    }
-
+    // The ring the rules of DecompositionRules.h walk.
+    int Count() const { return m_count; }
     int Next(int n) const { return m_next[static_cast<std::size_t>(n)]; }
     int Prev(int n) const { return m_prev[static_cast<std::size_t>(n)]; }
     const Point& P(int n) const { return m_points[static_cast<std::size_t>(n)]; }
-    bool StrictlyConvex(int n) const { return Turn(P(Prev(n)), P(n), P(Next(n))) <= -kTurnTolerance; }
-    // The place of node n in list order (an order, not a count).
-    int Place(int n) const { return n >= m_head ? n - m_head : n - m_head + m_size; }
-
-    // The first member of `set` from node `first` to node `last` in list order.
-    static int FirstFrom(const NodeSet& set, int first, int last, int size) {
-        if (first <= last) return set.First(first, last);
-        const int found = set.First(first, size - 1);
-        return found >= 0 ? found : set.First(0, last);
-    }
-    int FirstFrom(const NodeSet& set, int first, int last) const { return FirstFrom(set, first, last, m_size); }
-
-    // Files node n under its corner's kind.
-    void Classify(int n) {
-        const bool convex = StrictlyConvex(n);
-        (convex ? m_convex : m_notConvex).Insert(n);
-        (convex ? m_notConvex : m_convex).Erase(n);
-    }
-
-    int Grow(int a, int k) const {
-        while (Next(k) != a && StrictlyConvex(k) && !(Turn(P(k), P(Next(k)), P(a)) > -kTurnTolerance) &&
-               !(Turn(P(Next(k)), P(a), P(Next(a))) > -kTurnTolerance))
-            k = Next(k);
-        return k;
-    }
-
-    bool InsidePiece(int k, int a, int c) const {
-        if (Turn(P(a), P(c), P(k)) <= -kTurnTolerance) return false;
-        for (int d = c; d != a; d = Prev(d)) {
-            const double u = Turn(P(d), P(Prev(d)), P(k));
-            if (u >= kTurnTolerance) continue;
-            if (std::fabs(u) > kTurnTolerance) return false;
-            if (!(Distance2(P(k), P(d)) > kCoincidentDistance2) ||
-                !(Distance2(P(k), P(Prev(d))) > kCoincidentDistance2))
-                return false;
-        }
-        return true;
-    }
-
+    int FirstNotConvex() const { return FirstFrom(m_notConvex, m_head, Prev(m_head)); }
+    int FirstConvex(int k, int r) const { return FirstFrom(m_convex, k, Prev(r)); }
     // The half-planes that boxes are pruned with: beyond the diagonal c -> a, and
     // clearly beyond an edge of the piece (all of them for a small piece, else the
     // edges at its extreme vertices).
-    void ChooseBounds(int a, int c) {
+    void Bound(int a, int c) {
         m_boundCount = 0;
         m_bounds[m_boundCount++] = TurnBound(P(a), P(c), true);
         int extreme[4] = {c, c, c, c};  // smallest x, largest x, smallest y, largest y
@@ -359,17 +278,9 @@ private:
             if (e != c) addEdge(Next(e));
         }
     }
-
-    // Whether the exact test finds every point of the box outside the piece.
-    bool Beyond(const Box& box) const {
-        for (std::size_t i = 0; i < m_boundCount; ++i)
-            if (m_bounds[i].Excludes(box)) return true;
-        return false;
-    }
-
-    // The first node from k to the one before a, in list order, that the boxes do not
-    // put outside the piece a..c; a when there is none.
-    int NextCandidate(int k, int a) const {
+    // The first node from k to a, in list order, that the boxes do not put outside
+    // the piece a..c; a when there is none.
+    int Candidate(int k, int a, int) const {
         auto beyond = [this](const Box& box) { return Beyond(box); };
         if (k == a) return a;
         const int last = Prev(a);
@@ -382,18 +293,46 @@ private:
         return n >= 0 ? n : a;
     }
 
-    int Shrink(int a, int c) {
-        ChooseBounds(a, c);
-        for (int k = NextCandidate(Next(c), a); k != a;) {
-            if (!InsidePiece(k, a, c)) {
-                k = NextCandidate(Next(k), a);
-                continue;
-            }
-            c = Prev(c);
-            if (c == a || c == Next(a)) return -1;
-            ChooseBounds(a, c);
-        }
-        return c;
+    // The loop's vertices in list order.
+    VertexList Remaining() const {
+        VertexList rest;
+        rest.reserve(static_cast<std::size_t>(m_count));
+        int n = m_head;
+        for (int i = 0; i < m_count; ++i, n = Next(n)) rest.push_back(m_vertices[static_cast<std::size_t>(n)]);
+        return rest;
+    }
+
+private:
+    static std::vector<Point> PointsOf(const VertexList& loop, const Points& points) {
+        std::vector<Point> result;
+        result.reserve(loop.size());
+        for (const Vertex& v : loop) result.push_back(points[v.Index()]);
+        return result;
+    }
+
+    // The place of node n in list order (an order, not a count).
+    int Place(int n) const { return n >= m_head ? n - m_head : n - m_head + m_size; }
+
+    // The first member of `set` from node `first` to node `last` in list order.
+    static int FirstFrom(const NodeSet& set, int first, int last, int size) {
+        if (first <= last) return set.First(first, last);
+        const int found = set.First(first, size - 1);
+        return found >= 0 ? found : set.First(0, last);
+    }
+    int FirstFrom(const NodeSet& set, int first, int last) const { return FirstFrom(set, first, last, m_size); }
+
+    // Files node n under its corner's kind.
+    void Classify(int n) {
+        const bool convex = StrictlyConvex(*this, n);
+        (convex ? m_convex : m_notConvex).Insert(n);
+        (convex ? m_notConvex : m_convex).Erase(n);
+    }
+
+    // Whether the exact test finds every point of the box outside the piece.
+    bool Beyond(const Box& box) const {
+        for (std::size_t i = 0; i < m_boundCount; ++i)
+            if (m_bounds[i].Excludes(box)) return true;
+        return false;
     }
 
     void CutOff(int a, int c, VertexList& piece) {

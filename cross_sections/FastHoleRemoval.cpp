@@ -16,7 +16,10 @@
 #include <cmath>
 #include <numeric>
 
+#include <kor/math/BBox.h>
+
 #include "Decomposition.h"
+#include "DecompositionRules.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -31,20 +34,12 @@ constexpr std::size_t kBlockSize = 64;
 constexpr double kRayBand = 1.001e-3;
 static_assert(kRayBand * kRayBand > kTouchTolerance, "the band covers every touching edge");
 
-struct Extent {
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    void Extend(const Point& p) {
-        minX = std::min(minX, p.x());
-        minY = std::min(minY, p.y());
-        maxX = std::max(maxX, p.x());
-        maxY = std::max(maxY, p.y());
-    }
-};
+using Box = kor::BBox<2, double>;
 
 // A place in the outline: block and offset.
 struct Place {
-    std::size_t block = 0;
-    std::size_t offset = 0;
+    std::size_t block;
+    std::size_t offset;
 };
 
 class BlockOutline {
@@ -52,7 +47,7 @@ public:
     BlockOutline(const VertexList& outline, const Points& points) : m_points(points) {
         for (std::size_t i = 0; i < outline.size(); i += kBlockSize) {
             const auto end = outline.begin() + static_cast<std::ptrdiff_t>(std::min(outline.size(), i + kBlockSize));
-            m_blocks.push_back(Block{VertexList(outline.begin() + static_cast<std::ptrdiff_t>(i), end), Extent()});
+            m_blocks.push_back(Block{VertexList(outline.begin() + static_cast<std::ptrdiff_t>(i), end), Box()});
             Measure(m_blocks.back());
         }
         for (const Vertex& v : outline) m_minX = std::min(m_minX, m_points[v.Index()].x());
@@ -61,49 +56,21 @@ public:
     bool Empty() const { return m_blocks.empty(); }
     double LeftMostX() const { return m_minX; }
 
-    // Where the ray from M towards -x first meets the outline: the vertex the bridge
-    // starts at, or the ends of the edge whose inside it meets at `point`.
-    struct Hit {
-        bool found = false;
-        Place at;
-        bool split = false;
-        Place end;
-        Point point;
-    };
-
-    Hit CastRay(const Point& M, double bound) const {
-        Hit hit;
-        double bx = bound;
+    // Where the ray from M towards -x first meets the outline.
+    RayHit<Place> CastRay(const Point& M, double bound) const {
+        RayHit<Place> hit;
+        double bestX = bound;
         for (std::size_t b = 0; b < m_blocks.size(); ++b) {
             const Place next{b + 1 < m_blocks.size() ? b + 1 : 0, 0};
             const Point& following = At(next);
-            Extent extent = m_blocks[b].extent;
-            extent.Extend(following);
-            if (extent.minX >= M.x() || extent.minY - M.y() > kRayBand || extent.maxY - M.y() < -kRayBand) continue;
+            Box box = m_blocks[b].box;
+            box.Extend(following);
+            if (box.min.x() >= M.x() || box.min.y() - M.y() > kRayBand || box.max.y() - M.y() < -kRayBand) continue;
             const VertexList& vertices = m_blocks[b].vertices;
             for (std::size_t i = 0; i < vertices.size(); ++i) {
-                const Place from{b, i};
-                const Place to = i + 1 < vertices.size() ? Place{b, i + 1} : next;
-                const Point& A = m_points[vertices[i].Index()];
-                const Point& B = i + 1 < vertices.size() ? m_points[vertices[i + 1].Index()] : following;
-                if (A.x() >= M.x() && B.x() >= M.x()) continue;
-                const double t = (B.y() - M.y()) * (A.y() - M.y());
-                if (!(std::fabs(t) > kTouchTolerance)) {
-                    if (A.x() > bx) {
-                        bx = A.x();
-                        hit = Hit{true, from, false, Place(), Point()};
-                    }
-                    if (B.x() > bx) {
-                        bx = B.x();
-                        hit = Hit{true, to, false, Place(), Point()};
-                    }
-                } else if (t < -kTouchTolerance) {
-                    const double xi = ((M.y() - A.y()) * (B.x() - A.x())) / (B.y() - A.y()) + A.x();
-                    if (xi < M.x() && xi > bx) {
-                        bx = xi;
-                        hit = Hit{true, from, true, to, Point(xi, M.y())};
-                    }
-                }
+                const bool last = i + 1 == vertices.size();
+                MeetEdge(m_points[vertices[i].Index()], last ? following : m_points[vertices[i + 1].Index()], M,
+                         Place{b, i}, last ? next : Place{b, i + 1}, bestX, hit);
             }
         }
         return hit;
@@ -114,7 +81,7 @@ public:
     void InsertBefore(const Place& place, const Vertex& vertex) {
         Block& block = m_blocks[place.block];
         block.vertices.insert(block.vertices.begin() + static_cast<std::ptrdiff_t>(place.offset), vertex);
-        block.extent.Extend(m_points[vertex.Index()]);
+        block.box.Extend(m_points[vertex.Index()]);
         m_minX = std::min(m_minX, m_points[vertex.Index()].x());
     }
 
@@ -137,17 +104,17 @@ public:
 private:
     struct Block {
         VertexList vertices;
-        Extent extent;  // of its vertices' points
+        Box box;  // of its vertices' points
     };
 
     const Point& At(const Place& place) const { return m_points[m_blocks[place.block].vertices[place.offset].Index()]; }
 
     void Measure(Block& block) const {
-        block.extent = Extent();
-        for (const Vertex& v : block.vertices) block.extent.Extend(m_points[v.Index()]);
+        block.box.Clear();
+        for (const Vertex& v : block.vertices) block.box.Extend(m_points[v.Index()]);
     }
 
-    // After block b grew: its extent, and a split when it is too long.
+    // After block b grew: its box, and a split when it is too long.
     void Settle(std::size_t b) {
         if (m_blocks[b].vertices.size() <= 2 * kBlockSize) {
             Measure(m_blocks[b]);
@@ -157,7 +124,7 @@ private:
         std::vector<Block> pieces;
         for (std::size_t i = 0; i < all.size(); i += kBlockSize) {
             const auto end = all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), i + kBlockSize));
-            pieces.push_back(Block{VertexList(all.begin() + static_cast<std::ptrdiff_t>(i), end), Extent()});
+            pieces.push_back(Block{VertexList(all.begin() + static_cast<std::ptrdiff_t>(i), end), Box()});
             Measure(pieces.back());
         }
         m_blocks.erase(m_blocks.begin() + static_cast<std::ptrdiff_t>(b));
@@ -187,7 +154,7 @@ void RemoveHolesFast(WorkingList& list, Points& points) {
         if (outline.Empty()) break;
         const int m = list.leftMost[h];
         const Point M = points[list.loops[h][static_cast<std::size_t>(m)].Index()];
-        const BlockOutline::Hit hit = outline.CastRay(M, outline.LeftMostX() - 1.0);
+        const RayHit<Place> hit = outline.CastRay(M, outline.LeftMostX() - 1.0);
         if (!hit.found) break;
         Place bridge = hit.at;
         if (hit.split) {
