@@ -2,7 +2,7 @@
 #
 # The cross compiler must never see the host's /usr/include as a whole: its C
 # library and system headers are Linux ones and would shadow the mingw-w64 sysroot.
-# Only the folders of header-only packages (RapidJSON, fast_float, dragonbox; the Assimp structure
+# Only the folders of header-only packages (RapidJSON, fast_float; the Assimp structure
 # headers that the meshes subsystem reads) are linked into
 # <build>/host-headers/include, and <build>/host-headers is made a find root, so
 # the usual find_path(... rapidjson/reader.h) or find_path(... assimp/mesh.h)
@@ -10,7 +10,7 @@
 # cross build, which is how targets that need the Assimp importer are left out.
 set(SHAPEEXPORT_HOST_INCLUDE_DIR /usr/include CACHE PATH
     "Host include folder that header-only packages are taken from in a cross build")
-set(SHAPEEXPORT_HOST_HEADER_FOLDERS rapidjson fast_float dragonbox* assimp CACHE STRING
+set(SHAPEEXPORT_HOST_HEADER_FOLDERS rapidjson fast_float assimp CACHE STRING
     "Folders of SHAPEEXPORT_HOST_INCLUDE_DIR (or patterns) made visible to the cross compiler")
 
 set(SHAPEEXPORT_HOST_HEADERS_ROOT ${CMAKE_BINARY_DIR}/host-headers)

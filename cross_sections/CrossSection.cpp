@@ -10,7 +10,9 @@
 #include <kor/Dom.h>
 
 #include "Decomposition.h"
+#include "DomOut.h"
 #include "Parallel.h"
+#include "SetLayout.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -272,14 +274,8 @@ bool CrossSection::From(const kor::Dom& entry) {
 }
 
 void CrossSection::To(kor::Dom& entries) const {
-    kor::Dom& exterior = entries.append().toArray();
-    m_exterior.To(exterior.append().toArray(), true);
-    exterior.append() = kor::Dom(true);
-    for (const Loop& loop : m_interiors) {
-        kor::Dom& interior = entries.append().toArray();
-        loop.To(interior.append().toArray(), false);
-        interior.append() = kor::Dom(false);
-    }
+    kor::detail::DomOut out(entries, true);
+    detail::WriteEntries(out, *this);
 }
 
 bool CrossSection::IsCompatible(const CrossSection& other, bool convex) const {

@@ -13,6 +13,9 @@
 
 #include <kor/Dom.h>
 
+#include "DomOut.h"
+#include "JsonEmitter.h"
+#include "SetLayout.h"
 #include "SetReader.h"
 
 namespace kor {
@@ -186,19 +189,14 @@ void CrossSections::From(const kor::Dom& document) {
 }
 
 void CrossSections::To(kor::Dom& document) const {
-    document["RefPoints"].toArray();
-    kor::Dom& outlines = document["Outlines"].toArray();
-    kor::Dom& points = outlines.append().toArray();
-    for (const Point& p : m_positions) {
-        kor::Dom& point = points.append().toArray();
-        point.append() = kor::Dom(p.x());
-        point.append() = kor::Dom(p.y());
-    }
-    kor::Dom& sections = outlines.append().toArray();
-    for (const CrossSection& item : m_items) item.To(sections.append().toArray());
-    if (m_parameters.empty()) return;
-    kor::Dom& params = document["Params"].toArray();
-    for (const auto& parameter : m_parameters) params.append()[parameter.first] = kor::Dom(parameter.second);
+    kor::detail::DomOut out(document);
+    detail::WriteSet(out, *this);
+}
+
+void CrossSections::Write(std::ostream& stream, int indent, bool flatArraysOnOneLine) const {
+    kor::detail::JsonSink sink(stream);
+    kor::detail::JsonEmitter out(sink, indent, flatArraysOnOneLine);
+    detail::WriteSet(out, *this);
 }
 
 // ---- Compatibility and blending ----

@@ -9,6 +9,8 @@
 
 #include <kor/Dom.h>
 
+#include "DomOut.h"
+#include "SetLayout.h"
 #include "VertexRuns.h"
 
 namespace kor {
@@ -126,11 +128,8 @@ bool Loop::From(const kor::Dom& indices, bool exterior) {
 }
 
 void Loop::To(kor::Dom& indices, bool exterior) const {
-    if (exterior) {
-        for (const Vertex& v : m_vertices) indices.append() = kor::Dom(v.Index());
-    } else {
-        for (auto it = m_vertices.rbegin(); it != m_vertices.rend(); ++it) indices.append() = kor::Dom(it->Index());
-    }
+    kor::detail::DomOut out(indices, true);
+    detail::WriteIndices(out, *this, exterior);
 }
 
 bool Loop::IsCompatible(const Loop& other) const { return m_vertices == other.m_vertices; }

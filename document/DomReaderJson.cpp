@@ -1,8 +1,7 @@
 #include <kor/DomReaderJson.h>
 
-#include <kor/DomWriterJson.h>
-
 #include "DomStorage.h"
+#include "JsonNumbers.h"
 
 #include <fast_float/fast_float.h>
 #include <rapidjson/error/en.h>
@@ -336,12 +335,12 @@ void retryWithHugeNumbers(TreeBuilder& builder, Outcome& outcome, const char* te
         const char* exponent = std::find_if(p, p + size, [](char c) { return c == 'e' || c == 'E'; });
         const Dom value = size >= 300 || p + size - exponent >= 4 ? DomReaderJson::ParseNumber(p, size) : Dom();
         const double d = value.asDouble(0.0);
-        char shorter[DomWriterJson::kNumberSize];
+        char shorter[detail::kNumberSize];
         std::size_t shorterSize = size;  // no shorter text
         if (value.isDouble() && std::isinf(d))
             shorterSize = static_cast<std::size_t>(std::snprintf(shorter, sizeof shorter, d < 0 ? "-Inf" : "Inf"));
         else if (value.isDouble())
-            shorterSize = DomWriterJson::FormatNumber(d, shorter);
+            shorterSize = detail::FormatNumber(d, shorter);
         if (shorterSize < size) {
             std::memcpy(p, shorter, shorterSize);
             std::memset(p + shorterSize, ' ', size - shorterSize);

@@ -4,53 +4,20 @@
 #include <string>
 #include <vector>
 
-#include <kor/Dom.h>
-#include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
 
 #include "Commands.h"
+#include "DecompositionLayout.h"
 #include "Example.h"
 #include "Input.h"
+#include "JsonEmitter.h"
 #include "Output.h"
 #include "Svg.h"
 
 namespace kor {
 namespace ShapeExport {
 namespace Tool {
-
-namespace {
-
-// {"positions": [[x, y], ...], "items": [{"convex": [[[index, exterior], ...], ...],
-//                                         "added": [index, ...]}, ...]}
-kor::Dom DecompositionDocument(const CrossSections& set, const std::vector<std::vector<Loop>>& pieces) {
-    kor::Dom document;
-    kor::Dom& positions = document["positions"].toArray();
-    for (const kor::Vec<2, double>& p : set.Positions()) {
-        kor::Dom& point = positions.append().toArray();
-        point.append() = kor::Dom(p.x());
-        point.append() = kor::Dom(p.y());
-    }
-    kor::Dom& items = document["items"].toArray();
-    for (std::size_t i = 0; i < set.Items().size(); ++i) {
-        const CrossSection& item = set.Items()[i];
-        kor::Dom& entry = items.append();
-        kor::Dom& convex = entry["convex"].toArray();
-        for (const Loop& loop : pieces[i]) {
-            kor::Dom& vertices = convex.append().toArray();
-            for (const Vertex& v : loop.Vertices()) {
-                kor::Dom& pair = vertices.append().toArray();
-                pair.append() = kor::Dom(v.Index());
-                pair.append() = kor::Dom(v.Exterior());
-            }
-        }
-        kor::Dom& added = entry["added"].toArray();
-        for (int index : item.AddedVertices()) added.append() = kor::Dom(index);
-    }
-    return document;
-}
-
-}  // namespace
 
 int RunDecompose(const DecomposeOptions& options) {
     CrossSections set(options.scale);
@@ -71,9 +38,13 @@ int RunDecompose(const DecomposeOptions& options) {
         pieceCount += pieces.back().size();
         bridges += item.AddedVertices().size();
     }
-    std::string json = kor::DomWriterJson::ToString(DecompositionDocument(set, pieces), options.layout.indent,
-                                                    options.layout.flatArraysOnOneLine);
-    if (json.empty() || json.back() != '\n') json += '\n';
+    std::string json;
+    {
+        kor::detail::JsonSink sink(json);
+        kor::detail::JsonEmitter out(sink, options.layout.indent, options.layout.flatArraysOnOneLine);
+        WriteDecomposition(out, set, pieces);
+    }
+    json += '\n';
 
     if (!options.svg.empty()) {
         const std::string title =

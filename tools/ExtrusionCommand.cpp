@@ -22,7 +22,7 @@ namespace {
 const std::string kIndent = "    ";
 
 std::string Coordinate(double value) {
-    return value == std::numeric_limits<double>::infinity() ? std::string("unset") : FormatNumber(value);
+    return value == std::numeric_limits<double>::infinity() ? std::string("unset") : ShortestText(value);
 }
 
 std::string Point(const Position& p) {
@@ -67,7 +67,7 @@ int RunEndPlane(const std::string& input) {
               << kIndent << "Start: " << (plane.IsStart() ? "true" : "false") << "\n"
               << kIndent << "Origin: " << Point(plane.Origin()) << "\n"
               << kIndent << "Normal: " << Point(plane.Normal()) << "\n"
-              << kIndent << "Skew: " << FormatNumber(plane.Skew()) << "\n"
+              << kIndent << "Skew: " << ShortestText(plane.Skew()) << "\n"
               << std::flush;
     return 0;
 }

@@ -33,7 +33,7 @@ void WriteObj(const std::string& path, const std::vector<ImportedMesh>& meshes) 
         const Mesh& mesh = imported.mesh;
         out << "o " << ObjName(imported.name) << '\n';
         for (const Position& p : mesh.Positions())
-            out << "v " << FormatNumber(p.X()) << ' ' << FormatNumber(p.Y()) << ' ' << FormatNumber(p.Z()) << '\n';
+            out << "v " << ShortestText(p.X()) << ' ' << ShortestText(p.Y()) << ' ' << ShortestText(p.Z()) << '\n';
         const std::vector<long long>& indices = mesh.Indices();
         for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
             out << "f " << base + indices[i] << ' ' << base + indices[i + 1] << ' ' << base + indices[i + 2] << '\n';

@@ -147,7 +147,7 @@ std::vector<ImportedMesh> ImportModel(const std::string& path, double maxMemoryG
         scene = nullptr;
     }
     const std::string tooBig = name + ": cannot import the model: it needs more memory than the limit of " +
-                               FormatNumber(maxMemoryGB) + " GB (--max-memory raises it)";
+                               ShortestText(maxMemoryGB) + " GB (--max-memory raises it)";
     if (!scene) {
         std::string reason = importer.GetErrorString();
         // The importer reports an allocation that the limit refused as its own error.

@@ -16,9 +16,10 @@
 // an equal tree.
 //
 // Writing uses no recursion, so trees of any depth can be written.
+// (The numbers' text and the layout are those of document/JsonEmitter.h, which
+// CrossSections::Write shares.)
 #pragma once
 
-#include <cstddef>
 #include <iosfwd>
 #include <string>
 
@@ -32,14 +33,6 @@ public:
     static std::string ToString(const Dom& dom, int indent = -1, bool flatArraysOnOneLine = false);
     // Writes in chunks to `stream`; failures show in the stream's state.
     static void Write(std::ostream& stream, const Dom& dom, int indent = -1, bool flatArraysOnOneLine = false);
-
-    // The text of a Double as the writer gives it, at `out` (kNumberSize chars of
-    // room, no terminating zero); returns its length.
-    static constexpr std::size_t kNumberSize = 32;
-    static std::size_t FormatNumber(double value, char* out);
-    // The text of an Int as the writer gives it (std::to_chars' text), at `out`
-    // (kNumberSize chars of room, no terminating zero); returns its length.
-    static std::size_t FormatInteger(long long value, char* out);
 };
 
 }  // namespace kor
