@@ -13,6 +13,7 @@
 #include "DomOut.h"
 #include "Parallel.h"
 #include "SetLayout.h"
+#include "SetReading.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -256,21 +257,15 @@ int CrossSection::Modulo(int value, int count) const { return count > 0 ? detail
 // ---- Document form, compatibility, dump ----
 
 bool CrossSection::From(const kor::Dom& entry) {
-    const std::size_t count = entry.size();
-    if (count == 0) return false;
-    int exteriorCount = 0;
-    for (std::size_t i = 0; i < count; ++i) {
+    detail::SectionEntries entries;
+    for (std::size_t i = 0; i < entry.size(); ++i) {
         const kor::Dom& element = entry[i];
-        if (element.size() < 2) continue;
+        if (!detail::SectionEntries::IsLoop(element.size())) continue;
         const bool exterior = element[1].asBool(false);
-        Loop* target = &m_exterior;
-        if (exterior)
-            ++exteriorCount;
-        else
-            target = &AddInteriorLoop();
-        if (!target->From(element[0], exterior)) return false;
+        Loop& loop = exterior ? m_exterior : AddInteriorLoop();
+        if (!entries.Read(exterior, loop.From(element[0], exterior))) return false;
     }
-    return exteriorCount == 1;
+    return entries.Valid();
 }
 
 void CrossSection::To(kor::Dom& entries) const {

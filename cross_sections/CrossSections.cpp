@@ -16,6 +16,7 @@
 #include "DomOut.h"
 #include "JsonEmitter.h"
 #include "SetLayout.h"
+#include "SetReading.h"
 #include "SetReader.h"
 
 namespace kor {
@@ -155,37 +156,36 @@ void CrossSections::From(std::istream& in) {
     const std::streamoff length = in.tellg();
     in.seekg(0, std::ios::beg);
     if (length <= 0 || !in) return;
-    detail::SetReader::Read(*this, in, static_cast<std::size_t>(length));
+    detail::ReadSet(*this, in, static_cast<std::size_t>(length));
 }
 
 void CrossSections::From(const kor::Dom& document) {
-    const kor::Dom& outlines = document.has("Outlines") ? document["Outlines"] : document["outlines"];
-    if (outlines.size() >= 1) {
-        const kor::Dom& points = outlines[0];
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const kor::Dom& point = points[i];
-            if (point.size() >= 2) m_positions.emplace_back(point[0].asDouble(0.0), point[1].asDouble(0.0));
-        }
-        if (outlines.size() == 1) {
-            m_items.emplace_back(m_positions, true);
-        } else {
-            // No room is reserved for the entries: invalid ones are dropped, and the
-            // items kept may be far fewer than the entries read.
-            const kor::Dom& sections = outlines[1];
-            for (std::size_t i = 0; i < sections.size(); ++i) {
-                m_items.emplace_back(m_positions, false);
-                if (!m_items.back().From(sections[i])) m_items.pop_back();
+    detail::SetBuilder builder(*this);
+    for (const kor::Dom::Member& member : document.objects()) {
+        const kor::Dom& value = member.second;
+        if (builder.TakesOutlines(member.first)) {
+            if (value.size() >= 1) {
+                const kor::Dom& points = value[0];
+                for (std::size_t i = 0; i < points.size(); ++i)
+                    builder.Point(points[i].size(), points[i][0].asDouble(0.0), points[i][1].asDouble(0.0));
             }
+            const kor::Dom& sections = value[1];
+            for (std::size_t i = 0; i < sections.size(); ++i) {
+                const kor::Dom& entries = sections[i];
+                for (std::size_t k = 0; k < entries.size(); ++k) {
+                    const kor::Dom& indices = entries[k][0];
+                    for (std::size_t n = 0; n < indices.size(); ++n) builder.Index(indices[n].asInt(0));
+                    builder.EndEntry(entries[k].size(), entries[k][1].asBool(false));
+                }
+                builder.EndSection();
+            }
+            builder.EndOutlines(value.size());
+        } else if (builder.TakesParams(member.first)) {
+            for (const kor::Dom::Member& parameter : value.objects())
+                builder.Parameter(parameter.first, parameter.second.asDouble(0.0));
         }
     }
-    ConvertPositions(m_conversionFactor);
-    m_parameters.clear();
-    if (document.has("Params")) {
-        const kor::Dom& params = document["Params"];
-        if (params.isObject())
-            for (const kor::Dom::Member& member : params.objects())
-                m_parameters[member.first] = member.second.asDouble(0.0);
-    }
+    builder.Finish();
 }
 
 void CrossSections::To(kor::Dom& document) const {

@@ -11,6 +11,7 @@
 
 #include "DomOut.h"
 #include "SetLayout.h"
+#include "SetReading.h"
 #include "VertexRuns.h"
 
 namespace kor {
@@ -19,9 +20,6 @@ namespace ShapeExport {
 namespace {
 
 bool Inside(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
-
-// An index read from the document, kept to its low 32 bits as a signed int.
-int LowBits(long long value) { return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value))); }
 
 }  // namespace
 
@@ -110,21 +108,9 @@ kor::BBox<2, double> Loop::BBox() const {
 
 bool Loop::From(const kor::Dom& indices, bool exterior) {
     const std::size_t before = m_vertices.size();
-    for (std::size_t i = 0; i < indices.size(); ++i) {
-        const int v = LowBits(indices[i].asInt(0));
-        if (Inside(v, m_positions->size())) m_vertices.emplace_back(v, true);
-    }
-    // An interior list is stored in reverse: each index goes to the front, so the
-    // indices read end up reversed ahead of the vertices the loop had.
-    if (!exterior) {
-        const auto read = m_vertices.begin() + static_cast<std::ptrdiff_t>(before);
-        std::reverse(read, m_vertices.end());
-        std::rotate(m_vertices.begin(), read, m_vertices.end());
-    }
+    for (std::size_t i = 0; i < indices.size(); ++i) detail::AddIndex(m_vertices, indices[i].asInt(0), m_positions->size());
     m_leftMost = -1;
-    if (m_vertices.empty()) return false;
-    if (m_vertices.front().Index() == m_vertices.back().Index()) m_vertices.pop_back();
-    return m_vertices.size() > 2;
+    return detail::FinishLoop(m_vertices, 0, before, exterior);
 }
 
 void Loop::To(kor::Dom& indices, bool exterior) const {

@@ -56,7 +56,7 @@ class Dom;
 
 namespace ShapeExport {
 namespace detail {
-struct SetReader;
+class SetBuilder;
 }
 
 class SHAPEEXPORT_EXPORT CrossSections {
@@ -108,7 +108,7 @@ public:
     void Dump(std::ostream& out, const char* prefix) const;
 
 private:
-    friend struct detail::SetReader;  // reads documents straight from their text
+    friend class detail::SetBuilder;  // what documents make of the set
 
     void InitBBox();
     void ConvertPositions(double factor);
