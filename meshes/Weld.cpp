@@ -48,14 +48,11 @@
 // Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
 // representatives, since no two of them are near; the cell hash is seeded per call,
 // so positions cannot be chosen to pile up in one probe run. Every candidate of a
-// cell read is tested exactly, two at a time, in straight-line code that runs at
-// about five instructions a cycle: a prefilter on coarse place codes kept beside the
-// representatives (a window per axis, or a sphere) skips most tests on a dense
-// lattice but costs more in data-dependent branches and upkeep than it saves.
-//
-// Memory: the cells' chunks grow in blocks (BlockArray), never holding two copies at
-// once; where most fine cells hold two or three representatives, a doubling vector's
-// old and new array together took more than the mesh itself.
+// cell read is tested exactly. The coarse cell of a position is fetched some
+// positions ahead (on sparse meshes most of the time is that memory access); the
+// cells' chunks live in a deque, so that they never move and the peak memory is what
+// is in use (a doubling vector held its old and new array at once, more than the
+// mesh itself where most fine cells hold two or three representatives).
 #include "Weld.h"
 
 #include <chrono>
@@ -64,10 +61,6 @@
 #include <memory>
 #include <type_traits>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "WeldCellTable.h"
 #include "WeldGrid.h"
@@ -98,51 +91,6 @@ constexpr std::size_t kPrefetchDistance = 16;              // how many positions
 constexpr std::size_t kAheadRing = 2 * kPrefetchDistance;  // positions looked at: ahead and at hand
 // Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
 constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
-
-inline bool IsNear(const Position& a, const Position& b) {
-    // The arithmetic of Position::Near, inlined.
-    const double dx = a.X() - b.X();
-    const double dy = a.Y() - b.Y();
-    const double dz = a.Z() - b.Z();
-    return !(((dx * dx + dy * dy) + dz * dz) >= kNearSquared);
-}
-
-// The candidates near one position p, by IsNear's arithmetic: one at a time, or two
-// at once where the instruction set has two-double registers (SSE2 on every x86-64).
-class NearTest {
-public:
-    explicit NearTest(const Position& p)
-        : m_p(p)
-#if defined(__SSE2__)
-          ,
-          m_x(_mm_set1_pd(p.X())),
-          m_y(_mm_set1_pd(p.Y())),
-          m_z(_mm_set1_pd(p.Z()))
-#endif
-    {
-    }
-
-    bool One(const Position& a) const { return IsNear(m_p, a); }
-
-    // Whether a and b are each near p: bits 0 and 1.
-    int Pair(const Position& a, const Position& b) const {
-#if defined(__SSE2__)
-        const __m128d dx = _mm_sub_pd(m_x, _mm_set_pd(b.X(), a.X()));
-        const __m128d dy = _mm_sub_pd(m_y, _mm_set_pd(b.Y(), a.Y()));
-        const __m128d dz = _mm_sub_pd(m_z, _mm_set_pd(b.Z(), a.Z()));
-        const __m128d d2 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_mul_pd(dz, dz));
-        return _mm_movemask_pd(_mm_cmpnge_pd(d2, _mm_set1_pd(kNearSquared)));  // not >=: NaN counts as near
-#else
-        return static_cast<int>(One(a)) | static_cast<int>(One(b)) << 1;
-#endif
-    }
-
-private:
-    const Position& m_p;
-#if defined(__SSE2__)
-    __m128d m_x, m_y, m_z;
-#endif
-};
 
 inline bool IsFinite(const Position& p) { return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z()); }
 
@@ -212,7 +160,7 @@ private:
     // bound may come back, which the caller's Lower drops. Counts in `entries` the
     // representatives of the runs read (all of them if none is near).
     template <typename T>
-    Idx FirstNear(const T& table, Cell c, const NearTest& near, Idx bound, int& entries) const {
+    Idx FirstNear(const T& table, Cell c, const Position& p, Idx bound, int& entries) const {
         using Unsigned = std::make_unsigned_t<Idx>;
         // Representatives from `bound` on end the scan (-1 converts to the highest).
         const Unsigned limit = static_cast<Unsigned>(bound);
@@ -221,22 +169,13 @@ private:
         int passed = 0;
         table.ForEachRun(c, [&](const Idx* reps, int n) {
             passed += n;
-            int j = 0;
-            for (; j + 1 < n; j += 2) {  // two at a time
-                const Unsigned r0 = static_cast<Unsigned>(reps[j]), r1 = static_cast<Unsigned>(reps[j + 1]);
-                if (r0 >= limit) return true;
-                const int pair = near.Pair(data[r0], data[r1]);
-                if (pair != 0) {
-                    found = static_cast<Idx>((pair & 1) != 0 ? r0 : r1);
+            for (int j = 0; j < n; ++j) {
+                const Unsigned r = static_cast<Unsigned>(reps[j]);
+                if (r >= limit) return true;
+                if (p.Near(data[r])) {
+                    found = static_cast<Idx>(r);
                     return true;
                 }
-            }
-            if (j == n) return false;
-            const Unsigned r = static_cast<Unsigned>(reps[j]);
-            if (r >= limit) return true;
-            if (near.One(data[r])) {
-                found = static_cast<Idx>(r);
-                return true;
             }
             return false;
         });
@@ -282,9 +221,9 @@ private:
         Idx found = -1;
         Cell ownFine = kNoCell;
         if (spilled)
-            found = FindNearFine(NearTest(p), coarse, ownFine);
+            found = FindNearFine(p, coarse, ownFine);
         else if (own != kNoCell)
-            found = FirstNear(m_coarse, own, NearTest(p), -1, entries);
+            found = FirstNear(m_coarse, own, p, -1, entries);
         if (found >= 0) {
             m_map[i] = m_map[static_cast<std::size_t>(found)];
             return;
@@ -334,7 +273,7 @@ private:
 
     // The lowest representative of the fine grid near the tested position p, or -1;
     // sets ownFine to p's own fine cell if it has one.
-    Idx FindNearFine(const NearTest& near, const Cells& coarse, Cell& ownFine) const {
+    Idx FindNearFine(const Position& p, const Cells& coarse, Cell& ownFine) const {
         std::uint64_t hashes[kMaxCellsPerPosition];
         const int count = m_hash.Around<Fine>(Grid::FineOf(coarse), hashes);
         Idx found = -1;
@@ -342,7 +281,7 @@ private:
             const Cell c = m_fine.Find(hashes[k]);
             if (k == 0) ownFine = c;
             int entries = 0;
-            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, near, found, entries));
+            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, p, found, entries));
         }
         return found;
     }

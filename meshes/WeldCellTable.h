@@ -1,8 +1,9 @@
 // The weld's cell table: the representatives of each cell, in ascending order, in
-// chunks kept in a growing array of blocks.
+// chunks.
 #pragma once
 
 #include <algorithm>
+#include <deque>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -26,47 +27,6 @@ inline void PrefetchLine(const void* p) {
     (void)p;
 #endif
 }
-
-// A growing array of trivial values in blocks of kBlock that never move once full, so
-// the peak is what is used plus one block. The first block starts small and doubles
-// (moving) up to kBlock, so that a small weld allocates little. (std::deque would
-// bound the peak too, but its indexing, over blocks of 512 bytes, costs the weld 3%
-// more instructions.)
-template <typename T>
-class BlockArray {
-public:
-    std::size_t size() const { return m_size; }
-    T& operator[](std::size_t i) { return m_blocks[i >> kBlockBits][i & (kBlock - 1)]; }
-    const T& operator[](std::size_t i) const { return m_blocks[i >> kBlockBits][i & (kBlock - 1)]; }
-
-    void push_back(const T& value) {
-        if (m_size == m_capacity) Grow();
-        (*this)[m_size++] = value;
-    }
-
-private:
-    static constexpr int kBlockBits = 10;
-    static constexpr std::size_t kBlock = std::size_t(1) << kBlockBits;
-
-    void Grow() {
-        if (m_capacity >= kBlock) {
-            std::unique_ptr<T[]> block(new T[kBlock]);
-            m_blocks.push_back(std::move(block));  // (freed if this throws)
-            m_capacity += kBlock;
-            return;
-        }
-        const std::size_t capacity = m_capacity == 0 ? 16 : 2 * m_capacity;
-        std::unique_ptr<T[]> first(new T[capacity]);
-        if (m_size > 0) std::copy(m_blocks[0].get(), m_blocks[0].get() + m_size, first.get());
-        if (m_blocks.empty()) m_blocks.emplace_back();
-        m_blocks[0] = std::move(first);
-        m_capacity = capacity;
-    }
-
-    std::vector<std::unique_ptr<T[]>> m_blocks;
-    std::size_t m_size = 0;
-    std::size_t m_capacity = 0;
-};
 
 // The representatives of each cell, in ascending order. Cells live in an
 // open-addressing table with linear probing, found by the top bits of their hash
@@ -231,7 +191,7 @@ private:
 
     int m_bits = 10;
     std::vector<Slot> m_slots;
-    BlockArray<Chunk> m_chunks;
+    std::deque<Chunk> m_chunks;  // never moved once made
     std::size_t m_used = 0;
     std::size_t m_room = 0;  // cells the slots take at kMaxLoadPercent
 };

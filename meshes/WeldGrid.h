@@ -8,10 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <kor/ShapeExport/Position.h>
 
 namespace kor {
@@ -49,7 +45,7 @@ constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
 // same value.
 constexpr double kHuge = PowerOfTwoAbove(kReach) * 0x1.0p53;  // 2^40
 static_assert(kHuge * 0x1.0p-53 > kReach, "distinct huge coordinates are never near");
-static_assert(kHuge / kCoarseEdge <= 0x1.0p51, "scaled coordinates round exactly by adding 1.5 * 2^52");
+static_assert(kHuge / kCoarseEdge <= 0x1.0p62, "scaled coordinates below kHuge convert to 64-bit keys exactly");
 
 constexpr int kShiftSteps = 512;         // grid shifts are multiples of 1/kShiftSteps of a coarse cell
 constexpr int kMaxCellsPerPosition = 8;  // a cell and its neighbours within kReach
@@ -118,17 +114,7 @@ public:
         return {k + wrap, place - wrap};
     }
 
-    Cells CellsOf(const Position& p) const {
-#if defined(__SSE2__)
-        Cells c;
-        CellsOf(_mm_set_pd(p.Y(), p.X()), _mm_loadu_pd(m_shift), c.axis[0], c.axis[1]);
-        AxisCell z;
-        CellsOf(_mm_set1_pd(p.Z()), _mm_set1_pd(m_shift[2]), c.axis[2], z);
-        return c;
-#else
-        return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}};
-#endif
-    }
+    Cells CellsOf(const Position& p) const { return {{CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}}; }
 
     static AxisCell FineOf(const AxisCell& coarse) {
         const double s = coarse.place * kFinePerCoarse;  // exact, in [0, kFinePerCoarse)
@@ -141,38 +127,6 @@ public:
         return {{FineOf(coarse.axis[0]), FineOf(coarse.axis[1]), FineOf(coarse.axis[2])}};
     }
 
-#if defined(__SSE2__)
-    // CellOf of two coordinates at once, in two-double registers: the floor by
-    // rounding with 1.5 * 2^52 added (exact below kHuge), the key from the sum's bits.
-    static void CellsOf(__m128d v, __m128d shift, AxisCell& a, AxisCell& b) {
-        const __m128d one = _mm_set1_pd(1.0);
-        const __m128d round = _mm_set1_pd(0x1.8p52);
-        const __m128d magnitude = _mm_and_pd(v, _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)));
-        const __m128d huge = _mm_cmpge_pd(magnitude, _mm_set1_pd(kHuge));
-        const __m128d s = _mm_mul_pd(v, _mm_set1_pd(1.0 / kCoarseEdge));
-        const __m128d sum = _mm_add_pd(s, round);
-        const __m128d nearest = _mm_sub_pd(sum, round);
-        const __m128d roundedUp = _mm_cmpgt_pd(nearest, s);
-        const __m128d floor = _mm_sub_pd(nearest, _mm_and_pd(roundedUp, one));
-        __m128i key = _mm_sub_epi64(_mm_castpd_si128(sum), _mm_castpd_si128(round));
-        key = _mm_add_epi64(key, _mm_castpd_si128(roundedUp));  // minus one where rounded up
-        __m128d place = _mm_add_pd(_mm_sub_pd(s, floor), shift);
-        const __m128d wrap = _mm_cmpge_pd(place, one);
-        place = _mm_sub_pd(place, _mm_and_pd(wrap, one));
-        key = _mm_sub_epi64(key, _mm_castpd_si128(wrap));
-        alignas(16) std::int64_t keys[2];
-        alignas(16) double places[2];
-        _mm_store_si128(reinterpret_cast<__m128i*>(keys), key);
-        _mm_store_pd(places, place);
-        a = {keys[0], places[0]};
-        b = {keys[1], places[1]};
-        if (_mm_movemask_pd(huge) != 0) {  // rare: keyed as CellOf keys them
-            if (!(std::fabs(_mm_cvtsd_f64(v)) < kHuge)) a = HugeCell(_mm_cvtsd_f64(v));
-            if (!(std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v))) < kHuge))
-                b = HugeCell(_mm_cvtsd_f64(_mm_unpackhi_pd(v, v)));
-        }
-    }
-#endif
 
 private:
     // Keyed by the bits; a clash with a key below only adds candidates. The place is

@@ -28,20 +28,8 @@ Position::Position(double x, double y, double z, const Matrix& matrix) {
     m_z = r[2] * inv;
 }
 
-double Position::Distance2(const Position& other) const {
-    const double dx = m_x - other.m_x;
-    const double dy = m_y - other.m_y;
-    const double dz = m_z - other.m_z;
-    return (dx * dx + dy * dy) + dz * dz;
-}
-
 bool Position::IsValid() const {
     return m_x != kUnset && m_y != kUnset && m_z != kUnset && !std::isnan(m_x) && !std::isnan(m_y) && !std::isnan(m_z);
-}
-
-bool Position::Near(const Position& other) const {
-    // Written as "not >=" so that a NaN distance counts as near.
-    return !(Distance2(other) >= kNearDistance2);
 }
 
 // Document form: an array of up to three numbers.

@@ -5,7 +5,8 @@
 // Inputs: unindexed grid meshes (every corner its own position, as OBJ importers
 // deliver them) filled through Mesh::fromOBJ, with corners of one grid vertex
 // jittered apart by less than the tolerance; and the inputs of WeldInputs.h built
-// to defeat a grid or a hash, about 1M positions each, every position named once.
+// to defeat a grid or a hash, about 250k and 1M positions each, every position named
+// once.
 //
 // Counters: weld_ms and meshopt_ms, the least thread CPU time of a run over the
 // iterations (the steadiest measure on a shared machine), and x_meshopt, their
@@ -49,7 +50,6 @@ namespace {
 const kor::Mat<4, double> kIdentity = kor::Mat<4, double>::Identity();
 constexpr double kSpacing = 0.01;  // grid spacing, far above the tolerance
 constexpr double kJitter = 2e-5;   // per component: two corners differ by < 1e-4 / sqrt(3)
-constexpr std::size_t kAdversarialPositions = 1000000;
 
 struct Source {
     std::vector<Position> positions;
@@ -91,8 +91,8 @@ Source GridMesh(int cellsX, int cellsY, bool jittered) {
     return {mesh.Positions(), mesh.Indices()};
 }
 
-Source Adversarial(int kind) {
-    Source s{weldinputs::Make(kind, kAdversarialPositions, 7), {}};
+Source Adversarial(int kind, std::size_t positions) {
+    Source s{weldinputs::Make(kind, positions, 7), {}};
     for (std::size_t i = 0; i < s.positions.size(); ++i) s.indices.push_back(static_cast<long long>(i));
     return s;
 }
@@ -102,11 +102,15 @@ struct Input {
     std::string name;
     int cellsX = 0, cellsY = 0;  // grids only
     int kind = 0;
+    std::size_t positions = 0;  // the others
 };
 std::vector<Input> Inputs() {
     std::vector<Input> in = {{"grid_jittered_100k_triangles", 250, 200, {}},
                              {"grid_jittered_1M_triangles", 1000, 500, {}}};
-    for (int kind = 0; kind < weldinputs::kKinds; ++kind) in.push_back({weldinputs::kNames[kind], 0, 0, kind});
+    for (std::size_t positions : {250000, 1000000})
+        for (int kind = 0; kind < weldinputs::kKinds; ++kind)
+            in.push_back({std::string(weldinputs::kNames[kind]) + (positions < 1000000 ? "_250k" : "_1M"), 0, 0, kind,
+                          positions});
     return in;
 }
 
@@ -124,7 +128,7 @@ const Loaded& Load(std::size_t arg) {
             slot->source = GridMesh(in.cellsX, in.cellsY, true);
             slot->exactGrid = GridMesh(in.cellsX, in.cellsY, false);
         } else {
-            slot->source = Adversarial(in.kind);
+            slot->source = Adversarial(in.kind, in.positions);
         }
     }
     return *slot;

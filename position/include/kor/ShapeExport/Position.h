@@ -55,9 +55,16 @@ public:
     void SetY(double value) { m_y = value; }
     void SetZ(double value) { m_z = value; }
 
-    double Distance2(const Position& other) const;
+    // Inline: the weld calls Near for every candidate it tests.
+    double Distance2(const Position& other) const {
+        const double dx = m_x - other.m_x;
+        const double dy = m_y - other.m_y;
+        const double dz = m_z - other.m_z;
+        return (dx * dx + dy * dy) + dz * dz;
+    }
     bool IsValid() const;
-    bool Near(const Position& other) const;
+    // Written as "not >=" so that a NaN distance counts as near.
+    bool Near(const Position& other) const { return !(Distance2(other) >= kNearDistance2); }
 
     bool from(const kor::Dom& node);
     void to(kor::Dom& node) const;
