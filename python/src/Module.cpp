@@ -21,18 +21,15 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <assimp/mesh.h>
-
 #include <kor/Dom.h>
 #include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
 #include <kor/ShapeExport/EndPlane.h>
 #include <kor/ShapeExport/Extrusion.h>
-#include <kor/ShapeExport/Matrix.h>
-#include <kor/ShapeExport/Mesh.h>
-#include <kor/math/Mat.h>
+#include <kor/ShapeExport/WeldPositions.h>
 
+#include "DecompositionLayout.h"
 #include "Input.h"
 #include "Svg.h"
 #include "ToolError.h"
@@ -177,40 +174,50 @@ std::string Dumps(const Set& set, const std::string& prefix) {
     return out.str();
 }
 
-// {"positions": [[x, y], ...], "items": [{"convex": [[[index, exterior], ...], ...],
-// "added": [index, ...]}, ...]}, as `shapeexport decompose` writes it: every item is
-// decomposed first, in order, so the positions include every bridge point.
-py::dict Decomposition(Set& set) {
-    for (se::CrossSection& item : set.sections.GetItems()) item.GetConvexLoops();
-    py::list positions;
-    for (const Point& p : set.sections.Positions()) {
-        py::list pair;
-        pair.append(p.x());
-        pair.append(p.y());
-        positions.append(pair);
+// Python objects through the calls of kor::detail::JsonEmitter, so that the
+// decomposition's document is the tool's (DecompositionLayout.h).
+class PyOut {
+public:
+    void Null() { Put(py::none()); }
+    void Bool(bool value) { Put(py::bool_(value)); }
+    void Int(long long value) { Put(py::int_(value)); }
+    void Double(double value) { Put(py::float_(value)); }
+    void BeginArray(bool) { Open(py::list()); }
+    void BeginObject() { Open(py::dict()); }
+    void Key(const std::string& key) { m_key = key; }
+    void End() {
+        py::object done = m_open.back();
+        m_open.pop_back();
+        if (m_open.empty()) m_result = done;
     }
-    py::list items;
-    for (const se::CrossSection& item : set.sections.Items()) {
-        py::list convex;
-        for (const se::Loop& loop : item.ConvexLoops()) {
-            py::list vertices;
-            for (const se::Vertex& v : loop.Vertices()) {
-                py::list pair;
-                pair.append(v.Index());
-                pair.append(v.Exterior());
-                vertices.append(pair);
-            }
-            convex.append(vertices);
-        }
-        py::dict entry;
-        entry["convex"] = convex;
-        entry["added"] = py::cast(item.AddedVertices());
-        items.append(entry);
+    py::object Result() const { return m_result; }
+
+private:
+    void Put(const py::object& value) {
+        py::object& parent = m_open.back();
+        if (py::isinstance<py::list>(parent))
+            parent.cast<py::list>().append(value);
+        else
+            parent.cast<py::dict>()[py::str(m_key)] = value;
     }
-    py::dict document;
-    document["positions"] = positions;
-    document["items"] = items;
-    return document;
+    void Open(const py::object& container) {
+        if (!m_open.empty()) Put(container);
+        m_open.push_back(container);
+    }
+
+    std::vector<py::object> m_open;
+    std::string m_key;
+    py::object m_result;
+};
+
+// The document `shapeexport decompose` writes; every item is decomposed first, in
+// order, so the positions include every bridge point.
+py::object Decomposition(Set& set) {
+    std::vector<std::vector<se::Loop>> pieces;
+    for (se::CrossSection& item : set.sections.GetItems()) pieces.push_back(item.GetConvexLoops());
+    PyOut out;
+    tool::WriteDecomposition(out, set.sections, pieces);
+    return out.Result();
 }
 
 std::string Svg(const Set& set, const py::object& title) {
@@ -277,73 +284,27 @@ py::dict ReadEndPlane(const std::string& text) {
 
 // ---- meshes ----
 
-// The arrays as the Assimp mesh that Mesh::fromOBJ reads (only its vertex and face
-// arrays). The faces' index triples live in one block owned here: the destructor
-// detaches them before aiMesh frees its arrays.
-class MeshInput {
-public:
-    MeshInput(const py::array_t<float, py::array::c_style>& vertices,
-              const py::array_t<std::int64_t, py::array::c_style>& faces) {
-        const auto v = vertices.unchecked<2>();
-        const auto f = faces.unchecked<2>();
-        m_mesh.mNumVertices = static_cast<unsigned>(v.shape(0));
-        m_mesh.mVertices = new aiVector3D[m_mesh.mNumVertices];
-        for (py::ssize_t i = 0; i < v.shape(0); ++i) m_mesh.mVertices[i] = aiVector3D(v(i, 0), v(i, 1), v(i, 2));
-        m_indices.resize(static_cast<std::size_t>(f.shape(0)) * 3);
-        for (py::ssize_t i = 0; i < f.shape(0); ++i)
-            for (py::ssize_t k = 0; k < 3; ++k) {
-                const std::int64_t index = f(i, k);
-                if (index < 0 || index >= v.shape(0))
-                    throw py::value_error("faces[" + std::to_string(i) + "] names vertex " + std::to_string(index) +
-                                          ", not one of the " + std::to_string(v.shape(0)) + " vertices");
-                m_indices[static_cast<std::size_t>(3 * i + k)] = static_cast<unsigned>(index);
-            }
-        m_mesh.mFaces = new aiFace[static_cast<std::size_t>(f.shape(0))];
-        m_mesh.mNumFaces = static_cast<unsigned>(f.shape(0));
-        for (unsigned i = 0; i < m_mesh.mNumFaces; ++i) {
-            m_mesh.mFaces[i].mNumIndices = 3;
-            m_mesh.mFaces[i].mIndices = m_indices.data() + 3 * static_cast<std::size_t>(i);
-        }
-    }
-    ~MeshInput() {
-        for (unsigned i = 0; i < m_mesh.mNumFaces; ++i) m_mesh.mFaces[i].mIndices = nullptr;
-    }
-    MeshInput(const MeshInput&) = delete;
-    MeshInput& operator=(const MeshInput&) = delete;
-    const aiMesh* Get() const { return &m_mesh; }
-
-private:
-    aiMesh m_mesh;
-    std::vector<unsigned> m_indices;
-};
-
 py::tuple Weld(const py::object& vertexObject, const py::object& faceObject) {
-    const auto vertices = CheckedArray<float>(vertexObject, 3, "vertices", "fiu");
+    const auto vertices = CheckedArray<double>(vertexObject, 3, "vertices", "fiu");
     const auto faces = CheckedArray<std::int64_t>(faceObject, 3, "faces", "iu");
-    constexpr py::ssize_t kMost = std::numeric_limits<unsigned>::max();
-    if (vertices.shape(0) > kMost || faces.shape(0) > kMost)
-        throw py::value_error("at most " + std::to_string(kMost) + " vertices and faces");
-    const MeshInput input(vertices, faces);
-    se::Mesh welded(L"");
+    const auto f = faces.unchecked<2>();
+    for (py::ssize_t i = 0; i < f.shape(0); ++i)
+        for (py::ssize_t k = 0; k < 3; ++k)
+            if (f(i, k) < 0 || f(i, k) >= vertices.shape(0))
+                throw py::value_error("faces[" + std::to_string(i) + "] names vertex " + std::to_string(f(i, k)) +
+                                      ", not one of the " + std::to_string(vertices.shape(0)) + " vertices");
+    se::WeldedPositions welded;
     {
         py::gil_scoped_release unlocked;
-        const kor::Mat<4, double> identity = kor::Mat<4, double>::Identity();
-        se::Mesh mesh(L"");
-        mesh.fromOBJ(input.Get(), se::Matrix(identity));
-        welded = se::Mesh(mesh, true);
+        static_assert(sizeof(long long) == sizeof(std::int64_t), "faces are read in place");
+        welded = se::WeldPositions(vertices.data(), static_cast<std::size_t>(vertices.shape(0)),
+                                   reinterpret_cast<const long long*>(faces.data()),
+                                   static_cast<std::size_t>(faces.size()));
     }
-    const std::vector<se::Position>& positions = welded.Positions();
-    FloatArray points({static_cast<py::ssize_t>(positions.size()), py::ssize_t(3)});
-    auto p = points.mutable_unchecked<2>();
-    for (py::ssize_t i = 0; i < p.shape(0); ++i) {
-        const se::Position& q = positions[static_cast<std::size_t>(i)];
-        p(i, 0) = q.X();
-        p(i, 1) = q.Y();
-        p(i, 2) = q.Z();
-    }
-    const std::vector<long long>& indices = welded.Indices();
-    IntArray triangles({static_cast<py::ssize_t>(indices.size() / 3), py::ssize_t(3)});
-    std::copy(indices.begin(), indices.end(), triangles.mutable_data());
+    FloatArray points({static_cast<py::ssize_t>(welded.xyz.size() / 3), py::ssize_t(3)});
+    std::copy(welded.xyz.begin(), welded.xyz.end(), points.mutable_data());
+    IntArray triangles({static_cast<py::ssize_t>(welded.indices.size() / 3), py::ssize_t(3)});
+    std::copy(welded.indices.begin(), welded.indices.end(), triangles.mutable_data());
     return py::make_tuple(points, triangles);
 }
 
@@ -463,8 +424,8 @@ PYBIND11_MODULE(_shapeexport, m) {
 
     m.def("weld", &Weld, py::arg("vertices"), py::arg("faces"),
           "Merges coincident vertices (squared distance below 1e-8) of a triangle mesh with the\n"
-          "library's weld. vertices (n, 3), read in single precision as from a model file; faces\n"
-          "(m, 3) of vertex indices. Returns (positions (k, 3) float64, faces (m, 3) int64).");
+          "library's weld. vertices (n, 3), in double precision; faces (m, 3) of vertex indices.\n"
+          "Returns (positions (k, 3) float64, faces (m, 3) int64).");
     m.def("read_extrusion", &ReadExtrusion, py::arg("text"),
           "What the library reads from an extrusion document: {'sections': [{'exterior': bool,\n"
           "'profiles': [float64 array (k, 3), ...]}, ...]}; unset coordinates are inf.");

@@ -19,5 +19,6 @@
 #include <kor/ShapeExport/Profile.h>
 
 #include <kor/ShapeExport/Mesh.h>
+#include <kor/ShapeExport/WeldPositions.h>
 
 #include <kor/ShapeExport/AcisGeometry.h>
