@@ -9,7 +9,7 @@ set -euo pipefail
 
 build_packages=(
     build-essential cmake pkg-config
-    rapidjson-dev libfast-float-dev libdragonbox-dev libassimp-dev libcli11-dev
+    rapidjson-dev libfast-float-dev libassimp-dev libcli11-dev libutfcpp-dev
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev

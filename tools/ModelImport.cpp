@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
+#include <string>
 #include <utility>
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -12,6 +14,8 @@
 #include <unistd.h>
 #define SHAPEEXPORT_HAS_RLIMIT 1
 #endif
+
+#include <utf8.h>
 
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -25,13 +29,24 @@
 #include "Output.h"
 #include "Progress.h"
 #include "ToolError.h"
-#include "Utf8.h"
 
 namespace kor {
 namespace ShapeExport {
 namespace Tool {
 
 namespace {
+
+// A mesh name, given in UTF-8, as wide text; an invalid sequence becomes U+FFFD.
+std::wstring WideFromUtf8(const std::string& text) {
+    std::string valid;
+    utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid));
+    std::wstring wide;
+    if constexpr (sizeof(wchar_t) >= 4)
+        utf8::utf8to32(valid.begin(), valid.end(), std::back_inserter(wide));
+    else
+        utf8::utf8to16(valid.begin(), valid.end(), std::back_inserter(wide));
+    return wide;
+}
 
 // Forwards Assimp's progress reports to the indicator.
 class ImportProgress : public Assimp::ProgressHandler {
