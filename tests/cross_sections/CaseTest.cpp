@@ -97,7 +97,7 @@ TEST(Cases, Documents) {
     for (std::size_t n = 0; n < cases.size(); ++n) {
         const Dom& c = cases[n];
         SCOPED_TRACE(c["name"].asString());
-        CrossSections set(c.has("factor") ? c["factor"].asDouble(1.0) : 1.0);
+        CrossSections set(c.has("factor") ? Number(c["factor"]) : 1.0);
         std::istringstream before(c["before"].asString());  // a set read before, when given
         if (c.has("before")) set.From(before);
         for (long long read = 0; read < (c.has("reads") ? c["reads"].asInt(1) : 1); ++read) {

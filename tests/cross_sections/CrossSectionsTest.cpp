@@ -72,7 +72,7 @@ TEST(CrossSections, NormalizeVertical) {
         double lowest;
         double expectedLowest;
     };
-    for (const Case& c : {Case{-2, 0}, Case{0.00005, 0.00005}, Case{0.0002, 0}, Case{3, 0}}) {
+    for (const Case& c : {Case{-2, 0}, Case{0.00005, 0.00005}, Case{0.0001, 0.0001}, Case{0.0002, 0}, Case{3, 0}}) {
         CrossSections set(Points{{1, c.lowest}, {5, c.lowest + 4}}, true);
         set.NormalizeVertical();
         EXPECT_EQ(set.Positions()[0], Point(1, c.expectedLowest)) << c.lowest;
