@@ -210,7 +210,6 @@ struct Steps : CrossSection {
     using CrossSection::BuildConvexLoop;
     using CrossSection::BuildConvexLoops;
     using CrossSection::CrossSection;
-    using CrossSection::Modulo;
     using CrossSection::RemoveHole;
 };
 
@@ -290,9 +289,6 @@ TEST(CrossSection, StepsOneAtATime) {
     const CrossSection whole = testing_support::MakeSection(q, {0, 1, 2, 3}, {{4, 5, 6, 7}});
     EXPECT_EQ(Texts(steps.ConvexLoops()), Texts(whole.ConvexLoops()));
     EXPECT_EQ(steps.AddedVertices(), whole.AddedVertices());
-
-    const int modulo[][3] = {{-1, 5, 4}, {7, 5, 2}, {-12, 5, 3}, {0, 5, 0}, {3, 0, 0}};
-    for (const auto& m : modulo) EXPECT_EQ(steps.Modulo(m[0], m[1]), m[2]) << m[0] << " mod " << m[1];
 }
 
 using kor::ShapeExport::Vertex;

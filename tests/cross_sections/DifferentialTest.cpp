@@ -5,9 +5,7 @@
 //    on several threads against decomposing them one after the other;
 //  - the direct set reader and writer against the document tree (the cross-section
 //    harness) on tests/data/cross_sections/set_documents.txt and the fuzz seeds cut
-//    short at every byte (the fuzz target mutates them further), and on generated
-//    documents large enough for the reader's window to move, with tokens and white
-//    space longer than it.
+//    short at every byte (the fuzz target mutates them further).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -115,54 +113,10 @@ std::vector<std::string> BaseDocuments() {
     return documents;
 }
 
-// A document of some hundred kilobytes: points in every number style, sections with
-// holes and bad indices, parameters; `longest` bounds runs of white space and the
-// length of a key or number put in at random (the longer ones go beyond the window).
-std::string Generated(std::mt19937_64& random, std::size_t longest) {
-    auto number = [&random]() {
-        const double value = std::uniform_real_distribution<double>(-1000.0, 1000.0)(random);
-        char text[64];
-        static const char* const styles[] = {"%.17g", "%.6f", "%.3e", "%.0f", "-0"};
-        std::snprintf(text, sizeof text, styles[random() % 100 < 90 ? random() % 2 : 2 + random() % 3], value);
-        return std::string(text);
-    };
-    auto gap = [&]() {
-        return random() % 500 == 0 ? std::string(random() % longest, ' ') : std::string(random() % 2, ' ');
-    };
-    const int points = 2000 + static_cast<int>(random() % 4000);
-    std::string text = "{\"RefPoints\": [], \"Outlines\": [[";
-    for (int k = 0; k < points; ++k) text += (k ? "," : "") + gap() + "[" + number() + "," + gap() + number() + "]";
-    text += "], [";
-    for (int s = 0, sections = static_cast<int>(random() % 1000); s < sections; ++s) {
-        text += s ? ",[" : "[";
-        for (int e = 0, entries = 1 + static_cast<int>(random() % 3); e < entries; ++e) {
-            text += e ? ",[[" : "[[";
-            for (int i = 0, count = 2 + static_cast<int>(random() % 10); i < count; ++i)
-                text += (i ? "," : "") + std::to_string(static_cast<int>(random() % (points + 2)) - 1);
-            text += e == 0 || random() % 20 == 0 ? "],true]" : "],false]";
-        }
-        text += "]";
-    }
-    text += "]], \"Params\": {\"" + std::string(random() % longest, 'k') +
-            "\": " + (random() % 2 ? number() : "1" + std::string(random() % longest, '0')) + ", \"a\": 1}}";
-    return text;
-}
-
 TEST(SetReader, GivesWhatTheTreeGives) {
     for (const std::string& document : BaseDocuments()) {
         for (std::size_t cut = document.size() < 500 ? 0 : document.size(); cut <= document.size(); ++cut)
             ASSERT_EQ(fuzzing::SetReaderDifference(document.substr(0, cut)), "") << document.substr(0, cut);
-    }
-}
-
-TEST(SetReader, LargeDocumentsGiveWhatTheTreeGives) {
-    std::mt19937_64 random(17);
-    for (int k = 0; k < 24; ++k) {
-        std::string text = Generated(random, k < 12 ? 100 : 80000);
-        if (k % 4 == 1) text.resize(random() % text.size());
-        if (k % 4 == 2) text[random() % text.size()] = '\0';
-        if (k % 4 == 3) text += std::string(random() % 80000, ' ') + "x";
-        ASSERT_EQ(fuzzing::SetReaderDifference(text), "") << "document " << k << ", " << text.size() << " bytes";
     }
 }
 

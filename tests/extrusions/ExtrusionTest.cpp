@@ -1,7 +1,7 @@
 // The document readers of positions, end planes, profiles, sections and extrusions
 // as data (tests/data/extrusions/readers.json): documents read one after the other
 // into one object, which is then compared as a document with the expected one; how
-// the readers grow their arrays, copies and moves. Position: validity, squared
+// Position: validity, squared
 // distance, proximity and placement by a matrix, evaluation order included
 // (tests/data/extrusions/positions.json).
 #include <gtest/gtest.h>
@@ -89,31 +89,8 @@ TEST(Readers, Cases) {
     }
 }
 
-TEST(Readers, GrowOnceToTheExactSizeAndCopyDeeply) {
-    const Dom cases = testing_support::LoadData("extrusions/readers.json");
-    std::size_t twice = 0;
-    while (cases[twice]["name"].asString() != "extrusion read twice appends") ++twice;
-    const Dom& document = cases[twice]["documents"][0];  // two sections, two profiles of three points
-    Extrusion extrusion;
-    extrusion.from(document);
-    EXPECT_EQ(extrusion.Sections().capacity(), 2u);
-    EXPECT_EQ(extrusion.Sections()[0].Profiles().capacity(), 2u);
-    EXPECT_EQ(extrusion.Sections()[0].Profiles()[0].Positions().capacity(), 3u);
-
-    const Extrusion copy = extrusion;
-    extrusion.from(document);
-    EXPECT_EQ(extrusion.Sections().capacity(), 4u);
-    EXPECT_EQ(copy.Sections().size(), 2u);
-
-    Extrusion moved = std::move(extrusion);
-    EXPECT_TRUE(extrusion.Sections().empty());
-    EXPECT_EQ(moved.Sections().size(), 4u);
-    ExtrudedSection section = moved.Sections()[0];
-    ExtrudedSection taken = std::move(section);
-    EXPECT_TRUE(section.Profiles().empty());  // the profiles handed over, the flag copied
-    EXPECT_TRUE(section.Exterior());
-    EXPECT_EQ(taken.Profiles().size(), 2u);
-
+// Position::to appends to what the array holds; an unset component is +infinity.
+TEST(Readers, PositionWrittenAfterWhatTheArrayHolds) {
     Dom target;
     target.append() = Dom(7);
     target.append() = Dom(8);
