@@ -166,6 +166,7 @@ void CrossSections::From(const kor::Dom& document) {
         if (builder.TakesOutlines(member.first)) {
             if (value.size() >= 1) {
                 const kor::Dom& points = value[0];
+                if (points.isArray()) builder.BeginPoints();
                 for (std::size_t i = 0; i < points.size(); ++i)
                     builder.Point(points[i].size(), points[i][0].asDouble(0.0), points[i][1].asDouble(0.0));
             }

@@ -52,6 +52,7 @@ void SetBuilder::EndEntry(std::size_t elements, bool exterior) {
 }
 
 void SetBuilder::EndSection() {
+    ++m_sectionCount;
     if (m_entries.Valid()) {
         m_sections.push_back(m_sectionLoops);
     } else {
@@ -71,7 +72,8 @@ void SetBuilder::DropOutlines() {
     m_sections.clear();
     m_sectionLoops = m_sectionVertices = m_entryVertices = 0;
     m_entries = SectionEntries();
-    m_fill = false;
+    m_fill = m_pointList = false;
+    m_sectionCount = 0;
 }
 
 void SetBuilder::Reset() {

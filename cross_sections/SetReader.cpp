@@ -1,6 +1,10 @@
 #include "SetReader.h"
 
+#include <kor/ShapeExport/ReadCrossSections.h>
+
+#include <cmath>
 #include <cstdint>
+#include <iterator>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -25,7 +29,13 @@ namespace {
 // object it is in. Values in no role (and everything inside them) are passed over.
 class SetEvents {
 public:
-    explicit SetEvents(SetBuilder& builder) : m_builder(builder) {}
+    // `text`: where the parsed text begins, so that a number's place in it is known.
+    SetEvents(SetBuilder& builder, const char* text) : m_builder(builder), m_text(text) {}
+
+    // Whether the document is an object, and the byte offset of the first coordinate
+    // of a point read that is not a finite number (npos: none).
+    bool RootIsObject() const { return m_rootIsObject; }
+    std::size_t NonFiniteOffset() const { return m_nonFinite; }
 
     bool Null() { return Value(kor::Dom()); }
     bool Bool(bool value) {
@@ -34,7 +44,11 @@ public:
     }
     bool String(const char*, rapidjson::SizeType, bool) { return Value(kor::Dom()); }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
-        return Value(kor::detail::NumberNode(text, length));
+        const kor::Dom value = kor::detail::NumberNode(text, length);
+        if (!m_open.empty() && m_open.back().role == Role::Point && m_open.back().count < 2 && m_pointNonFinite == kNone &&
+            !std::isfinite(value.asDouble(0.0)))
+            m_pointNonFinite = static_cast<std::size_t>(text - m_text);
+        return Value(value);
     }
     bool Key(const char* text, rapidjson::SizeType length, bool) {
         m_key.assign(text, length);
@@ -51,6 +65,8 @@ public:
     void Reset() {
         m_open.clear();
         m_builder.Reset();
+        m_rootIsObject = false;
+        m_nonFinite = kNone;
     }
 
 private:
@@ -71,6 +87,7 @@ private:
                 break;
             case Role::Indices: m_builder.Index(value.asInt(0)); break;
             case Role::Params: m_builder.Parameter(m_key, value.asDouble(0.0)); break;
+            case Role::Sections: m_builder.EndSection(); break;  // not a list of loop entries: dropped
             default: break;
         }
         ++parent.count;
@@ -100,7 +117,12 @@ private:
             Value(kor::Dom());  // read as a number, a container gives 0.0 or 0
         else if (!m_open.empty())
             ++m_open.back().count;
-        if (role == Role::Point) m_point[0] = m_point[1] = 0.0;
+        if (role == Role::Point) {
+            m_point[0] = m_point[1] = 0.0;
+            m_pointNonFinite = kNone;
+        }
+        if (role == Role::Points) m_builder.BeginPoints();
+        if (role == Role::Root) m_rootIsObject = true;
         if (role == Role::Entry) m_flag = false;
         m_open.push_back(Frame{role, 0});
         return true;
@@ -110,7 +132,10 @@ private:
         const Frame frame = m_open.back();
         m_open.pop_back();
         switch (frame.role) {
-            case Role::Point: m_builder.Point(frame.count, m_point[0], m_point[1]); break;
+            case Role::Point:
+                m_builder.Point(frame.count, m_point[0], m_point[1]);
+                if (frame.count >= 2 && m_nonFinite == kNone) m_nonFinite = m_pointNonFinite;
+                break;
             case Role::Entry: m_builder.EndEntry(frame.count, m_flag); break;
             case Role::Section: m_builder.EndSection(); break;
             case Role::Outlines: m_builder.EndOutlines(frame.count); break;
@@ -119,8 +144,13 @@ private:
         return true;
     }
 
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
     SetBuilder& m_builder;
+    const char* m_text;
     std::vector<Frame> m_open;
+    bool m_rootIsObject = false;
+    std::size_t m_nonFinite = kNone, m_pointNonFinite = kNone;
     Role m_memberRole = Role::Skip;
     std::string m_key;
     double m_point[2] = {0.0, 0.0};
@@ -153,12 +183,54 @@ void ReadSet(CrossSections& set, std::istream& in, std::size_t length) {
         in.read(text.get(), static_cast<std::streamsize>(length));
         const std::size_t read = static_cast<std::size_t>(in.gcount());
         text[read] = '\0';
-        SetEvents events(builder);
+        SetEvents events(builder, text.get());
         if (!kor::detail::ParseJson(text.get(), read, true, events, text.get()).ok) builder.Reset();
     }
     builder.Finish();
 }
 
 }  // namespace detail
+
+ReadResult ReadCrossSections(std::string text, CrossSections& set) {
+    using Status = ReadResult::Status;
+    ReadResult result;
+    auto fail = [&result](Status status, std::size_t offset, std::string message) {
+        result.status = status;
+        result.offset = offset;
+        result.message = std::move(message);
+        return result;
+    };
+    if (text.empty()) return fail(Status::Empty, 0, "is empty");
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string::npos)
+        return fail(Status::NotJson, zero,
+                    "not JSON text: a zero byte at byte offset " + std::to_string(zero) + " (UTF-16 or binary data?)");
+    detail::SetBuilder builder(set);
+    detail::SetEvents events(builder, text.data());
+    const kor::detail::JsonOutcome outcome = kor::detail::ParseJson(text.data(), text.size(), false, events, &text[0]);
+    if (!outcome.ok) return fail(Status::NotJson, outcome.offset, outcome.Message());
+    if (!events.RootIsObject()) return fail(Status::NotCrossSections, 0, "the JSON document is not an object");
+    if (!builder.HasPointList())
+        return fail(Status::NotCrossSections, 0,
+                    "not a cross-section document (expected \"Outlines\": [[points], [cross sections]])");
+    result.sections = builder.Sections();
+    result.dropped = builder.Dropped();
+    result.nonFinite = events.NonFiniteOffset() != static_cast<std::size_t>(-1);
+    result.offset = result.nonFinite ? events.NonFiniteOffset() : 0;
+    builder.Finish();
+    return result;
+}
+
+ReadResult ReadCrossSections(std::istream& in, CrossSections& set) {
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) {
+        ReadResult result;
+        result.status = ReadResult::Status::Unreadable;
+        result.message = "cannot be read";
+        return result;
+    }
+    return ReadCrossSections(std::move(text), set);
+}
+
 }  // namespace ShapeExport
 }  // namespace kor

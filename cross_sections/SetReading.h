@@ -64,7 +64,9 @@ public:
     bool TakesOutlines(const std::string& key);
     bool TakesParams(const std::string& key);
 
-    // The outlines: element 0 the points, element 1 the cross sections.
+    // The outlines: element 0 the points (BeginPoints when it is an array), element 1
+    // the cross sections.
+    void BeginPoints() { m_pointList = true; }
     // A point of `elements` elements, x and y its first two (0.0 when missing).
     void Point(std::size_t elements, double x, double y) {
         if (elements < 2) return;
@@ -90,6 +92,11 @@ public:
 
     // Forgets everything read (the reader starts again).
     void Reset();
+    // What was read: whether the outlines began with a point list, and how many
+    // cross sections they listed (a point list alone counts as one) and dropped.
+    bool HasPointList() const { return m_pointList; }
+    std::size_t Sections() const { return m_fill ? 1 : m_sectionCount; }
+    std::size_t Dropped() const { return m_fill ? 0 : m_sectionCount - m_sections.size(); }
     // Gives the set what was read.
     void Finish();
 
@@ -109,6 +116,8 @@ private:
     const std::size_t m_positionsBefore;
     bool m_upperOutlines = false, m_lowerOutlines = false, m_params = false;
     bool m_fill = false;
+    bool m_pointList = false;
+    std::size_t m_sectionCount = 0;
     std::vector<std::vector<kor::Vec<2, double>>> m_points;
     std::size_t m_positions;  // the set's and those read
     // The loops of the cross sections kept, and where each section's loops begin;

@@ -1,5 +1,4 @@
 // shapeexport blend: the set between two compatible sets, as a cross-section document.
-#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "Commands.h"
 #include "Input.h"
 #include "Output.h"
+#include "ToolError.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -16,22 +16,21 @@ namespace Tool {
 int RunBlend(const BlendOptions& options) {
     CrossSections a;
     CrossSections b;
-    ReadCrossSections(options.first, a);
-    ReadCrossSections(options.second, b);
-    // Incompatible sets blend to a copy of the first; say so, it is rarely intended.
+    SetReading how;
+    how.finiteOnly = true;
+    ReadCrossSections(options.first, a, how);
+    ReadCrossSections(options.second, b, how);
+    // Sets that do not correspond would blend to a copy of the first: refused.
     if (!a.IsCompatible(b, options.convex))
-        std::cerr << "shapeexport: warning: " << InputName(options.first) << " and " << InputName(options.second)
-                  << " are not compatible" << (options.convex ? " (convex loops differ)" : " (outlines differ)")
-                  << "; the result holds the positions of " << InputName(options.first) << " unchanged\n";
+        throw InputError(InputName(options.first) + " and " + InputName(options.second) + " are not compatible" +
+                         (options.convex ? " (their convex loops differ)" : " (their outlines differ)") +
+                         ": a blend needs the same items over the same vertex indices");
 
     const CrossSections blend(a, b, options.t, options.convex);
     std::ostringstream text;
     blend.Write(text, options.layout.indent, options.layout.flatArraysOnOneLine);
     const std::string json = text.str() + '\n';
-    if (options.output.empty())
-        std::cout << json << std::flush;
-    else
-        WriteTextFile(options.output, json);
+    WriteTextFile(options.output.empty() ? "-" : options.output, json);
     return 0;
 }
 

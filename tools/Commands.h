@@ -19,10 +19,11 @@ struct JsonLayout {
 
 struct DecomposeOptions {
     std::string input;   // empty: the built-in example
-    std::string output;  // empty: the JSON goes to standard output
+    std::string output;  // empty or "-": the JSON goes to standard output
     std::string svg;
     double scale = 1.0;
     bool normalize = false;
+    bool fixOrientation = false;  // reverse loops that run the wrong way
     unsigned jobs = 0;            // threads for the decomposition; 0: one per core
     bool merge = false;           // join pieces whose union is convex
     bool clean = false;           // drop straight corners of the pieces

@@ -1,4 +1,5 @@
 // shapeexport decompose: every item's convex loops as JSON, optionally drawn as SVG.
+#include <cmath>
 #include <cstddef>
 #include <iostream>
 #include <string>
@@ -6,6 +7,7 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/LoopChecks.h>
 
 #include "Commands.h"
 #include "DecompositionLayout.h"
@@ -14,6 +16,7 @@
 #include "JsonEmitter.h"
 #include "Output.h"
 #include "Svg.h"
+#include "ToolError.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -21,10 +24,17 @@ namespace Tool {
 
 int RunDecompose(const DecomposeOptions& options) {
     CrossSections set(options.scale);
+    SetReading how;
+    how.fixOrientation = options.fixOrientation;
+    how.finiteOnly = true;
     if (options.input.empty())
-        ReadCrossSections(InputText{"built-in example", ExampleDocument()}, set);
+        ReadCrossSections(InputText{"built-in example", ExampleDocument()}, set, how);
     else
-        ReadCrossSections(options.input, set);
+        ReadCrossSections(options.input, set, how);
+    for (std::size_t i = 0; i < set.Positions().size(); ++i)
+        if (!std::isfinite(set.Positions()[i].x()) || !std::isfinite(set.Positions()[i].y()))
+            throw InputError(InputName(options.input) + ": --scale " + ShortestText(options.scale) + " takes position " +
+                             std::to_string(i) + " beyond the range of doubles");
     if (options.normalize) set.NormalizeVertical();
 
     set.DecomposeAll(options.jobs);
@@ -32,12 +42,17 @@ int RunDecompose(const DecomposeOptions& options) {
     const bool reshape = options.merge || options.clean || options.maxVertices != 0;
     const ConvexMergeOptions merging{options.merge, options.clean, options.maxVertices};
     std::vector<std::vector<Loop>> pieces;
-    std::size_t pieceCount = 0, bridges = 0;
+    std::size_t pieceCount = 0, bridges = 0, notConvex = 0;
     for (const CrossSection& item : set.Items()) {
         pieces.push_back(reshape ? MergeConvexLoops(set.Positions(), item.ConvexLoops(), merging) : item.ConvexLoops());
         pieceCount += pieces.back().size();
         bridges += item.AddedVertices().size();
+        for (const Loop& piece : pieces.back()) notConvex += IsConvex(piece, set.Positions()) ? 0 : 1;
     }
+    if (notConvex > 0)
+        std::cerr << "shapeexport: warning: " << Count(notConvex, "piece is", "pieces are") << " not convex (loops "
+                  << "the exact steps could not split, listed under \"notConvex\")"
+                  << (options.merge ? "" : "; --merge gives convex pieces") << "\n";
     std::string json;
     {
         kor::detail::JsonSink sink(json);
@@ -52,8 +67,8 @@ int RunDecompose(const DecomposeOptions& options) {
             (options.input.empty() ? std::string("the built-in example") : InputName(options.input));
         WriteTextFile(options.svg, RenderSvg(set, pieces, title));
     }
-    if (options.output.empty()) {
-        std::cout << json << std::flush;
+    if (options.output.empty() || options.output == "-") {
+        WriteTextFile("-", json);
     } else {
         WriteTextFile(options.output, json);
         std::cout << Count(set.Items().size(), "item", "items") << ", "

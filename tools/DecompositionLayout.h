@@ -2,14 +2,18 @@
 // Python module hands it back, written once over an output with the calls of
 // kor::detail::JsonEmitter:
 //   {"positions": [[x, y], ...],
-//    "items": [{"convex": [[[index, exterior], ...], ...], "added": [index, ...]}, ...]}
-// `pieces` holds the convex loops to write for every item, in item order.
+//    "items": [{"convex": [[[index, exterior], ...], ...], "notConvex": [piece, ...],
+//               "added": [index, ...]}, ...]}
+// `pieces` holds the convex loops to write for every item, in item order;
+// "notConvex" lists those that are not convex (IsConvex), such as loops the exact
+// steps could not split.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/LoopChecks.h>
 
 #include "SetLayout.h"
 
@@ -40,6 +44,11 @@ void WriteDecomposition(Out& out, const CrossSections& set, const std::vector<st
             }
             out.End();
         }
+        out.End();
+        out.Key("notConvex");
+        out.BeginArray(false);
+        for (std::size_t k = 0; k < pieces[i].size(); ++k)
+            if (!IsConvex(pieces[i][k], set.Positions())) out.Int(static_cast<long long>(k));
         out.End();
         out.Key("added");
         out.BeginArray(false);

@@ -15,7 +15,7 @@ namespace Tool {
 int RunDump(const DumpOptions& options) {
     CrossSections set;
     ReadCrossSections(options.input, set);
-    if (options.output.empty()) {
+    if (options.output.empty() || options.output == "-") {
         set.Dump(std::cout, "");
         std::cout.flush();
         return 0;

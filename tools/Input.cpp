@@ -11,12 +11,21 @@
 
 #include <kor/DomReaderJson.h>
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/LoopChecks.h>
+#include <kor/ShapeExport/ReadCrossSections.h>
 
+#include "Output.h"
 #include "ToolError.h"
 
 namespace kor {
 namespace ShapeExport {
 namespace Tool {
+
+namespace {
+
+constexpr std::size_t kListedLoops = 5;  // loops a warning names before "..."
+
+}  // namespace
 
 std::string InputName(const std::string& path) { return path == "-" ? std::string("standard input") : path; }
 
@@ -83,27 +92,44 @@ kor::Dom ReadJsonObject(const std::string& path, InputText* raw) {
     return document;
 }
 
-void ReadCrossSections(const std::string& path, CrossSections& set) { ReadCrossSections(ReadInput(path), set); }
-
-void ReadCrossSections(const InputText& input, CrossSections& set) {
-    const std::string warning = ReadCrossSectionsQuietly(input, set);
-    if (!warning.empty()) std::cerr << "shapeexport: warning: " << warning << "\n";
+void ReadCrossSections(const std::string& path, CrossSections& set, const SetReading& how) {
+    ReadCrossSections(ReadInput(path), set, how);
 }
 
-std::string ReadCrossSectionsQuietly(const InputText& input, CrossSections& set) {
-    const std::string& name = input.name;
-    const kor::Dom document = ParseJsonObject(input);
-    const kor::Dom& outlines = document.has("Outlines") ? document["Outlines"] : document["outlines"];
-    if (!outlines.isArray() || outlines.size() == 0 || !outlines[0].isArray())
-        throw InputError(name + ": not a cross-section document (expected \"Outlines\": [[points], [cross sections]])");
+void ReadCrossSections(const InputText& input, CrossSections& set, const SetReading& how) {
+    for (const std::string& warning : ReadCrossSectionsQuietly(input, set, how))
+        std::cerr << "shapeexport: warning: " << warning << "\n";
+}
 
-    const std::size_t itemsBefore = set.Items().size();
-    set.From(document);
-    const std::size_t given = outlines.size() >= 2 ? outlines[1].size() : 1;
-    const std::size_t read = set.Items().size() - itemsBefore;
-    if (read >= given) return std::string();
-    return name + ": " + std::to_string(given - read) + " of " + std::to_string(given) +
-           " cross sections dropped (a loop with fewer than 3 valid vertices, or not exactly one exterior loop)";
+std::vector<std::string> ReadCrossSectionsQuietly(const InputText& input, CrossSections& set, const SetReading& how) {
+    const ReadResult result = kor::ShapeExport::ReadCrossSections(input.text, set);
+    if (!result) throw InputError(input.name + ": " + result.message);
+    if (how.finiteOnly && result.nonFinite)
+        throw InputError(input.name + ": the number at byte offset " + std::to_string(result.offset) +
+                         " is no finite coordinate (NaN, Infinity or beyond the range of doubles): the output is "
+                         "standard JSON, which cannot hold it");
+    std::vector<std::string> warnings;
+    if (result.dropped > 0)
+        warnings.push_back(input.name + ": " + std::to_string(result.dropped) + " of " + std::to_string(result.sections) +
+                           " cross sections dropped (a loop with fewer than 3 valid vertices, or not exactly one "
+                           "exterior loop)");
+    const std::vector<WrongOrientation> wrong = FindWrongOrientations(set);
+    if (wrong.empty()) return warnings;
+    if (how.fixOrientation) {
+        FixOrientations(set);
+        return warnings;
+    }
+    std::string loops;
+    for (std::size_t k = 0; k < wrong.size() && k < kListedLoops; ++k)
+        loops += (k ? ", item " : "item ") + std::to_string(wrong[k].item) +
+                 (wrong[k].hole < 0 ? std::string(" outline") : " hole " + std::to_string(wrong[k].hole));
+    if (wrong.size() > kListedLoops) loops += ", ...";
+    warnings.push_back(input.name + ": " + Count(wrong.size(), "loop runs", "loops run") +
+                       " the wrong way (" + loops +
+                       "): a document lists outlines and holes counter-clockwise (x right, y up; hole index lists "
+                       "are stored in reverse), otherwise the pieces cover the holes or run clockwise; " +
+                       how.fixHint);
+    return warnings;
 }
 
 }  // namespace Tool

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <kor/Dom.h>
 
@@ -38,14 +39,24 @@ kor::Dom ParseJsonObject(const InputText& input);
 // ReadInput + ParseJsonObject.
 kor::Dom ReadJsonObject(const std::string& path, InputText* raw = nullptr);
 
-// Reads a cross-section document into `set`. Besides being JSON, the document must
-// be an object with an "Outlines" (or "outlines") array; cross sections the library
-// drops as invalid are counted in a warning on standard error.
-void ReadCrossSections(const std::string& path, CrossSections& set);
-void ReadCrossSections(const InputText& input, CrossSections& set);
-// The same, returning the warning about dropped cross sections (empty when none)
-// instead of printing it.
-std::string ReadCrossSectionsQuietly(const InputText& input, CrossSections& set);
+// How a cross-section document is read.
+struct SetReading {
+    // Reverse the loops that run the wrong way (else: warn about them).
+    bool fixOrientation = false;
+    // Refuse a coordinate that is no finite number: the output is standard JSON.
+    bool finiteOnly = false;
+    // What the warning about loops running the wrong way tells the user to do.
+    std::string fixHint = "--fix-orientation reverses them";
+};
+
+// Reads a cross-section document into `set` with the library's reader
+// (ReadCrossSections): an InputError with its message when the text is none. Returns
+// the warnings: cross sections dropped as invalid, loops that run the wrong way.
+std::vector<std::string> ReadCrossSectionsQuietly(const InputText& input, CrossSections& set,
+                                                  const SetReading& how = SetReading());
+// The same, printing the warnings on standard error.
+void ReadCrossSections(const std::string& path, CrossSections& set, const SetReading& how = SetReading());
+void ReadCrossSections(const InputText& input, CrossSections& set, const SetReading& how = SetReading());
 
 // How an input is called in messages.
 std::string InputName(const std::string& path);

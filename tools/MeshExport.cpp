@@ -1,6 +1,6 @@
 #include "MeshExport.h"
 
-#include <fstream>
+#include <sstream>
 
 #include <kor/Dom.h>
 #include <kor/DomWriterJson.h>
@@ -25,8 +25,7 @@ std::string ObjName(const std::string& name) {
 }  // namespace
 
 void WriteObj(const std::string& path, const std::vector<ImportedMesh>& meshes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) throw InputError(path + ": cannot be written");
+    std::ostringstream out;
     out << "# welded by shapeexport\n";
     long long base = 1;
     for (const ImportedMesh& imported : meshes) {
@@ -39,8 +38,7 @@ void WriteObj(const std::string& path, const std::vector<ImportedMesh>& meshes) 
             out << "f " << base + indices[i] << ' ' << base + indices[i + 1] << ' ' << base + indices[i + 2] << '\n';
         base += static_cast<long long>(mesh.Positions().size());
     }
-    out.close();
-    if (!out) throw InputError(path + ": writing failed");
+    WriteTextFile(path, out.str());
 }
 
 void WriteMeshJson(const std::string& path, const std::vector<ImportedMesh>& meshes, const JsonLayout& layout) {

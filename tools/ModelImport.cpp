@@ -91,6 +91,14 @@ std::string MeshName(const aiScene& scene, const aiNode& node, unsigned index) {
 // turned into a message and exit status 1. Both are undone afterwards.
 class ImportGuard {
 public:
+    bool Limited() const {
+#ifdef SHAPEEXPORT_HAS_RLIMIT
+        return m_limited;
+#else
+        return false;
+#endif
+    }
+
     ImportGuard(const std::string& name, double maxMemoryGB) {
         std::snprintf(s_abortMessage, sizeof s_abortMessage,
                       "shapeexport: %s: cannot import the model: the importer failed an internal check\n",
@@ -100,7 +108,8 @@ public:
         // (Sanitizers reserve terabytes of address space: no cap under them.)
         if (maxMemoryGB > 0 && getrlimit(RLIMIT_AS, &m_previousLimit) == 0) {
             rlimit capped = m_previousLimit;
-            const double bytes = maxMemoryGB * 1024.0 * 1024.0 * 1024.0;
+            // The import may use this much beyond what the process holds already.
+            const double bytes = maxMemoryGB * 1024.0 * 1024.0 * 1024.0 + AddressSpaceInUse();
             if (capped.rlim_cur == RLIM_INFINITY || static_cast<double>(capped.rlim_cur) > bytes)
                 capped.rlim_cur = static_cast<rlim_t>(bytes);
             m_limited = setrlimit(RLIMIT_AS, &capped) == 0;
@@ -119,6 +128,16 @@ public:
     ImportGuard& operator=(const ImportGuard&) = delete;
 
 private:
+    // Bytes of address space the process holds (Linux; 0 where that is not known).
+    static double AddressSpaceInUse() {
+        double pages = 0.0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%lf", &pages) != 1) pages = 0.0;
+            std::fclose(statm);
+        }
+        return pages * static_cast<double>(sysconf(_SC_PAGESIZE));
+    }
+
     static void OnAbort(int) {
 #ifdef SHAPEEXPORT_HAS_RLIMIT
         const ssize_t written = write(STDERR_FILENO, s_abortMessage, std::strlen(s_abortMessage));
@@ -154,8 +173,10 @@ std::vector<ImportedMesh> ImportModel(const std::string& path, double maxMemoryG
     Assimp::Importer importer;
     importer.SetProgressHandler(new ImportProgress(progress));  // the importer owns it
     const aiScene* scene = nullptr;
+    bool limited = false;
     try {
         const ImportGuard guard(name, maxMemoryGB);
+        limited = guard.Limited();
         scene = path == "-" ? importer.ReadFileFromMemory(buffer.data(), buffer.size(), flags, "")
                             : importer.ReadFile(path, flags);
     } catch (const std::bad_alloc&) {
@@ -165,8 +186,10 @@ std::vector<ImportedMesh> ImportModel(const std::string& path, double maxMemoryG
                                ShortestText(maxMemoryGB) + " GB (--max-memory raises it)";
     if (!scene) {
         std::string reason = importer.GetErrorString();
-        // The importer reports an allocation that the limit refused as its own error.
-        if (reason.find("bad_alloc") != std::string::npos) throw InputError(tooBig);
+        // The importer reports an allocation that the limit refused as its own error,
+        // or, where it failed deep inside, as an unknown exception.
+        if (reason.find("bad_alloc") != std::string::npos || (limited && reason.find("Unknown exception") != std::string::npos))
+            throw InputError(tooBig);
         if (reason.empty()) reason = "unknown reason";
         throw InputError(name + ": cannot import the model: " + reason);
     }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 
 #include "ToolError.h"
 
@@ -11,6 +12,11 @@ namespace ShapeExport {
 namespace Tool {
 
 void WriteTextFile(const std::string& path, const std::string& text) {
+    if (path == "-") {
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
+        if (!std::cout) throw InputError("standard output: writing failed");
+        return;
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         const int error = errno;

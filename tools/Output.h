@@ -10,7 +10,8 @@ namespace kor {
 namespace ShapeExport {
 namespace Tool {
 
-// Writes `text` to the file `path`, replacing it; failure is an InputError naming it.
+// Writes `text` to the file `path` (replacing it), or to standard output for "-";
+// failure is an InputError naming it.
 void WriteTextFile(const std::string& path, const std::string& text);
 
 // "1 item", "3 items".

@@ -240,6 +240,21 @@ void DrawLegend(std::ostringstream& svg, double top) {
     svg << "  </g>\n";
 }
 
+// The heading as it fits `width` pixels: a long one loses the start of its last
+// word (a path) at a '/', shown as an ellipsis, so that the file name stays whole.
+std::string FitHeading(const std::string& title, double width) {
+    constexpr double kCharWidth = 10.5;  // of the heading's bold 17-pixel font, roughly
+    const std::size_t room = static_cast<std::size_t>(std::max(10.0, (width - 40.0) / kCharWidth));
+    if (title.size() <= room) return title;
+    const std::string ellipsis = "\u2026";
+    const std::size_t word = title.rfind(' ') == std::string::npos ? 0 : title.rfind(' ') + 1;
+    const std::size_t keep = room > word + 1 ? room - word - 1 : 1;  // of the last word, after the ellipsis
+    std::size_t from = title.size() - std::min(keep, title.size() - word);
+    const std::size_t slash = title.find('/', from);
+    if (slash != std::string::npos && slash + 1 < title.size()) from = slash;
+    return title.substr(0, word) + ellipsis + title.substr(from);
+}
+
 }  // namespace
 
 std::string RenderSvg(const CrossSections& set, const std::string& title) {
@@ -265,8 +280,8 @@ std::string RenderSvg(const CrossSections& set, const std::vector<std::vector<Lo
         << "\" viewBox=\"0 0 " << Num(width) << " " << Num(height) << "\" font-family=\"" << kFont << "\">\n"
         << "  <title>" << Escape(title) << "</title>\n"
         << "  <rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
-        << "  <text x=\"20\" y=\"27\" font-size=\"17\" font-weight=\"bold\" fill=\"#222222\">" << Escape(title)
-        << "</text>\n";
+        << "  <text x=\"20\" y=\"27\" font-size=\"17\" font-weight=\"bold\" fill=\"#222222\">"
+        << Escape(FitHeading(title, width)) << "</text>\n";
     if (items.empty())
         svg << "  <text x=\"20\" y=\"" << Num(kTitle + 30)
             << "\" font-size=\"15\" fill=\"#666666\">no cross sections</text>\n";

@@ -8,6 +8,7 @@
 #include <kor/ShapeExport/Mesh.h>
 
 #include "Commands.h"
+#include "Input.h"
 #include "MeshExport.h"
 #include "ModelImport.h"
 #include "Output.h"
@@ -64,6 +65,9 @@ int RunWeld(const WeldOptions& options) {
               << totalAfter << ", " << Count(totalTriangles, "triangle", "triangles") << ", imported in "
               << Duration(importSeconds) << ", welded in " << Duration(weldSeconds) << '\n';
     std::cout.flush();
+    if (totalTriangles == 0)
+        std::cerr << "shapeexport: warning: " << InputName(options.model)
+                  << ": no triangles found (the model holds only points or lines), so nothing was welded\n";
 
     if (!options.obj.empty()) WriteObj(options.obj, meshes);
     if (!options.json.empty()) WriteMeshJson(options.json, meshes, options.layout);

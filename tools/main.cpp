@@ -12,6 +12,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <kor/ShapeExport/ConvexMerge.h>
+
 #include "Commands.h"
 #include "ToolError.h"
 
@@ -69,6 +71,19 @@ int main(int argc, char** argv) {
     tool::DecomposeOptions decompose;
     CLI::App* decomposeCommand = app.add_subcommand(
         "decompose", "Cut every cross section of a set into convex pieces (holes first spliced in by bridges)");
+    decomposeCommand->footer(
+        "Input: a cross-section document, for example a 10 x 10 square with a 3 x 3 hole:\n"
+        "  {\"Outlines\": [[[0,0], [10,0], [10,10], [0,10], [3,3], [6,3], [6,6], [3,6]],\n"
+        "                [[[[0,1,2,3], true], [[4,5,6,7], false]]]]}\n"
+        "first the points, then every cross section as a list of [[point index, ...], isExterior] entries,\n"
+        "exactly one exterior. Outlines and holes run counter-clockwise in the document (x right, y up):\n"
+        "a hole's index list is stored in reverse. With only the point list, one outline runs through\n"
+        "every point. A loop that runs the other way gives a warning (--fix-orientation reverses it).\n"
+        "Output: {\"positions\": [[x, y], ...] (bridge points appended), \"items\": [{\"convex\":\n"
+        "[[[index, flag], ...], ...], \"notConvex\": [piece, ...], \"added\": [index, ...]}, ...]}: every\n"
+        "piece a list of [position index, flag], the flag true where the edge arriving at the vertex\n"
+        "lies on the outline or a hole, false where it is a cut; \"notConvex\" lists the pieces the\n"
+        "exact steps could not make convex; \"added\" the bridge points of the item.");
     decomposeCommand
         ->add_option("input", decompose.input,
                      "Cross-section document (JSON); without it, a built-in example of four steel profiles")
@@ -90,16 +105,24 @@ int main(int argc, char** argv) {
     decomposeCommand->add_flag("--merge", decompose.merge, "Join adjacent pieces whose union is convex (fewer pieces)");
     decomposeCommand->add_flag("--clean", decompose.clean, "Drop the corners where a piece's outline goes straight on");
     decomposeCommand
-        ->add_option("--max-vertices", decompose.maxVertices, "Split pieces into pieces of at most N vertices")
+        ->add_option("--max-vertices", decompose.maxVertices,
+                     "Split pieces into pieces of at most N vertices (0: no bound)")
         ->check(CLI::Validator(
             [](std::string& text) {
-                return text.find_first_not_of("0123456789") == std::string::npos && text.size() < 10 &&
-                               std::stoul(text) >= 3
+                errno = 0;
+                char* end = nullptr;
+                const unsigned long long n = std::strtoull(text.c_str(), &end, 10);
+                const bool whole = !text.empty() && text[0] != '-' && end && *end == '\0' && errno == 0;
+                return whole && (n == 0 || n >= kor::ShapeExport::kSmallestVertexBound)
                            ? std::string()
-                           : "must be a whole number of at least 3: " + text;
+                           : "must be 0 (no bound) or a whole number of at least " +
+                                 std::to_string(kor::ShapeExport::kSmallestVertexBound) + ": " + text;
             },
-            "N >= 3"))
+            "N"))
         ->type_name("N");
+    decomposeCommand->add_flag("--fix-orientation", decompose.fixOrientation,
+                               "Reverse outlines and holes that run the wrong way before decomposing (without it: a "
+                               "warning)");
     AddJsonLayoutOptions(decomposeCommand, decompose.layout);
 
     tool::DumpOptions dump;
@@ -151,6 +174,10 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
         if (blendCommand->parsed() && blend.first == "-" && blend.second == "-")
             throw CLI::ValidationError("a, b", "standard input can be read only once");
+        if (decomposeCommand->parsed() && decompose.svg == "-" && (decompose.output.empty() || decompose.output == "-"))
+            throw CLI::ValidationError("--svg", "'-' writes to standard output, where the JSON goes too (give -o FILE)");
+        if (weldCommand->parsed() && weld.obj == "-" && weld.json == "-")
+            throw CLI::ValidationError("-o, --json", "only one of them can write to standard output");
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : kUsageError;
     }

@@ -41,18 +41,6 @@ double TwiceArea(const kor::ShapeExport::Loop& loop, const std::vector<Point>& p
     return sum;
 }
 
-bool IsConvex(const kor::ShapeExport::Loop& loop, const std::vector<Point>& positions) {
-    const std::vector<kor::ShapeExport::Vertex>& v = loop.Vertices();
-    const std::size_t n = v.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const Point& a = At(positions, v[(i + n - 1) % n]);
-        const Point& b = At(positions, v[i]);
-        const Point& c = At(positions, v[(i + 1) % n]);
-        if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-9) return false;
-    }
-    return n >= 3;
-}
-
 }  // namespace
 
 int main() {
@@ -76,7 +64,7 @@ int main() {
             std::printf(" %d(%g,%g)", v.Index(), p.x(), p.y());
         }
         std::printf("\n");
-        convex = convex && IsConvex(loops[i], positions) && TwiceArea(loops[i], positions) > 0.0;
+        convex = convex && kor::ShapeExport::IsConvex(loops[i], positions) && TwiceArea(loops[i], positions) > 0.0;
         area += TwiceArea(loops[i], positions) / 2.0;
     }
     std::printf("%zu convex loops, %zu positions added by hole removal\n", loops.size(), positions.size() - given);

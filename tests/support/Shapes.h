@@ -215,8 +215,8 @@ inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& posit
 // The outline's area minus the holes' (counter-clockwise outlines and clockwise
 // holes), which the pieces of the item's decomposition must add up to.
 inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Points& positions) {
-    double area = SignedArea(item.ExteriorLoop(), positions);
-    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops()) area += SignedArea(hole, positions);
+    double area = testing_support::SignedArea(item.ExteriorLoop(), positions);
+    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops()) area += testing_support::SignedArea(hole, positions);
     return area;
 }
 

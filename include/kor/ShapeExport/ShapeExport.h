@@ -9,6 +9,8 @@
 #include <kor/ShapeExport/CrossSection.h>
 #include <kor/ShapeExport/CrossSections.h>
 #include <kor/ShapeExport/Loop.h>
+#include <kor/ShapeExport/LoopChecks.h>
+#include <kor/ShapeExport/ReadCrossSections.h>
 #include <kor/ShapeExport/Vertex.h>
 
 #include <kor/ShapeExport/EndPlane.h>

@@ -44,6 +44,10 @@
 namespace kor {
 namespace ShapeExport {
 
+// The smallest bound on the vertices of a piece (a triangle). The front ends (the
+// tool, the Python module) refuse bounds of 1 and 2; this function takes them as 3.
+constexpr std::size_t kSmallestVertexBound = 3;
+
 struct ConvexMergeOptions {
     bool merge = true;            // join adjacent pieces whose union is convex
     bool clean = false;           // drop vertices where the outline goes straight on
