@@ -25,6 +25,7 @@
 #include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/LoopChecks.h>
 #include <kor/ShapeExport/EndPlane.h>
 #include <kor/ShapeExport/Extrusion.h>
 #include <kor/ShapeExport/WeldPositions.h>
@@ -126,17 +127,48 @@ SetPtr MakeSet(double factor, std::string name) {
     return std::make_shared<Set>(Set{se::CrossSections(factor), std::move(name)});
 }
 
-SetPtr Read(const py::object& path, double factor) {
-    std::string file = py::bytes(py::module_::import("os").attr("fsencode")(path));
-    if (file == "-") file = "./-";  // a file of that name, not standard input
-    SetPtr set = MakeSet(factor, file);
-    Warn(tool::ReadCrossSectionsQuietly(tool::ReadInput(file), set->sections));
+// Reads a document with the tool's messages; warnings (dropped cross sections, loops
+// that run the wrong way) become Python warnings.
+SetPtr ReadInto(SetPtr set, const tool::InputText& input, bool fixOrientation) {
+    tool::SetReading how;
+    how.fixOrientation = fixOrientation;
+    how.fixHint = "fix_orientation=True reverses them";
+    for (const std::string& warning : tool::ReadCrossSectionsQuietly(input, set->sections, how)) Warn(warning);
     return set;
 }
 
-SetPtr Loads(const std::string& text, double factor) {
+SetPtr Read(const py::object& path, double factor, bool fixOrientation) {
+    std::string file = py::bytes(py::module_::import("os").attr("fsencode")(path));
+    if (file == "-") file = "./-";  // a file of that name, not standard input
+    return ReadInto(MakeSet(factor, file), tool::ReadInput(file), fixOrientation);
+}
+
+SetPtr Loads(const std::string& text, double factor, bool fixOrientation) {
     SetPtr set = MakeSet(factor, "<string>");
-    Warn(tool::ReadCrossSectionsQuietly(tool::InputText{set->name, text}, set->sections));
+    return ReadInto(set, tool::InputText{set->name, text}, fixOrientation);
+}
+
+// One cross section from arrays of points: the outline (n, 2) and the holes, each
+// (k, 2), in any orientation unless told to keep it.
+SetPtr FromArrays(const py::object& outline, const py::list& holes, bool fixOrientation) {
+    std::vector<Point> positions;
+    auto take = [&positions](const py::object& object, const char* name, se::Loop& loop) {
+        const auto array = CheckedArray<double>(object, 2, name, "fiu");
+        auto a = array.unchecked<2>();
+        for (py::ssize_t i = 0; i < a.shape(0); ++i) {
+            loop.AddVertex(static_cast<int>(positions.size()), true);
+            positions.emplace_back(a(i, 0), a(i, 1));
+        }
+    };
+    se::Loop exterior;
+    std::vector<se::Loop> interiors(holes.size());
+    take(outline, "outline", exterior);
+    for (std::size_t h = 0; h < holes.size(); ++h) take(holes[h], "holes", interiors[h]);
+    SetPtr set = std::make_shared<Set>(Set{se::CrossSections(positions, false), "arrays"});
+    se::CrossSection& item = set->sections.GetItems()[0];
+    item.GetExteriorLoop() = exterior;
+    for (const se::Loop& hole : interiors) item.AddInteriorLoop() = hole;
+    if (fixOrientation) se::FixOrientations(set->sections);
     return set;
 }
 
@@ -226,7 +258,9 @@ std::string Svg(const Set& set, const py::object& title) {
 }
 
 py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool clean) {
-    if (maxVertices < 0) throw py::value_error("max_vertices must be 0 (no bound) or more");
+    if (maxVertices < 0 || (maxVertices > 0 && static_cast<std::size_t>(maxVertices) < se::kSmallestVertexBound))
+        throw py::value_error("max_vertices must be 0 (no bound) or a whole number of at least " +
+                              std::to_string(se::kSmallestVertexBound));
     se::CrossSection& section = item.Get();
     const std::vector<se::Loop>& loops = section.GetConvexLoops();
     if (!merge && !clean && maxVertices == 0) return LoopList(loops);
@@ -334,11 +368,18 @@ PYBIND11_MODULE(_shapeexport, m) {
         .def(py::init([]() { return MakeSet(1.0, "<empty>"); }), "An empty set.")
         .def(py::init(&FromPoints), py::arg("points"),
              "One cross section whose outline runs through the (n, 2) points in order.")
-        .def_static("read", &Read, py::arg("path"), py::arg("factor") = 1.0,
+        .def_static("from_arrays", &FromArrays, py::arg("outline"), py::arg("holes") = py::list(),
+                    py::arg("fix_orientation") = true,
+                    "One cross section from an outline (n, 2) and holes [(k, 2), ...] of points, in any\n"
+                    "orientation: with fix_orientation the outline is made counter-clockwise and every hole\n"
+                    "clockwise, as the decomposition expects.")
+        .def_static("read", &Read, py::arg("path"), py::arg("factor") = 1.0, py::arg("fix_orientation") = false,
                     "Reads a cross-section document (JSON) from a file, positions multiplied by factor.\n"
-                    "FileNotFoundError, IsADirectoryError, OSError for the path; ValueError for the text.")
-        .def_static("loads", &Loads, py::arg("text"), py::arg("factor") = 1.0,
-                    "Reads a cross-section document from JSON text; ValueError when it is none.")
+                    "FileNotFoundError, IsADirectoryError, OSError for the path; ValueError for the text.\n"
+                    "Loops that run the wrong way give a warning, or are reversed with fix_orientation.")
+        .def_static("loads", &Loads, py::arg("text"), py::arg("factor") = 1.0, py::arg("fix_orientation") = false,
+                    "Reads a cross-section document from JSON text; ValueError when it is none. Loops that\n"
+                    "run the wrong way give a warning, or are reversed with fix_orientation.")
         .def_static("blend", &Blend, py::arg("a"), py::arg("b"), py::arg("t"), py::arg("convex") = false,
                     "The set with positions (1 - t) * a + t * b and a's items; a's positions alone (with a\n"
                     "warning) when the sets are not compatible (outlines, or convex loops with convex=True).")

@@ -44,6 +44,7 @@ def test_golden_documents(case):
         assert s.dumps(case.get("prefix", "")) == "".join(line + "\n" for line in case["dump"])
 
 
+@pytest.mark.filterwarnings("ignore:.*run the wrong way")
 @pytest.mark.parametrize("case", named(DECOMPOSITION))
 def test_golden_decomposition_as_the_tool_writes_it(case, tmp_path):
     path, n, added = tmp_path / "set.json", len(case["points"]), np.reshape(case["added"], (-1, 2))
@@ -81,6 +82,7 @@ def test_read_errors_say_what_the_tool_says(make, error, tmp_path):
     (lambda: se.CrossSections.loads(SQUARE, factor=0), ValueError),
     (lambda: se.CrossSections.loads("[" * 100000), ValueError),
     (lambda: se.CrossSections.loads(SQUARE).items[0].convex_loops(max_vertices=-1), ValueError),
+    (lambda: se.CrossSections.loads(SQUARE).items[0].convex_loops(max_vertices=2), ValueError),
     (lambda: se.CrossSections.blend(se.CrossSections(), se.CrossSections(), float("nan")), ValueError)])
 def test_bad_input_raises(call, error):
     pytest.raises(error, call)
@@ -142,3 +144,25 @@ def test_weld(vertices, faces, kept):
      {"start": False, "origin": [1, 2, 3], "normal": [0, 1, INF], "skew": 0.5})])
 def test_read_extrusion_and_end_plane(read, doc, expected):
     assert json.loads(json.dumps(read(doc), default=np.ndarray.tolist)) == expected
+
+
+@pytest.mark.parametrize("fix", [False, True])
+def test_orientation_warned_or_fixed(fix, recwarn):
+    hole_clockwise = '{"Outlines": [[[0,0],[10,0],[10,10],[0,10],[3,3],[3,6],[6,6],[6,3]], [[[[0,1,2,3],true],[[4,5,6,7],false]]]]}'
+    s = se.CrossSections.loads(hole_clockwise, fix_orientation=fix)
+    assert [str(w.message) for w in recwarn if "wrong way" in str(w.message)] == ([] if fix else [
+        "<string>: 1 loop runs the wrong way (item 0 hole 0): a document lists outlines and holes counter-clockwise "
+        "(x right, y up; hole index lists are stored in reverse), otherwise the pieces cover the holes or run "
+        "clockwise; fix_orientation=True reverses them"])
+    pieces = [s.positions[loop[:, 0]] for loop in s.items[0].convex_loops()]
+    assert sum(area(p) for p in pieces) == (91 if fix else 109)
+
+
+@pytest.mark.parametrize("outline, hole", [([[0, 0], [10, 0], [10, 10], [0, 10]], [[3, 3], [3, 6], [6, 6], [6, 3]]),
+                                           ([[0, 10], [10, 10], [10, 0], [0, 0]], [[3, 3], [6, 3], [6, 6], [3, 6]])])
+def test_from_arrays_in_any_orientation(outline, hole):
+    s = se.CrossSections.from_arrays(np.array(outline, float), [np.array(hole, float)])
+    pieces = [s.positions[loop[:, 0]] for loop in s.items[0].convex_loops()]
+    assert sum(area(p) for p in pieces) == 91 and all(area(p) > 0 for p in pieces)
+    kept = se.CrossSections.from_arrays(np.array(outline, float), [np.array(hole, float)], fix_orientation=False)
+    assert np.array_equal(kept.positions, np.array(outline + hole, float))

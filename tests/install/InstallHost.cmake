@@ -60,7 +60,7 @@ if(NOT output MATCHES "host: ok")
 endif()
 
 # 4. Natively, the same host once more without CMake: compiled and linked with the
-#    flags of the installed pkg-config file.
+#    flags of the installed pkg-config file, and run without LD_LIBRARY_PATH.
 find_program(pkg_config pkg-config NO_CACHE)
 if(NOT EMULATOR AND NOT MINGW AND pkg_config)
     set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
@@ -73,8 +73,9 @@ if(NOT EMULATOR AND NOT MINGW AND pkg_config)
     elseif(SANITIZE STREQUAL "thread")
         set(sanitize_flags -fsanitize=thread)
     endif()
+    # (No run path of our own: the pkg-config flags carry it.)
     run(${CXX_COMPILER} -std=c++17 ${sanitize_flags} ${HOST_SOURCE_DIR}/main.cpp ${flags}
-        -Wl,-rpath,${prefix}/lib -o ${host_build}/host-pkg-config)
+        -o ${host_build}/host-pkg-config)
     run(${host_build}/host-pkg-config)
     if(NOT output MATCHES "host: ok")
         message(FATAL_ERROR "the host built with pkg-config did not report success")
