@@ -47,5 +47,8 @@ for try in 1 2 3; do
         exit 1
     fi
 done
-ctest --preset windows -j "$jobs"
+# The same start-up failure hits a test now and then (twice in five runs of the whole
+# suite, each time another test, which then passed alone): failed tests run once more,
+# so that only a test failing twice fails the build.
+ctest --preset windows -j "$jobs" || ctest --preset windows --rerun-failed --output-on-failure
 phase "windows tests" $((SECONDS - start))
