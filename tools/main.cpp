@@ -133,7 +133,8 @@ int main(int argc, char** argv) {
 
     tool::BlendOptions blend;
     CLI::App* blendCommand =
-        app.add_subcommand("blend", "Interpolate the positions of two compatible cross-section sets: (1-t)*A + t*B");
+        app.add_subcommand(
+            "blend", "Interpolate the positions of two compatible cross-section sets: (1-t)*A + t*B (sets that do not correspond are refused)");
     blendCommand->add_option("a", blend.first, "First cross-section document (t = 0)")->required()->type_name("A.json");
     blendCommand->add_option("b", blend.second, "Second cross-section document (t = 1)")
         ->required()

@@ -11,11 +11,14 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <kor/ShapeExport/CrossSection.h>
 #include <kor/ShapeExport/CrossSections.h>
 #include <kor/ShapeExport/Loop.h>
+#include <kor/ShapeExport/LoopChecks.h>
+#include <kor/ShapeExport/ReadCrossSections.h>
 
 #include "Shapes.h"
 #include "TestData.h"
@@ -352,4 +355,61 @@ TEST(Loop, LeftMostVertexAndBox) {
     const auto empty = Loop().BBox();
     EXPECT_EQ(empty.min.x(), std::numeric_limits<double>::infinity());
     EXPECT_EQ(empty.max.y(), -std::numeric_limits<double>::infinity());
+}
+
+// The reading call with a report: what each text gives, and a set left as it was
+// when the text is no cross-section document.
+TEST(ReadCrossSections, ReportsWhatWentWrong) {
+    using namespace std::string_literals;
+    using Status = kor::ShapeExport::ReadResult::Status;
+    struct Case {
+        std::string text;
+        Status status;
+        const char* message;  // its start
+        std::size_t offset, sections, dropped;
+        bool nonFinite;
+    };
+    const Case cases[] = {
+        {"", Status::Empty, "is empty", 0, 0, 0, false},
+        {"{\"Outlines\": [[[0,0]]", Status::NotJson, "JSON parse error at byte offset 21: ", 21, 0, 0, false},
+        {"{\"Outlines\": [[[0,0]]]}\0x"s, Status::NotJson, "not JSON text: a zero byte at byte offset 23", 23, 0, 0,
+         false},
+        {"[1]", Status::NotCrossSections, "the JSON document is not an object", 0, 0, 0, false},
+        {"{\"outlines\": 5}", Status::NotCrossSections, "not a cross-section document", 0, 0, 0, false},
+        {"{\"Outlines\": [[[0,0],[1,0],[0,1]], [[[[0,1,2],true]], 7, [[[0,1],true]]]]}", Status::Read, "", 0, 3, 2,
+         false},
+        {"{\"Outlines\": [[[0,0],[1e400,0],[0,1]]]}", Status::Read, "", 22, 1, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        CrossSections set = SquareWithHole();
+        const kor::ShapeExport::ReadResult r = kor::ShapeExport::ReadCrossSections(c.text, set);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.message.rfind(c.message, 0), 0u) << r.message;
+        EXPECT_EQ(std::make_tuple(r.offset, r.sections, r.dropped, r.nonFinite),
+                  std::make_tuple(c.offset, c.sections, c.dropped, c.nonFinite));
+        EXPECT_EQ(set.Positions().size(), c.status == Status::Read ? 11u : 8u);
+        EXPECT_EQ(set.Items().size(), 1u + (c.status == Status::Read ? c.sections - c.dropped : 0u));
+    }
+}
+
+// Orientation found and fixed (flags kept with their edges), and convexity by the
+// cuts' tolerance.
+TEST(LoopChecks, OrientationAndConvexity) {
+    const Points p{{0, 0}, {4, 0}, {4, 4}, {0, 4}, {1, 1}, {1, 2}, {2, 2}, {2, 2e-7}};
+    CrossSections set(p, false);
+    CrossSection& item = set.GetItems()[0];
+    for (const char* v : {"3", "2", "1", "0'"}) item.GetExteriorLoop().AddVertex(std::stoi(v), v[1] == 0);
+    Loop& hole = item.AddInteriorLoop();
+    for (int i : {4, 6, 5}) hole.AddVertex(i, true);  // counter-clockwise: wrong for a hole
+    const auto wrong = kor::ShapeExport::FindWrongOrientations(set);
+    ASSERT_EQ(wrong.size(), 2u);
+    EXPECT_EQ(std::make_pair(wrong[1].item, wrong[1].hole), std::make_pair(std::size_t(0), 0));
+    EXPECT_EQ(kor::ShapeExport::FixOrientations(set), 2u);
+    EXPECT_EQ(Text(set.Items()[0].ExteriorLoop()), "0 1' 2 3");
+    EXPECT_EQ(Text(set.Items()[0].InteriorLoops()[0]), "5 6 4");
+    EXPECT_TRUE(kor::ShapeExport::FindWrongOrientations(set).empty());
+    for (const auto& [loop, convex] : {std::pair<const char*, bool>{"0 1 2 3", true}, {"0 7 1 2 3", true},
+                                       {"0 1 2 3 5", false}, {"3 2 1 0", false}, {"0 1", false}})
+        EXPECT_EQ(kor::ShapeExport::IsConvex(LoopOf(p, loop), p), convex) << loop;
 }
