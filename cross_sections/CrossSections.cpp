@@ -16,8 +16,8 @@
 #include "DomOut.h"
 #include "JsonEmitter.h"
 #include "SetLayout.h"
-#include "SetReading.h"
 #include "SetReader.h"
+#include "SetReading.h"
 
 namespace kor {
 namespace ShapeExport {

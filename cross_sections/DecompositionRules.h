@@ -75,8 +75,8 @@ struct RayHit {
 // meets the ray right of the best x so far, `bestX`, it becomes the hit. Edges are
 // met in list order; every comparison is strict, so the first of equals wins.
 template <typename Place>
-inline void MeetEdge(const Point& A, const Point& B, const Point& M, const Place& from, const Place& to,
-                     double& bestX, RayHit<Place>& hit) {
+inline void MeetEdge(const Point& A, const Point& B, const Point& M, const Place& from, const Place& to, double& bestX,
+                     RayHit<Place>& hit) {
     if (A.x() >= M.x() && B.x() >= M.x()) return;
     const double t = (B.y() - M.y()) * (A.y() - M.y());
     if (!(std::fabs(t) > kTouchTolerance)) {

@@ -108,7 +108,8 @@ kor::BBox<2, double> Loop::BBox() const {
 
 bool Loop::From(const kor::Dom& indices, bool exterior) {
     const std::size_t before = m_vertices.size();
-    for (std::size_t i = 0; i < indices.size(); ++i) detail::AddIndex(m_vertices, indices[i].asInt(0), m_positions->size());
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        detail::AddIndex(m_vertices, indices[i].asInt(0), m_positions->size());
     m_leftMost = -1;
     return detail::FinishLoop(m_vertices, 0, before, exterior);
 }

@@ -19,9 +19,7 @@ bool FinishLoop(std::vector<Vertex>& vertices, std::size_t first, std::size_t be
 }
 
 SetBuilder::SetBuilder(CrossSections& set)
-    : m_set(set),
-      m_positionsBefore(set.m_positions.size()),
-      m_positions(m_positionsBefore) {}
+    : m_set(set), m_positionsBefore(set.m_positions.size()), m_positions(m_positionsBefore) {}
 
 bool SetBuilder::TakesOutlines(const std::string& key) {
     if (key == "Outlines" && !m_upperOutlines) {

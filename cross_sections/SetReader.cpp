@@ -45,8 +45,8 @@ public:
     bool String(const char*, rapidjson::SizeType, bool) { return Value(kor::Dom()); }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
         const kor::Dom value = kor::detail::NumberNode(text, length);
-        if (!m_open.empty() && m_open.back().role == Role::Point && m_open.back().count < 2 && m_pointNonFinite == kNone &&
-            !std::isfinite(value.asDouble(0.0)))
+        if (!m_open.empty() && m_open.back().role == Role::Point && m_open.back().count < 2 &&
+            m_pointNonFinite == kNone && !std::isfinite(value.asDouble(0.0)))
             m_pointNonFinite = static_cast<std::size_t>(text - m_text);
         return Value(value);
     }
@@ -99,8 +99,7 @@ private:
         if (m_open.empty()) return array ? Role::Skip : Role::Root;
         const Frame& parent = m_open.back();
         switch (parent.role) {
-            case Role::Root:
-                return m_memberRole == (array ? Role::Outlines : Role::Params) ? m_memberRole : Role::Skip;
+            case Role::Root: return m_memberRole == (array ? Role::Outlines : Role::Params) ? m_memberRole : Role::Skip;
             case Role::Outlines:
                 return !array || parent.count > 1 ? Role::Skip : parent.count == 0 ? Role::Points : Role::Sections;
             case Role::Points: return array ? Role::Point : Role::Skip;
@@ -156,7 +155,6 @@ private:
     double m_point[2] = {0.0, 0.0};
     bool m_flag = false;
 };
-
 
 // A large text buffer is touched once, front to back: in pages of 2 MB where the
 // system offers them (Linux), it costs a few hundred page faults instead of one per

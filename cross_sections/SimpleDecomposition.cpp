@@ -52,8 +52,8 @@ RayHit<int> CastRay(const VertexList& outline, const Points& points, const Point
     const int s = static_cast<int>(outline.size());
     for (int i = 0; i < s; ++i) {
         const int j = Modulo(i + 1, s);
-        MeetEdge(points[outline[static_cast<std::size_t>(i)].Index()], points[outline[static_cast<std::size_t>(j)].Index()],
-                 M, i, j, bestX, hit);
+        MeetEdge(points[outline[static_cast<std::size_t>(i)].Index()],
+                 points[outline[static_cast<std::size_t>(j)].Index()], M, i, j, bestX, hit);
     }
     return hit;
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <algorithm>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <stdexcept>

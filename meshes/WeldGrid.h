@@ -127,7 +127,6 @@ public:
         return {{FineOf(coarse.axis[0]), FineOf(coarse.axis[1]), FineOf(coarse.axis[2])}};
     }
 
-
 private:
     // Keyed by the bits; a clash with a key below only adds candidates. The place is
     // the middle of a fine cell: no neighbour on either level.

@@ -33,8 +33,8 @@ int RunDecompose(const DecomposeOptions& options) {
         ReadCrossSections(options.input, set, how);
     for (std::size_t i = 0; i < set.Positions().size(); ++i)
         if (!std::isfinite(set.Positions()[i].x()) || !std::isfinite(set.Positions()[i].y()))
-            throw InputError(InputName(options.input) + ": --scale " + ShortestText(options.scale) + " takes position " +
-                             std::to_string(i) + " beyond the range of doubles");
+            throw InputError(InputName(options.input) + ": --scale " + ShortestText(options.scale) +
+                             " takes position " + std::to_string(i) + " beyond the range of doubles");
     if (options.normalize) set.NormalizeVertical();
 
     set.DecomposeAll(options.jobs);

@@ -110,7 +110,8 @@ std::vector<std::string> ReadCrossSectionsQuietly(const InputText& input, CrossS
                          "standard JSON, which cannot hold it");
     std::vector<std::string> warnings;
     if (result.dropped > 0)
-        warnings.push_back(input.name + ": " + std::to_string(result.dropped) + " of " + std::to_string(result.sections) +
+        warnings.push_back(input.name + ": " + std::to_string(result.dropped) + " of " +
+                           std::to_string(result.sections) +
                            " cross sections dropped (a loop with fewer than 3 valid vertices, or not exactly one "
                            "exterior loop)");
     const std::vector<WrongOrientation> wrong = FindWrongOrientations(set);
@@ -124,8 +125,7 @@ std::vector<std::string> ReadCrossSectionsQuietly(const InputText& input, CrossS
         loops += (k ? ", item " : "item ") + std::to_string(wrong[k].item) +
                  (wrong[k].hole < 0 ? std::string(" outline") : " hole " + std::to_string(wrong[k].hole));
     if (wrong.size() > kListedLoops) loops += ", ...";
-    warnings.push_back(input.name + ": " + Count(wrong.size(), "loop runs", "loops run") +
-                       " the wrong way (" + loops +
+    warnings.push_back(input.name + ": " + Count(wrong.size(), "loop runs", "loops run") + " the wrong way (" + loops +
                        "): a document lists outlines and holes counter-clockwise (x right, y up; hole index lists "
                        "are stored in reverse), otherwise the pieces cover the holes or run clockwise; " +
                        how.fixHint);

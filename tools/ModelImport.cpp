@@ -188,7 +188,8 @@ std::vector<ImportedMesh> ImportModel(const std::string& path, double maxMemoryG
         std::string reason = importer.GetErrorString();
         // The importer reports an allocation that the limit refused as its own error,
         // or, where it failed deep inside, as an unknown exception.
-        if (reason.find("bad_alloc") != std::string::npos || (limited && reason.find("Unknown exception") != std::string::npos))
+        if (reason.find("bad_alloc") != std::string::npos ||
+            (limited && reason.find("Unknown exception") != std::string::npos))
             throw InputError(tooBig);
         if (reason.empty()) reason = "unknown reason";
         throw InputError(name + ": cannot import the model: " + reason);

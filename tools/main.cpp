@@ -132,9 +132,9 @@ int main(int argc, char** argv) {
         ->type_name("OUT.txt");
 
     tool::BlendOptions blend;
-    CLI::App* blendCommand =
-        app.add_subcommand(
-            "blend", "Interpolate the positions of two compatible cross-section sets: (1-t)*A + t*B (sets that do not correspond are refused)");
+    CLI::App* blendCommand = app.add_subcommand("blend",
+                                                "Interpolate the positions of two compatible cross-section sets: "
+                                                "(1-t)*A + t*B (sets that do not correspond are refused)");
     blendCommand->add_option("a", blend.first, "First cross-section document (t = 0)")->required()->type_name("A.json");
     blendCommand->add_option("b", blend.second, "Second cross-section document (t = 1)")
         ->required()
@@ -176,7 +176,8 @@ int main(int argc, char** argv) {
         if (blendCommand->parsed() && blend.first == "-" && blend.second == "-")
             throw CLI::ValidationError("a, b", "standard input can be read only once");
         if (decomposeCommand->parsed() && decompose.svg == "-" && (decompose.output.empty() || decompose.output == "-"))
-            throw CLI::ValidationError("--svg", "'-' writes to standard output, where the JSON goes too (give -o FILE)");
+            throw CLI::ValidationError("--svg",
+                                       "'-' writes to standard output, where the JSON goes too (give -o FILE)");
         if (weldCommand->parsed() && weld.obj == "-" && weld.json == "-")
             throw CLI::ValidationError("-o, --json", "only one of them can write to standard output");
     } catch (const CLI::ParseError& e) {

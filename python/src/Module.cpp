@@ -25,9 +25,9 @@
 #include <kor/DomWriterJson.h>
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
-#include <kor/ShapeExport/LoopChecks.h>
 #include <kor/ShapeExport/EndPlane.h>
 #include <kor/ShapeExport/Extrusion.h>
+#include <kor/ShapeExport/LoopChecks.h>
 #include <kor/ShapeExport/WeldPositions.h>
 
 #include "DecompositionLayout.h"
@@ -331,9 +331,9 @@ py::tuple Weld(const py::object& vertexObject, const py::object& faceObject) {
     {
         py::gil_scoped_release unlocked;
         static_assert(sizeof(long long) == sizeof(std::int64_t), "faces are read in place");
-        welded = se::WeldPositions(vertices.data(), static_cast<std::size_t>(vertices.shape(0)),
-                                   reinterpret_cast<const long long*>(faces.data()),
-                                   static_cast<std::size_t>(faces.size()));
+        welded =
+            se::WeldPositions(vertices.data(), static_cast<std::size_t>(vertices.shape(0)),
+                              reinterpret_cast<const long long*>(faces.data()), static_cast<std::size_t>(faces.size()));
     }
     FloatArray points({static_cast<py::ssize_t>(welded.xyz.size() / 3), py::ssize_t(3)});
     std::copy(welded.xyz.begin(), welded.xyz.end(), points.mutable_data());

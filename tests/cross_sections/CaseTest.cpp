@@ -1,7 +1,7 @@
 // The worked examples and golden results of tests/data/cross_sections: each
-// decomposition case step by step and through the public API, and merged, cleaned and bounded with every option combination (a tiling by
-// convex counter-clockwise pieces within the bound, never more pieces than given);
-// each document case through reading, writing and the dump.
+// decomposition case step by step and through the public API, and merged, cleaned and bounded with every option
+// combination (a tiling by convex counter-clockwise pieces within the bound, never more pieces than given); each
+// document case through reading, writing and the dump.
 #include <gtest/gtest.h>
 
 #include <cmath>

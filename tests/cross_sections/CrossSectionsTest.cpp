@@ -409,7 +409,10 @@ TEST(LoopChecks, OrientationAndConvexity) {
     EXPECT_EQ(Text(set.Items()[0].ExteriorLoop()), "0 1' 2 3");
     EXPECT_EQ(Text(set.Items()[0].InteriorLoops()[0]), "5 6 4");
     EXPECT_TRUE(kor::ShapeExport::FindWrongOrientations(set).empty());
-    for (const auto& [loop, convex] : {std::pair<const char*, bool>{"0 1 2 3", true}, {"0 7 1 2 3", true},
-                                       {"0 1 2 3 5", false}, {"3 2 1 0", false}, {"0 1", false}})
+    for (const auto& [loop, convex] : {std::pair<const char*, bool>{"0 1 2 3", true},
+                                       {"0 7 1 2 3", true},
+                                       {"0 1 2 3 5", false},
+                                       {"3 2 1 0", false},
+                                       {"0 1", false}})
         EXPECT_EQ(kor::ShapeExport::IsConvex(LoopOf(p, loop), p), convex) << loop;
 }

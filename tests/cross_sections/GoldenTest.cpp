@@ -48,7 +48,8 @@ Shape Knot(std::uint64_t seed) {
         return r;
     };
     s.outline = ring(4 + static_cast<int>(random() % 36));
-    for (int h = static_cast<int>(random() % 4); h > 0; --h) s.holes.push_back(ring(3 + static_cast<int>(random() % 8)));
+    for (int h = static_cast<int>(random() % 4); h > 0; --h)
+        s.holes.push_back(ring(3 + static_cast<int>(random() % 8)));
     return s;
 }
 
@@ -61,13 +62,15 @@ Shape Scaled(Shape s, double scale) {
 std::string Result(const CrossSections& set) {
     std::uint64_t hash = 14695981039346656037ull;
     auto mix = [&hash](const void* data, std::size_t size) {
-        for (std::size_t k = 0; k < size; ++k) hash = (hash ^ static_cast<const unsigned char*>(data)[k]) * 1099511628211ull;
+        for (std::size_t k = 0; k < size; ++k)
+            hash = (hash ^ static_cast<const unsigned char*>(data)[k]) * 1099511628211ull;
     };
     std::size_t pieces = 0;
     for (const auto& item : set.Items()) {
         pieces += item.ConvexLoops().size();
         for (const std::string& loop : testing_support::Texts(item.ConvexLoops())) mix(loop.c_str(), loop.size() + 1);
-        for (int added : item.AddedVertices()) mix(&set.Positions()[static_cast<std::size_t>(added)], sizeof(double) * 2);
+        for (int added : item.AddedVertices())
+            mix(&set.Positions()[static_cast<std::size_t>(added)], sizeof(double) * 2);
     }
     std::ostringstream out;
     out << pieces << " " << std::hex << hash;
@@ -87,12 +90,17 @@ std::map<std::string, std::string> Results() {
         for (double scale : {1.0, 1e-3, 1e4}) {
             const std::string suffix = "/" + std::to_string(seed) + "@" + std::to_string(scale);
             const int size = static_cast<int>(seed % 13) + 3;
-            results["star" + suffix] = Result(testing_support::MakeSet(Scaled(testing_support::Star(4 * size, size % 10, seed), scale)));
-            results["comb" + suffix] = Result(testing_support::MakeSet(Scaled(testing_support::Comb(size, seed), scale)));
-            results["spiral" + suffix] = Result(testing_support::MakeSet(Scaled(testing_support::Spiral(1 + size % 3, 5 + size), scale)));
-            results["plate" + suffix] = Result(testing_support::MakeSet(Scaled(testing_support::Plate(1 + size % 4, 3 + size % 9, seed), scale)));
+            results["star" + suffix] =
+                Result(testing_support::MakeSet(Scaled(testing_support::Star(4 * size, size % 10, seed), scale)));
+            results["comb" + suffix] =
+                Result(testing_support::MakeSet(Scaled(testing_support::Comb(size, seed), scale)));
+            results["spiral" + suffix] =
+                Result(testing_support::MakeSet(Scaled(testing_support::Spiral(1 + size % 3, 5 + size), scale)));
+            results["plate" + suffix] = Result(
+                testing_support::MakeSet(Scaled(testing_support::Plate(1 + size % 4, 3 + size % 9, seed), scale)));
         }
-    for (std::uint64_t seed = 1; seed <= 3000; ++seed) results["knot/" + std::to_string(seed)] = Result(testing_support::MakeSet(Knot(seed)));
+    for (std::uint64_t seed = 1; seed <= 3000; ++seed)
+        results["knot/" + std::to_string(seed)] = Result(testing_support::MakeSet(Knot(seed)));
     return results;
 }
 

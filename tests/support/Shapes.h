@@ -216,7 +216,8 @@ inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& posit
 // holes), which the pieces of the item's decomposition must add up to.
 inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Points& positions) {
     double area = testing_support::SignedArea(item.ExteriorLoop(), positions);
-    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops()) area += testing_support::SignedArea(hole, positions);
+    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops())
+        area += testing_support::SignedArea(hole, positions);
     return area;
 }
 

@@ -34,7 +34,7 @@ struct ReadResult {
     // NotJson: the byte offset the message names; Read with nonFinite: the byte
     // offset of the first coordinate that is not a finite number.
     std::size_t offset = 0;
-    std::string message;      // empty when read
+    std::string message;       // empty when read
     std::size_t sections = 0;  // listed in the document (a list of points alone: 1)
     std::size_t dropped = 0;   // of those, dropped as invalid
     bool nonFinite = false;
