@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include <kor/math/BBox.h>
+
 #include "Decomposition.h"
 
 namespace kor {
@@ -28,7 +30,10 @@ using detail::Point;
 using detail::Turn;
 using detail::VertexList;
 
-constexpr double kTurnTolerance = detail::kTurnTolerance;
+// The step's decisions (convex enough, straight) compare a corner's turn, a cross
+// product of two edges, with this share of the squared extent of the loops, so
+// that a shape decides alike at any scale.
+constexpr double kRelativeTurn = 1e-12;
 
 // The position of the ring's corner i, counted around (i modulo the ring's size).
 const Point& CornerAt(const VertexList& ring, std::size_t i, const std::vector<Point>& positions) {
@@ -36,14 +41,14 @@ const Point& CornerAt(const VertexList& ring, std::size_t i, const std::vector<P
 }
 
 // Whether the outline turns the wrong way (clockwise) at `at`, beyond the tolerance.
-bool IsReflex(const Point& before, const Point& at, const Point& after) {
-    return Turn(before, at, after) > kTurnTolerance;
+bool IsReflex(const Point& before, const Point& at, const Point& after, double tolerance) {
+    return Turn(before, at, after) > tolerance;
 }
 
 // Whether the loop is a convex piece that takes part: at least three vertices on
 // finite positions, no corner turning the other way beyond the tolerance, positive
 // area.
-bool IsPiece(const VertexList& loop, const std::vector<Point>& positions) {
+bool IsPiece(const VertexList& loop, const std::vector<Point>& positions, double tolerance) {
     const std::size_t n = loop.size();
     if (n < 3) return false;
     for (const Vertex& v : loop) {
@@ -54,7 +59,7 @@ bool IsPiece(const VertexList& loop, const std::vector<Point>& positions) {
     auto at = [&](std::size_t i) -> const Point& { return CornerAt(loop, i, positions); };
     double twiceArea = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (IsReflex(at(i + n - 1), at(i), at(i + 1))) return false;
+        if (IsReflex(at(i + n - 1), at(i), at(i + 1), tolerance)) return false;
         twiceArea += at(i).x() * at(i + 1).y() - at(i + 1).x() * at(i).y();
     }
     return twiceArea > 0.0;
@@ -104,8 +109,10 @@ private:
 
 class PieceRings {
 public:
-    PieceRings(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces)
-        : m_positions(positions) {
+    // Joins only into pieces of at most `limit` vertices (0: any).
+    PieceRings(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces, double tolerance,
+               std::size_t limit)
+        : m_positions(positions), m_tolerance(tolerance), m_limit(limit) {
         for (std::size_t p = 0; p < pieces.size(); ++p) {
             const std::size_t first = m_nodes.size();
             const std::size_t n = pieces[p]->size();
@@ -116,6 +123,7 @@ public:
         }
         m_group.resize(pieces.size());
         std::iota(m_group.begin(), m_group.end(), 0);
+        for (const VertexList* piece : pieces) m_size.push_back(piece->size());
     }
 
     // Joins pieces across their shared edges where the union stays convex, shared
@@ -193,7 +201,13 @@ private:
         // The corners where the pieces meet: convex, and not folding back on an edge
         // they also share.
         if (Index(beforeU) == Index(afterU) || Index(beforeV) == Index(afterV)) return;
-        if (IsReflex(At(beforeU), At(au), At(afterU)) || IsReflex(At(beforeV), At(av), At(afterV))) return;
+        if (IsReflex(At(beforeU), At(au), At(afterU), m_tolerance) ||
+            IsReflex(At(beforeV), At(av), At(afterV), m_tolerance))
+            return;
+        const std::size_t size =
+            m_size[static_cast<std::size_t>(groupA)] + m_size[static_cast<std::size_t>(groupB)] - 2;
+        if (m_limit != 0 && size > m_limit) return;
+        m_size[static_cast<std::size_t>(std::min(groupA, groupB))] = size;
         N(au).next = afterU;
         N(afterU).prev = au;
         N(beforeV).next = av;
@@ -206,14 +220,18 @@ private:
     }
 
     const std::vector<Point>& m_positions;
+    const double m_tolerance;
+    const std::size_t m_limit;
     std::vector<Node> m_nodes;
-    std::vector<int> m_group;  // per piece, a piece of the same group (the first one: itself)
+    std::vector<int> m_group;         // per piece, a piece of the same group (the first one: itself)
+    std::vector<std::size_t> m_size;  // per group (at its first piece), the vertices of its ring
 };
 
 // Pieces joined across their shared edges where the union stays convex; a piece
 // joined into an earlier one becomes empty.
-std::vector<VertexList> Joined(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces) {
-    PieceRings rings(positions, pieces);
+std::vector<VertexList> Joined(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces,
+                               double tolerance, std::size_t limit) {
+    PieceRings rings(positions, pieces, tolerance, limit);
     rings.Join();
     return rings.Rings();
 }
@@ -252,12 +270,12 @@ VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
 // a reflex corner (to the other one, if there are two; else the first, in ring
 // order, that works), or nothing. A diagonal works when the four corners it makes
 // are strictly convex: the other corners are the union's own.
-std::vector<VertexList> SplitIntoConvex(const VertexList& ring, const std::vector<Point>& positions) {
+std::vector<VertexList> SplitIntoConvex(const VertexList& ring, const std::vector<Point>& positions, double tolerance) {
     const std::size_t n = ring.size();
     auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
     std::size_t reflex[2], reflexCount = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (!IsReflex(at(i + n - 1), at(i), at(i + 1))) continue;
+        if (!IsReflex(at(i + n - 1), at(i), at(i + 1), tolerance)) continue;
         if (reflexCount == 2) return {};
         reflex[reflexCount++] = i;
     }
@@ -265,8 +283,8 @@ std::vector<VertexList> SplitIntoConvex(const VertexList& ring, const std::vecto
     const std::size_t i = reflex[0];
     for (std::size_t j = 0; j < n; ++j) {
         if ((reflexCount == 2 && j != reflex[1]) || j == i || (j + 1) % n == i || (i + 1) % n == j) continue;
-        if (Turn(at(j), at(i), at(i + 1)) > -kTurnTolerance || Turn(at(i + n - 1), at(i), at(j)) > -kTurnTolerance ||
-            Turn(at(j + n - 1), at(j), at(i)) > -kTurnTolerance || Turn(at(i), at(j), at(j + 1)) > -kTurnTolerance)
+        if (Turn(at(j), at(i), at(i + 1)) > -tolerance || Turn(at(i + n - 1), at(i), at(j)) > -tolerance ||
+            Turn(at(j + n - 1), at(j), at(i)) > -tolerance || Turn(at(i), at(j), at(j + 1)) > -tolerance)
             continue;
         std::vector<VertexList> parts{Part(ring, i, j), Part(ring, j, i)};
         if (TurnsOnce(parts[0], positions) && TurnsOnce(parts[1], positions)) return parts;
@@ -289,8 +307,8 @@ constexpr int kRecutRounds = 8;
 // the three pieces in a row that hold a piece re-cut in this one.
 class Recutter {
 public:
-    Recutter(std::vector<VertexList>& pieces, const std::vector<Point>& positions)
-        : m_pieces(pieces), m_positions(positions), m_seen(positions.size(), 0) {
+    Recutter(std::vector<VertexList>& pieces, const std::vector<Point>& positions, double tolerance)
+        : m_pieces(pieces), m_positions(positions), m_tolerance(tolerance), m_seen(positions.size(), 0) {
         // Room for the edges of every piece that can take part and for the two sides
         // of every diagonal to come (each re-cut leaves one piece fewer), at most
         // three quarters full.
@@ -378,13 +396,13 @@ private:
         const bool yBeforeX = (y.edge + 1) % m == x.edge, xBeforeY = x.edge + 1 == y.edge;
         int count = 0;
         // At u of x, and at v of x.
-        count +=
-            IsReflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge), At(a, x.twin + 2));
-        count +=
-            IsReflex(At(a, x.twin + na - 1), At(own, x.edge + 1), xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2));
+        count += IsReflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge),
+                          At(a, x.twin + 2), m_tolerance);
+        count += IsReflex(At(a, x.twin + na - 1), At(own, x.edge + 1),
+                          xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2), m_tolerance);
         // At u of y, and at v of y, where they are not the corners above.
-        if (!xBeforeY) count += IsReflex(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2));
-        if (!yBeforeX) count += IsReflex(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2));
+        if (!xBeforeY) count += IsReflex(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2), m_tolerance);
+        if (!yBeforeX) count += IsReflex(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2), m_tolerance);
         return count;
     }
 
@@ -442,7 +460,7 @@ private:
                     continue;
                 Union(b, m_shared[x], m_shared[y], m_ring);
                 if (RepeatsAPosition(m_ring)) continue;
-                std::vector<VertexList> parts = SplitIntoConvex(m_ring, m_positions);
+                std::vector<VertexList> parts = SplitIntoConvex(m_ring, m_positions, m_tolerance);
                 if (parts.empty()) continue;
                 std::size_t places[3] = {a, b, c};
                 std::sort(places, places + 3);
@@ -466,6 +484,7 @@ private:
 
     std::vector<VertexList>& m_pieces;
     const std::vector<Point>& m_positions;
+    const double m_tolerance;
     std::vector<Slot> m_slots;
     int m_shift = 60;
     std::vector<std::uint32_t> m_seen;  // the try that last met a position
@@ -476,7 +495,7 @@ private:
 
 // Drops the vertices where the ring goes straight on or repeats a position, down to
 // three; the edge that replaces two is a cut when either of them was.
-VertexList Clean(VertexList ring, const std::vector<Point>& positions) {
+VertexList Clean(VertexList ring, const std::vector<Point>& positions, double tolerance) {
     auto at = [&](const Vertex& v) -> const Point& { return positions[static_cast<std::size_t>(v.Index())]; };
     for (bool changed = true; changed && ring.size() > 3;) {
         changed = false;
@@ -484,7 +503,7 @@ VertexList Clean(VertexList ring, const std::vector<Point>& positions) {
             const std::size_t n = ring.size();
             const Vertex& before = ring[(i + n - 1) % n];
             Vertex& after = ring[(i + 1) % n];
-            if (!(std::fabs(Turn(at(before), at(ring[i]), at(after))) <= kTurnTolerance)) {
+            if (!(std::fabs(Turn(at(before), at(ring[i]), at(after))) <= tolerance)) {
                 ++i;
                 continue;
             }
@@ -496,70 +515,253 @@ VertexList Clean(VertexList ring, const std::vector<Point>& positions) {
     return ring;
 }
 
-// Whether some corner of the ring is strictly convex (it is not a flat run).
-bool HasArea(const VertexList& ring, const std::vector<Point>& positions) {
-    auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
-    for (std::size_t i = 0; i < ring.size(); ++i)
-        if (Turn(at(i + ring.size() - 1), at(i), at(i + 1)) <= -kTurnTolerance) return true;
-    return false;
-}
-
-// Splits a convex ring into rings of at most `limit` vertices: halved by a diagonal,
-// recursively; the first diagonal (from vertex 0 on) that leaves area on both sides.
-void Bound(const VertexList& ring, std::size_t limit, const std::vector<Point>& positions,
-           std::vector<VertexList>& out) {
+// Splits a convex ring into rings of at most `limit` (3 or more) vertices, halved by
+// the diagonal from vertex 0 to the middle one again and again: a diagonal of a
+// convex ring leaves two convex rings, so the bound always holds.
+void Bound(const VertexList& ring, std::size_t limit, std::vector<VertexList>& out) {
     const std::size_t m = ring.size();
     if (m <= limit) {
         out.push_back(ring);
         return;
     }
-    for (std::size_t i = 0; i < m; ++i) {
-        const std::size_t j = (i + m / 2) % m;
-        VertexList first = Part(ring, i, j), second = Part(ring, j, i);
-        if (!HasArea(first, positions) || !HasArea(second, positions)) continue;
-        Bound(first, limit, positions, out);
-        Bound(second, limit, positions, out);
-        return;
+    Bound(Part(ring, 0, m / 2), limit, out);
+    Bound(Part(ring, m / 2, 0), limit, out);
+}
+
+// Whether every index names a finite position and the loop encloses area.
+bool HasArea(const VertexList& loop, const std::vector<Point>& positions) {
+    double twice = 0.0;
+    for (std::size_t i = 0; i < loop.size(); ++i) {
+        const int index = loop[i].Index();
+        if (index < 0 || static_cast<std::size_t>(index) >= positions.size()) return false;
+        const Point& p = positions[static_cast<std::size_t>(index)];
+        if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
+        const Point& q = CornerAt(loop, i + 1, positions);
+        twice += p.x() * q.y() - q.x() * p.y();
     }
-    out.push_back(ring);  // flat: nothing to split off
+    return twice > 0.0;
+}
+
+// A ring being cut into triangles: a doubly linked list over its vertices.
+class EarRing {
+public:
+    EarRing(const VertexList& ring, const std::vector<Point>& positions)
+        : m_v(ring), m_positions(positions), m_next(ring.size()), m_prev(ring.size()) {
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            m_next[i] = (i + 1) % ring.size();
+            m_prev[i] = (i + ring.size() - 1) % ring.size();
+        }
+    }
+
+    // Cuts the ring of `count` vertices from `start` on into strictly convex
+    // triangles appended to `out`: ears first (corners without area are dropped);
+    // where none is left, the ring is split by a diagonal inside it and both parts
+    // are cut on their own.
+    void Cut(std::size_t start, std::size_t count, std::vector<VertexList>& out) {
+        while (count > 3) {
+            std::size_t i = start, k = 0;
+            for (; k < count; ++k, i = m_next[i])
+                if (Turn(At(m_prev[i]), At(i), At(m_next[i])) == 0.0 || IsEar(i)) break;
+            if (k == count) {
+                std::size_t a = 0, b = 0;
+                if (!FindDiagonal(start, count, a, b)) return;  // nothing inside left to cut
+                const std::size_t second = Split(a, b);
+                std::size_t n = 1;
+                for (std::size_t j = m_next[a]; j != a; j = m_next[j]) ++n;
+                Cut(a, n, out);
+                Cut(second, count + 2 - n, out);
+                return;
+            }
+            const std::size_t a = m_prev[i], c = m_next[i];
+            if (Convex(i)) {
+                VertexList triangle{m_v[a], m_v[i], m_v[c]};
+                triangle[0].SetExterior(false);
+                out.push_back(std::move(triangle));
+                m_v[c].SetExterior(false);
+            } else {
+                m_v[c].SetExterior(m_v[c].Exterior() && m_v[i].Exterior());
+            }
+            m_next[a] = c;
+            m_prev[c] = a;
+            --count;
+            start = a;
+        }
+        if (count == 3 && Convex(start)) out.push_back(VertexList{m_v[m_prev[start]], m_v[start], m_v[m_next[start]]});
+    }
+
+private:
+    const Point& At(std::size_t i) const { return m_positions[static_cast<std::size_t>(m_v[i].Index())]; }
+    bool Convex(std::size_t i) const { return Turn(At(m_prev[i]), At(i), At(m_next[i])) < 0.0; }
+
+    // A strictly convex corner whose triangle holds no corner that is not, its
+    // border included (a position repeated there blocks it unless it is convex).
+    bool IsEar(std::size_t i) const {
+        const std::size_t a = m_prev[i], c = m_next[i];
+        if (!Convex(i)) return false;
+        for (std::size_t j = m_next[c]; j != a; j = m_next[j])
+            if (!Convex(j) && Turn(At(i), At(a), At(j)) >= 0.0 && Turn(At(c), At(i), At(j)) >= 0.0 &&
+                Turn(At(a), At(c), At(j)) >= 0.0)
+                return false;
+        return true;
+    }
+
+    // Whether the segment from vertex a to vertex b starts inside the corner at a.
+    bool LocallyInside(std::size_t a, std::size_t b) const {
+        const Point &before = At(m_prev[a]), &at = At(a), &after = At(m_next[a]), &to = At(b);
+        return Convex(a) ? Turn(to, at, after) <= 0.0 && Turn(before, at, to) <= 0.0
+                         : Turn(to, at, before) > 0.0 || Turn(after, at, to) > 0.0;
+    }
+
+    // Whether the segments p-q and r-s cross or touch.
+    static bool Meet(const Point& p, const Point& q, const Point& r, const Point& s) {
+        auto side = [](const Point& a, const Point& b, const Point& c) {
+            const double t = Turn(a, b, c);
+            return t > 0.0 ? 1 : t < 0.0 ? -1 : 0;
+        };
+        auto within = [](const Point& a, const Point& b, const Point& c) {  // c, on the line, lies on a-b
+            return c.x() <= std::max(a.x(), b.x()) && c.x() >= std::min(a.x(), b.x()) &&
+                   c.y() <= std::max(a.y(), b.y()) && c.y() >= std::min(a.y(), b.y());
+        };
+        const int o1 = side(p, q, r), o2 = side(p, q, s), o3 = side(r, s, p), o4 = side(r, s, q);
+        if (o1 != o2 && o3 != o4) return true;
+        return (o1 == 0 && within(p, q, r)) || (o2 == 0 && within(p, q, s)) || (o3 == 0 && within(r, s, p)) ||
+               (o4 == 0 && within(r, s, q));
+    }
+
+    // A diagonal between two vertices that are no neighbours and stand apart, inside
+    // the ring at both ends and meeting no edge that does not end where it does.
+    bool FindDiagonal(std::size_t start, std::size_t count, std::size_t& a, std::size_t& b) const {
+        a = start;
+        for (std::size_t k = 0; k < count; ++k, a = m_next[a])
+            for (b = m_next[m_next[a]]; b != m_prev[a]; b = m_next[b]) {
+                if (At(a) == At(b) || !LocallyInside(a, b) || !LocallyInside(b, a) || !MiddleInside(a, b, count))
+                    continue;
+                bool clear = true;
+                for (std::size_t e = a, n = 0; clear && n < count; ++n, e = m_next[e]) {
+                    const std::size_t f = m_next[e];
+                    if (At(e) == At(a) || At(e) == At(b) || At(f) == At(a) || At(f) == At(b)) continue;
+                    clear = !Meet(At(a), At(b), At(e), At(f));
+                }
+                if (clear) return true;
+            }
+        return false;
+    }
+
+    // Whether the middle of the segment a-b lies inside the ring (crossings of a ray
+    // towards +x): at a place where the ring touches itself, being inside at both
+    // ends does not say that the segment runs inside.
+    bool MiddleInside(std::size_t a, std::size_t b, std::size_t count) const {
+        const double x = (At(a).x() + At(b).x()) / 2, y = (At(a).y() + At(b).y()) / 2;
+        bool inside = false;
+        for (std::size_t e = a, n = 0; n < count; ++n, e = m_next[e]) {
+            const Point &p = At(e), &q = At(m_next[e]);
+            if ((p.y() > y) != (q.y() > y) && x < (q.x() - p.x()) * (y - p.y()) / (q.y() - p.y()) + p.x())
+                inside = !inside;
+        }
+        return inside;
+    }
+
+    // Splits the ring by the diagonal a-b: a keeps the part from a on to b; copies of
+    // both ends make the other part, whose copy of b is returned. Both sides of the
+    // diagonal are cuts.
+    std::size_t Split(std::size_t a, std::size_t b) {
+        const std::size_t a2 = m_v.size(), b2 = a2 + 1;
+        m_v.push_back(m_v[a]);
+        m_v.push_back(m_v[b]);
+        m_next.resize(b2 + 1);
+        m_prev.resize(b2 + 1);
+        const std::size_t afterA = m_next[a], beforeB = m_prev[b];
+        m_next[a] = b;
+        m_prev[b] = a;
+        m_v[b].SetExterior(false);
+        m_next[b2] = a2;
+        m_prev[a2] = b2;
+        m_v[a2].SetExterior(false);
+        m_next[a2] = afterA;
+        m_prev[afterA] = a2;
+        m_next[beforeB] = b2;
+        m_prev[b2] = beforeB;
+        return b2;
+    }
+
+    VertexList m_v;
+    const std::vector<Point>& m_positions;
+    std::vector<std::size_t> m_next, m_prev;
+};
+
+// Cuts a ring of positive area whose corners do not all turn left (a loop the exact
+// steps could not split, which may touch itself) into strictly convex triangles.
+void Triangulate(const VertexList& ring, const std::vector<Point>& positions, std::vector<VertexList>& out) {
+    EarRing(ring, positions).Cut(0, ring.size(), out);
+}
+
+// The squared extent of the finite positions the loops name.
+double SquaredExtent(const std::vector<Point>& positions, const std::vector<Loop>& loops) {
+    kor::BBox<2, double> box;
+    for (const Loop& loop : loops)
+        for (const Vertex& v : loop.Vertices())
+            if (v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < positions.size()) {
+                const Point& p = positions[static_cast<std::size_t>(v.Index())];
+                if (std::isfinite(p.x()) && std::isfinite(p.y())) box.Extend(p);
+            }
+    const double extent = box.IsEmpty() ? 0.0 : std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+    return extent * extent;
 }
 
 }  // namespace
 
 std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& positions, const std::vector<Loop>& loops,
                                    const ConvexMergeOptions& options) {
-    std::vector<const VertexList*> pieces;
-    std::vector<int> pieceOf(loops.size(), -1);
+    const double tolerance = kRelativeTurn * SquaredExtent(positions, loops);
+    const std::size_t limit = options.maxVertices == 0 ? 0 : std::max(options.maxVertices, kSmallestVertexBound);
+    // The convex pieces, and the loops that are not, cut into triangles.
+    std::vector<VertexList> triangles;
+    std::vector<std::size_t> trianglesOf(loops.size() + 1, 0);  // per loop, where its triangles begin
+    std::vector<bool> convex(loops.size());
     for (std::size_t i = 0; i < loops.size(); ++i) {
-        if (!IsPiece(loops[i].Vertices(), positions)) continue;
+        trianglesOf[i] = triangles.size();
+        const VertexList& loop = loops[i].Vertices();
+        convex[i] = IsPiece(loop, positions, tolerance);
+        if (!convex[i] && HasArea(loop, positions)) Triangulate(loop, positions, triangles);
+    }
+    trianglesOf[loops.size()] = triangles.size();
+    std::vector<const VertexList*> pieces;
+    std::vector<int> pieceOf(loops.size(), -1);  // per loop, its first piece
+    for (std::size_t i = 0; i < loops.size(); ++i) {
         pieceOf[i] = static_cast<int>(pieces.size());
-        pieces.push_back(&loops[i].Vertices());
+        if (convex[i]) pieces.push_back(&loops[i].Vertices());
+        for (std::size_t t = trianglesOf[i]; t < trianglesOf[i + 1]; ++t) pieces.push_back(&triangles[t]);
     }
     std::vector<VertexList> joined;
     if (options.merge) {
-        joined = Joined(positions, pieces);
-        Recutter(joined, positions).Run();
+        joined = Joined(positions, pieces, tolerance, limit);
+        Recutter(joined, positions, tolerance).Run();
     } else {
         for (const VertexList* piece : pieces) joined.push_back(*piece);
     }
 
-    const std::size_t limit = options.maxVertices == 0 ? 0 : std::max<std::size_t>(options.maxVertices, 3);
     std::vector<Loop> result;
-    std::vector<VertexList> bounded;
-    for (std::size_t i = 0; i < loops.size(); ++i) {
-        if (pieceOf[i] < 0) {
-            result.push_back(loops[i]);
+    std::vector<VertexList> bounded, cut;
+    for (std::size_t k = 0; k < joined.size(); ++k) {
+        VertexList& ring = joined[k];
+        if (ring.empty()) continue;  // joined into an earlier piece, or left empty by a re-cut
+        if (ring.size() > 3 && (!IsPiece(ring, positions, tolerance) || !TurnsOnce(ring, positions))) {
+            // Pieces that overlap (the triangles of a loop that crosses itself) can join
+            // into a ring that is not convex: cut into triangles again, in its place
+            // (a triangle the cutting makes turns left, and stays as it is).
+            cut.clear();
+            if (HasArea(ring, positions)) Triangulate(ring, positions, cut);
+            ring.clear();
+            joined.insert(joined.begin() + static_cast<std::ptrdiff_t>(k) + 1, cut.begin(), cut.end());
             continue;
         }
-        VertexList& ring = joined[static_cast<std::size_t>(pieceOf[i])];
-        if (ring.empty()) continue;  // joined into an earlier piece, or left empty by a re-cut
-        if (options.clean) ring = Clean(std::move(ring), positions);
+        if (options.clean) ring = Clean(std::move(ring), positions, tolerance);
         if (limit == 0) {
             result.emplace_back(positions, std::move(ring));
             continue;
         }
         bounded.clear();
-        Bound(ring, limit, positions, bounded);
+        Bound(ring, limit, bounded);
         for (VertexList& piece : bounded) result.emplace_back(positions, std::move(piece));
     }
     return result;

@@ -4,11 +4,12 @@
 //   - the fast steps give exactly what the simple steps give (loops, origins, new
 //     points bit for bit, whether the guard on the number of loops stopped them);
 //   - every index stays inside the positions, every new position is recorded;
-//   - the signed areas of the pieces add up to those of the input loops, and
-//     merging, cleaning and bounding keep the area;
+//   - the signed areas of the pieces add up to those of the input loops;
+//   - for every input, the merged, cleaned and bounded pieces are convex,
+//     counter-clockwise and within the bound;
 //   - on the valid shapes (the families below, moved and scaled) whose pieces all
-//     came out convex, the pieces and every merged result are tilings by convex
-//     counter-clockwise pieces (Shapes.h, CheckPieces).
+//     came out convex, the pieces and the merged ones tile the shape (Shapes.h,
+//     CheckPieces).
 //
 // Layout: [family][change][options] then, for family 0, loops on a 16 x 16 grid
 // (collinear runs, repeated points, touching holes and zero-length edges are
@@ -155,29 +156,30 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     const std::vector<kor::ShapeExport::Loop> merged =
         kor::ShapeExport::MergeConvexLoops(set.Positions(), pieces, options);
     // Cleaning drops corners that turn within the tolerance, by design: the area may
-    // change by half the tolerance for each. Jittered, moved or tiny points make many
-    // such corners, where merging also joins across them: the merged pieces are
-    // checked only where most corners are straight or turn well beyond it.
+    // change by half the tolerance for each.
     std::size_t vertexCount = 0;
     for (const auto& piece : pieces) vertexCount += piece.Vertices().size();
-    const double droppedTurns = options.clean ? detail::kTurnTolerance * static_cast<double>(vertexCount) : 0.0;
-    const bool clearCorners = change != 2 && change != 3 && change != 5 && change != 6;
-    if ((clearCorners || !options.clean) && std::fabs(total(merged) - piecesArea) > slack + droppedTurns / 2)
-        return "merging keeps the area";
+    const double droppedTurns = options.clean ? 1e-12 * extent * extent * 4 * static_cast<double>(vertexCount) : 0.0;
+    const std::size_t bound = options.maxVertices == 0 ? 0 : std::max<std::size_t>(options.maxVertices, 3);
+    // Whatever the input, the merged pieces are convex, counter-clockwise and within
+    // the bound.
+    const std::string shapes = testing_support::ConvexWithin(set.Positions(), merged, bound);
+    if (!shapes.empty()) return "the merged pieces: " + shapes;
     if (!inside) return "indices inside the positions";
     // Where the guard on the number of loops stopped the cuts, what remains is not
     // split further; and where the cuts found no way to split a loop (a bridge that
     // meets another hole, corners within the tolerance) it is handed back as it is:
-    // no tiling by convex pieces to check in either case.
+    // there (and where it touches itself) the triangles of what is left may overlap:
+    // the pieces, greedy and merged, tile valid shapes where the greedy ones all came
+    // out convex.
     if (!valid || fast.limitedByPositions || !testing_support::AllConvex(set.Positions(), pieces)) return "";
     const std::string tiling = testing_support::CheckPieces(set.Positions(), pieces, expected);
     if (!tiling.empty()) return "the pieces: " + tiling;
-    if (!clearCorners) return "";
-    const std::size_t bound = options.maxVertices == 0 ? 0 : std::max<std::size_t>(options.maxVertices, 3);
-    if (bound == 0 && merged.size() > pieces.size()) return "merging or cleaning adds pieces";
     const std::string mergedTiling =
         testing_support::CheckPieces(set.Positions(), merged, expected, bound, droppedTurns);
-    return mergedTiling.empty() ? "" : "the merged pieces: " + mergedTiling;
+    if (!mergedTiling.empty()) return "the merged pieces: " + mergedTiling;
+    if (bound == 0 && merged.size() > pieces.size()) return "merging or cleaning adds pieces";
+    return "";
 }
 
 inline void CheckGeometry(const std::uint8_t* data, std::size_t size) {

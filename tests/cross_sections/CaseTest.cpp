@@ -177,8 +177,8 @@ TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
 TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
     // An L cut into two pieces stays two; a square cut by its midpoint joins again,
     // and cleaning then drops the straight corner, and a corner turning within the
-    // tolerance (5e-7), but not one turning beyond it (5e-6); a hexagon bounded to 4
-    // vertices.
+    // tolerance (1e-12 of the extent squared: 4e-12 here), but not one turning
+    // beyond it (4e-11); a hexagon bounded to 4 vertices.
     using P = kor::Vec<2, double>;
     const std::vector<P> ell{{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}};
     const std::vector<P> square{{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}};
@@ -187,7 +187,7 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
     // again from 1 to 4. A hexagon cut into three around its centre (6) is not: the
     // union of the three would pass through the centre twice.
     const std::vector<P> notched{{0, 0}, {2, 1}, {4, 0}, {4, 4}, {2, 3}, {0, 4}, {0, 2}};
-    const std::vector<P> bent{{0, 0}, {1, 0}, {2, 5e-7}, {2, 2}, {0, 2}, {2, 5e-6}};
+    const std::vector<P> bent{{0, 0}, {1, 0}, {2, 2e-12}, {2, 2}, {0, 2}, {2, 4e-11}};
     std::vector<P> hexagon;
     for (int i = 0; i < 6; ++i)
         hexagon.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
@@ -209,7 +209,10 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
         {&fan, {"6' 0 1 2'", "6' 2 3 4'", "6' 4 5 0'"}, {}, {"6' 0 1 2'", "6' 2 3 4'", "6' 4 5 0'"}},
         {&bent, {"0 1 2 3 4", "0 1 5 3 4"}, {false, true, 0}, {"0 2 3 4", "0 1 5 3 4"}},
         {&hexagon, {"0 1 2 3 4 5"}, {false, false, 4}, {"0' 1 2 3", "3' 4 5 0"}},
-        {&hexagon, {"2 1 0", "0 1 2 3 4 5"}, {true, false, 0}, {"2 1 0", "0 1 2 3 4 5"}},  // clockwise: left as it is
+        {&hexagon, {"2 1 0", "0 1 2 3 4 5"}, {true, false, 0}, {"0 1 2 3 4 5"}},  // clockwise: no area, left out
+        // A loop that is not convex is cut into triangles and those joined again.
+        {&ell, {"0 1 2 3 4 5"}, {true, false, 0}, {"0' 1 2 3", "5 0 3' 4"}},
+        {&ell, {"0 1 2 3 4 5"}, {false, false, 3}, {"0' 1 2", "0' 2' 3", "5' 0 3'", "4 5 3'"}},
     };
     for (const Case& c : cases) {
         std::vector<kor::ShapeExport::Loop> loops;

@@ -178,12 +178,14 @@ inline std::pair<double, double> TwiceAreaAndExtent(const Points& polygon) {
 }
 
 // Whether a piece is convex and counter-clockwise: no corner turns right, beyond
-// the rounding of its terms, and the area is not negative. A piece flat to within
+// the rounding of its terms (of the shape's extent, when larger), and the area is
+// not negative. A piece flat to within
 // rounding (a point on the segment of two others) has a computed area of either
 // sign: clockwise only beyond the rounding of its terms.
-inline std::string ConvexityOf(const Points& polygon) {
+inline std::string ConvexityOf(const Points& polygon, double shapeExtent = 0.0) {
     const std::size_t n = polygon.size();
-    const auto [twice, extent] = TwiceAreaAndExtent(polygon);
+    auto [twice, extent] = TwiceAreaAndExtent(polygon);
+    extent = std::max(extent, shapeExtent);
     for (std::size_t i = 0; i < n; ++i) {
         const Point &a = polygon[(i + n - 1) % n], &b = polygon[i], &c = polygon[(i + 1) % n];
         if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-6 - 1e-12 * extent * extent)
@@ -221,6 +223,34 @@ inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Poi
     return area;
 }
 
+// The largest coordinate magnitude of the finite positions the loops name.
+inline double ExtentOf(const Points& positions, const std::vector<kor::ShapeExport::Loop>& loops) {
+    double extent = 0.0;
+    for (const auto& loop : loops)
+        for (const auto& v : loop.Vertices())
+            if (v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < positions.size()) {
+                const Point& p = positions[static_cast<std::size_t>(v.Index())];
+                if (std::isfinite(p.x()) && std::isfinite(p.y()))
+                    extent = std::max({extent, std::fabs(p.x()), std::fabs(p.y())});
+            }
+    return extent;
+}
+
+// Whether every loop is convex and counter-clockwise (at most `maxVertices` each,
+// when given).
+inline std::string ConvexWithin(const Points& positions, const std::vector<kor::ShapeExport::Loop>& loops,
+                                std::size_t maxVertices = 0) {
+    Points points;
+    const double shapeExtent = ExtentOf(positions, loops);
+    for (const auto& loop : loops) {
+        if (!PointsOf(positions, loop, points)) return "index outside the positions";
+        if (maxVertices != 0 && points.size() > maxVertices) return "a piece has more vertices than the bound";
+        const std::string convexity = ConvexityOf(points, shapeExtent);
+        if (!convexity.empty()) return convexity;
+    }
+    return std::string();
+}
+
 // Whether every loop is convex and counter-clockwise.
 inline bool AllConvex(const Points& positions, const std::vector<kor::ShapeExport::Loop>& loops) {
     Points points;
@@ -242,11 +272,12 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
     using P = kor::Vec<2, double>;
     std::vector<std::vector<P>> polygons;
     double total = 0.0, scale = std::fabs(expectedArea);
+    const double shapeExtent = ExtentOf(positions, pieces);
     for (const auto& piece : pieces) {
         std::vector<P> polygon;
         if (!PointsOf(positions, piece, polygon)) return "index outside the positions";
         if (maxVertices != 0 && polygon.size() > maxVertices) return "a piece has more vertices than the bound";
-        const std::string convexity = ConvexityOf(polygon);
+        const std::string convexity = ConvexityOf(polygon, shapeExtent);
         if (!convexity.empty()) return convexity;
         const auto [twice, extent] = TwiceAreaAndExtent(polygon);
         total += twice / 2.0;

@@ -1,37 +1,41 @@
 // kor::ShapeExport::MergeConvexLoops: fewer and, on request, smaller convex pieces
 // from a decomposition, for hosts that hand the pieces to a physics engine or a
-// collision system.
+// collision system: every piece it returns is convex and counter-clockwise, and with
+// a bound it has at most that many vertices.
 //
 // The decomposition of a cross section (CrossSection::ConvexLoops) is greedy and
 // stays as it is; this is an opt-in step over its result, a pure function over the
 // positions and the loops that returns new loops over the same positions (no
-// position is added). In order:
+// position is added). Its decisions (convex enough, straight) compare the turn of a
+// corner, the cross product of its edges, with 1e-12 of the squared extent of the
+// loops' positions, so that a shape decides alike at any scale. In order:
+//   0. the loops that are not convex (the exact steps hand back a loop they cannot
+//      split) are cut into triangles, ears first, by diagonals inside them where no
+//      ear is left; loops without area (a hole that could not be spliced, a flat
+//      run), with indices outside the positions or with non-finite points are left
+//      out;
 //   1. merge: two pieces that share an edge (one runs u -> v, the other v -> u) are
-//      joined when their union is convex, the corners where they meet turning by at
-//      most the decomposition's turn tolerance (1e-6). Shared edges are taken in
-//      list order, piece by piece, so the result is deterministic. Since a union is
-//      only taken when it is convex, a piece never covers a hole: the two sides of
-//      a bridge are joined like any other shared edge, only where that holds;
-//      Then three pieces in a row (one sharing an edge with each of the two others)
-//      whose union, of at most 32 vertices, has at most two reflex corners are cut
-//      again by one diagonal from a reflex corner (to the other one, if there are
-//      two), where that leaves two strictly convex corners at each end: two pieces
-//      for three (or one, where the union is convex). In up to 8 rounds, pieces in
-//      list order; the two new pieces stand where the first two of the three stood;
-//      a round tries again only what holds a piece changed by the round before;
-//   2. clean: vertices where the outline goes straight on (the turn within 1e-6 of
-//      zero) or repeats a position are dropped, down to three;
-//   3. bound: a piece with more than maxVertices vertices is halved by a diagonal,
-//      again and again, into pieces of at most maxVertices vertices (a value below 3
-//      counts as 3); the diagonal is the first, from vertex 0 on, that leaves a
-//      strictly convex corner on both sides, so no piece is a flat run of points.
-// Only convex pieces take part: loops with fewer than three vertices, with indices
-// outside the positions or non-finite points, with a corner that turns the other
-// way by more than the tolerance, or without positive area (the holes that could
-// not be spliced, the remains of a loop that could not be split) are handed back
-// unchanged, in their place. A joined piece stands where the first of its parts
-// stood. Exterior flags keep their meaning: true where the edge arriving at the
-// vertex lies on the outline or a hole, false where it is a cut.
+//      joined when their union is convex and, with a bound, has at most that many
+//      vertices. Shared edges are taken in list order, piece by piece, so the result
+//      is deterministic. Then three pieces in a row (one sharing an edge with each of
+//      the two others) whose union, of at most 32 vertices, has at most two reflex
+//      corners are cut again by one diagonal from a reflex corner (to the other one,
+//      if there are two), where that leaves two strictly convex corners at each end:
+//      two pieces for three (or one, where the union is convex). In up to 8 rounds,
+//      pieces in list order; a round tries again only what holds a piece changed by
+//      the round before. A joined ring that is not convex (pieces that overlap, such
+//      as the triangles of a loop that crosses itself) is cut into triangles again;
+//   2. clean: vertices where the outline goes straight on or repeats a position are
+//      dropped, down to three;
+//   3. bound: a piece with more than maxVertices vertices is halved by the diagonal
+//      from its first vertex to its middle one, again and again (a diagonal of a
+//      convex piece leaves two convex pieces, so the bound always holds, also for
+//      pieces of nearly straight corners); a bound below 3 counts as 3.
+// The pieces tile the loops they came from where those are convex or simple; where
+// the exact steps left a loop that touches itself, or a hole they could not splice
+// (left out above), the pieces may overlap there. Exterior flags keep their meaning:
+// true where the edge arriving at the vertex lies on the outline or a hole, false
+// where it is a cut.
 #pragma once
 
 #include <cstddef>
