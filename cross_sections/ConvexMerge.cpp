@@ -109,10 +109,11 @@ private:
 
 class PieceRings {
 public:
-    // Joins only into pieces of at most `limit` vertices (0: any).
+    // Joins only into pieces of at most `limit` vertices (0: any), counted without
+    // the corners where they go straight on when `clean` drops those.
     PieceRings(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces, double tolerance,
-               std::size_t limit)
-        : m_positions(positions), m_tolerance(tolerance), m_limit(limit) {
+               std::size_t limit, bool clean)
+        : m_positions(positions), m_tolerance(tolerance), m_limit(limit), m_clean(clean) {
         for (std::size_t p = 0; p < pieces.size(); ++p) {
             const std::size_t first = m_nodes.size();
             const std::size_t n = pieces[p]->size();
@@ -204,8 +205,13 @@ private:
         if (IsReflex(At(beforeU), At(au), At(afterU), m_tolerance) ||
             IsReflex(At(beforeV), At(av), At(afterV), m_tolerance))
             return;
-        const std::size_t size =
-            m_size[static_cast<std::size_t>(groupA)] + m_size[static_cast<std::size_t>(groupB)] - 2;
+        // The size of the union, without the corners where it goes straight on when
+        // cleaning drops them (the bound step splits what still does not fit).
+        auto straight = [this](int before, int at, int after) {
+            return m_clean && std::fabs(Turn(At(before), At(at), At(after))) <= m_tolerance;
+        };
+        const std::size_t size = m_size[static_cast<std::size_t>(groupA)] + m_size[static_cast<std::size_t>(groupB)] -
+                                 2 - (straight(beforeU, au, afterU) ? 1 : 0) - (straight(beforeV, av, afterV) ? 1 : 0);
         if (m_limit != 0 && size > m_limit) return;
         m_size[static_cast<std::size_t>(std::min(groupA, groupB))] = size;
         N(au).next = afterU;
@@ -222,6 +228,7 @@ private:
     const std::vector<Point>& m_positions;
     const double m_tolerance;
     const std::size_t m_limit;
+    const bool m_clean;
     std::vector<Node> m_nodes;
     std::vector<int> m_group;         // per piece, a piece of the same group (the first one: itself)
     std::vector<std::size_t> m_size;  // per group (at its first piece), the vertices of its ring
@@ -230,8 +237,8 @@ private:
 // Pieces joined across their shared edges where the union stays convex; a piece
 // joined into an earlier one becomes empty.
 std::vector<VertexList> Joined(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces,
-                               double tolerance, std::size_t limit) {
-    PieceRings rings(positions, pieces, tolerance, limit);
+                               double tolerance, std::size_t limit, bool clean) {
+    PieceRings rings(positions, pieces, tolerance, limit, clean);
     rings.Join();
     return rings.Rings();
 }
@@ -734,7 +741,7 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     }
     std::vector<VertexList> joined;
     if (options.merge) {
-        joined = Joined(positions, pieces, tolerance, limit);
+        joined = Joined(positions, pieces, tolerance, limit, options.clean);
         Recutter(joined, positions, tolerance).Run();
     } else {
         for (const VertexList* piece : pieces) joined.push_back(*piece);
