@@ -47,16 +47,22 @@ bool IsReflex(const Point& before, const Point& at, const Point& after, double t
 
 // Whether the loop is a convex piece that takes part: at least three vertices on
 // finite positions, no corner turning the other way beyond the tolerance, positive
-// area.
+// area. Corners are taken between distinct positions: a repeated position turns by
+// nothing and would hide the corner it repeats.
 bool IsPiece(const VertexList& loop, const std::vector<Point>& positions, double tolerance) {
-    const std::size_t n = loop.size();
-    if (n < 3) return false;
+    if (loop.size() < 3) return false;
+    std::vector<const Point*> corners;
+    corners.reserve(loop.size());
     for (const Vertex& v : loop) {
         if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size()) return false;
         const Point& p = positions[static_cast<std::size_t>(v.Index())];
         if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
+        if (corners.empty() || !(p == *corners.back())) corners.push_back(&p);
     }
-    auto at = [&](std::size_t i) -> const Point& { return CornerAt(loop, i, positions); };
+    while (corners.size() > 1 && *corners.back() == *corners.front()) corners.pop_back();
+    const std::size_t n = corners.size();
+    if (n < 3) return false;
+    auto at = [&](std::size_t i) -> const Point& { return *corners[i % n]; };
     double twiceArea = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
         if (IsReflex(at(i + n - 1), at(i), at(i + 1), tolerance)) return false;
@@ -749,6 +755,19 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
 
     std::vector<Loop> result;
     std::vector<VertexList> bounded, cut;
+    // Cleaning or halving a ring with corners that turn the wrong way within the
+    // tolerance (between two tiny edges) can leave a part that turns the wrong way
+    // beyond it, seen from a far vertex: such a sliver is cut into triangles, or
+    // dropped when it encloses no area.
+    auto emit = [&](VertexList&& piece) {
+        if (IsPiece(piece, positions, tolerance)) {
+            result.emplace_back(positions, std::move(piece));
+            return;
+        }
+        cut.clear();
+        if (HasArea(piece, positions)) Triangulate(piece, positions, cut);
+        for (VertexList& triangle : cut) result.emplace_back(positions, std::move(triangle));
+    };
     for (std::size_t k = 0; k < joined.size(); ++k) {
         VertexList& ring = joined[k];
         if (ring.empty()) continue;  // joined into an earlier piece, or left empty by a re-cut
@@ -764,12 +783,12 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
         }
         if (options.clean) ring = Clean(std::move(ring), positions, tolerance);
         if (limit == 0) {
-            result.emplace_back(positions, std::move(ring));
+            emit(std::move(ring));
             continue;
         }
         bounded.clear();
         Bound(ring, limit, bounded);
-        for (VertexList& piece : bounded) result.emplace_back(positions, std::move(piece));
+        for (VertexList& piece : bounded) emit(std::move(piece));
     }
     return result;
 }
