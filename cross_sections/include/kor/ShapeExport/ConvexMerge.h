@@ -30,7 +30,10 @@
 //   3. bound: a piece with more than maxVertices vertices is halved by the diagonal
 //      from its first vertex to its middle one, again and again (a diagonal of a
 //      convex piece leaves two convex pieces, so the bound always holds, also for
-//      pieces of nearly straight corners); a bound below 3 counts as 3.
+//      pieces of nearly straight corners); a bound below 3 counts as 3. A piece that
+//      cleaning or halving leaves turning the wrong way beyond the tolerance (a
+//      sliver between nearly coincident points, seen from a far vertex) is cut into
+//      triangles, or left out where it encloses no area.
 // The pieces tile the loops they came from where those are convex or simple; where
 // the exact steps left a loop that touches itself, or a hole they could not splice
 // (left out above), the pieces may overlap there. Exterior flags keep their meaning:
