@@ -4,10 +4,15 @@
 //
 // Shapes: 65 small outlines without holes (4 to 2,000 vertices: stars, combs,
 // spirals), 92 small outlines with holes (stars with 1 to 9 holes, plates), combs of
-// 4,003 to 48,003 vertices and plates with 64 to 1,024 round holes of 16 vertices.
+// 4,003 to 48,003 vertices and plates with 64 to 1,024 round holes of 16 vertices,
+// and the real polygons of tests/data/realworld (ours only: CGAL's partitions take
+// simple polygons, which real data often is not). Each case also through
+// MergeConvexLoops: merged, and merged, cleaned and bounded to 8 vertices (what a
+// physics engine such as Box2D takes).
 // Every timing includes building the input (a cross-section set, a CGAL polygon).
 // After the runs a table gives each case's time, pieces and our time divided by
-// the faster CGAL method (ratio <= 1: we are at least as fast).
+// the faster CGAL method (ratio <= 1: we are at least as fast), and the merged
+// counts with the cost of merging.
 //
 //   build/default/bench/cross_sections/bench_decomposition
 #include <benchmark/benchmark.h>
@@ -15,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
@@ -42,7 +49,33 @@ struct Case {
     std::string name;
     std::vector<Shape> shapes;
     bool holes;
+    bool simple = true;  // CGAL's partitions take it
 };
+
+// Every item of the real polygons' set documents as a shape.
+std::vector<Shape> RealPolygons() {
+    std::vector<std::filesystem::path> files;
+    for (const auto& file : std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/tests/data/realworld"))
+        if (file.path().extension() == ".json") files.push_back(file.path());
+    std::sort(files.begin(), files.end());
+    std::vector<Shape> shapes;
+    for (const auto& path : files) {
+        std::ifstream in(path, std::ios::binary);
+        kor::ShapeExport::CrossSections set;
+        set.From(in);
+        for (const kor::ShapeExport::CrossSection& item : set.Items()) {
+            Shape shape;
+            shape.positions = set.Positions();
+            for (const auto& v : item.ExteriorLoop().Vertices()) shape.outline.push_back(v.Index());
+            for (const auto& hole : item.InteriorLoops()) {
+                shape.holes.emplace_back();
+                for (const auto& v : hole.Vertices()) shape.holes.back().push_back(v.Index());
+            }
+            shapes.push_back(std::move(shape));
+        }
+    }
+    return shapes;
+}
 
 std::vector<Shape> SmallOutlines() {
     std::vector<Shape> shapes;
@@ -78,6 +111,7 @@ const std::vector<Case>& Cases() {
         for (int side : {8, 16, 32})
             list.push_back(
                 {"plate_" + std::to_string(side * side) + "_holes", {testing_support::Plate(side, 16)}, true});
+        list.push_back({"realworld", RealPolygons(), true, false});
         return list;
     }();
     return cases;
@@ -99,6 +133,11 @@ std::size_t Ours(const Shape& shape) {
 std::size_t OursMerged(const Shape& shape) {
     const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
     return kor::ShapeExport::MergeConvexLoops(set.Positions(), set.Items()[0].ConvexLoops()).size();
+}
+
+std::size_t OursBounded(const Shape& shape) {
+    const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
+    return kor::ShapeExport::MergeConvexLoops(set.Positions(), set.Items()[0].ConvexLoops(), {true, true, 8}).size();
 }
 
 std::size_t HertelMehlhorn(const Shape& shape) {
@@ -191,6 +230,11 @@ public:
     }
 
     void PrintTable() const {
+        struct Merged {
+            std::string name;
+            Result exact, merged, bounded;
+        };
+        std::vector<Merged> merged;
         std::printf("\n%-18s %12s %12s %12s %14s\n", "input", "ours ms", "HM ms", "CDT ms", "ours/fastest");
         for (const Case& c : Cases()) {
             const auto found = m_results.find(c.name);
@@ -201,6 +245,7 @@ public:
                 return it == row.end() ? Result{} : it->second;
             };
             const Result ours = get("ours"), hm = get("cgal_hertel_mehlhorn"), cdt = get("cgal_triangulation");
+            merged.push_back({c.name, ours, get("ours_merged"), get("ours_bounded_8")});
             double fastest = cdt.ms;
             if (hm.ms > 0 && (fastest <= 0 || hm.ms < fastest)) fastest = hm.ms;
             std::printf("%-18s %8.3f/%-5.0f %8.3f/%-5.0f %8.3f/%-5.0f %10.2f\n", c.name.c_str(), ours.ms, ours.pieces,
@@ -209,6 +254,16 @@ public:
         std::printf(
             "(time in ms / pieces; HM: CGAL approx_convex_partition_2, CDT: CGAL "
             "Polygon_triangulation_decomposition_2)\n");
+        std::printf("\n%-18s %10s %10s %12s %12s %14s\n", "input", "exact", "merged", "bounded 8", "8/merged",
+                    "merge/exact ms");
+        for (const Merged& m : merged)
+            std::printf("%-18s %10.0f %10.0f %12.0f %12.3f %8.3f/%.3f\n", m.name.c_str(), m.exact.pieces,
+                        m.merged.pieces, m.bounded.pieces,
+                        m.merged.pieces > 0 ? m.bounded.pieces / m.merged.pieces : 0.0, m.bounded.ms - m.exact.ms,
+                        m.exact.ms);
+        std::printf(
+            "(pieces; bounded 8: merged, cleaned and split to at most 8 vertices; merge ms: the bounded run's "
+            "time less the exact one's)\n");
         const auto many = m_results.find("set_2000_items");
         if (many != m_results.end() && many->second.count("one_by_one") && many->second.count("all_cores"))
             std::printf("\n2,000 items: one by one %.3f ms, DecomposeAll on %u cores %.3f ms: %.2fx\n",
@@ -232,6 +287,9 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("ours/" + c.name).c_str(), Run, c, Ours)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("ours_merged/" + c.name).c_str(), Run, c, OursMerged)
             ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("ours_bounded_8/" + c.name).c_str(), Run, c, OursBounded)
+            ->Unit(benchmark::kMillisecond);
+        if (!c.simple) continue;
         // Hertel-Mehlhorn grows as the square of large outlines (seconds at 16,003).
         if (!c.holes && c.shapes.front().VertexCount() < 10000)
             benchmark::RegisterBenchmark(("cgal_hertel_mehlhorn/" + c.name).c_str(), Run, c, HertelMehlhorn)
