@@ -20,6 +20,7 @@
 #include <kor/math/BBox.h>
 
 #include "Decomposition.h"
+#include "PieceSlop.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -727,6 +728,7 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
                                    const ConvexMergeOptions& options) {
     const double tolerance = kRelativeTurn * SquaredExtent(positions, loops);
     const std::size_t limit = options.maxVertices == 0 ? 0 : std::max(options.maxVertices, kSmallestVertexBound);
+    const double slop = std::isfinite(options.slop) && options.slop > 0.0 ? options.slop : 0.0;
     // The convex pieces, and the loops that are not, cut into triangles.
     std::vector<VertexList> triangles;
     std::vector<std::size_t> trianglesOf(loops.size() + 1, 0);  // per loop, where its triangles begin
@@ -758,15 +760,19 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     // Cleaning or halving a ring with corners that turn the wrong way within the
     // tolerance (between two tiny edges) can leave a part that turns the wrong way
     // beyond it, seen from a far vertex: such a sliver is cut into triangles, or
-    // dropped when it encloses no area.
+    // dropped when it encloses no area. Under a slop, what the slop takes out goes.
+    auto keep = [&](VertexList&& piece) {
+        if (slop > 0.0 && !detail::ApplySlop(piece, positions, slop)) return;
+        result.emplace_back(positions, std::move(piece));
+    };
     auto emit = [&](VertexList&& piece) {
         if (IsPiece(piece, positions, tolerance)) {
-            result.emplace_back(positions, std::move(piece));
+            keep(std::move(piece));
             return;
         }
         cut.clear();
         if (HasArea(piece, positions)) Triangulate(piece, positions, cut);
-        for (VertexList& triangle : cut) result.emplace_back(positions, std::move(triangle));
+        for (VertexList& triangle : cut) keep(std::move(triangle));
     };
     for (std::size_t k = 0; k < joined.size(); ++k) {
         VertexList& ring = joined[k];
@@ -782,6 +788,10 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
             continue;
         }
         if (options.clean) ring = Clean(std::move(ring), positions, tolerance);
+        // Before the bound, so that the halves are cut from what the slop keeps (the
+        // halves are taken through it again: a half can be thin where the ring is
+        // not); a ring that cleaning left no piece is cut into triangles first.
+        if (slop > 0.0 && IsPiece(ring, positions, tolerance) && !detail::ApplySlop(ring, positions, slop)) continue;
         if (limit == 0) {
             emit(std::move(ring));
             continue;

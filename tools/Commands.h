@@ -28,6 +28,7 @@ struct DecomposeOptions {
     bool merge = false;           // join pieces whose union is convex
     bool clean = false;           // drop straight corners of the pieces
     std::size_t maxVertices = 0;  // split pieces with more vertices; 0: no bound
+    double slop = 0.0;            // engine-ready pieces under this distance; 0: none
     JsonLayout layout;
 };
 int RunDecompose(const DecomposeOptions& options);

@@ -24,18 +24,23 @@ namespace {
 constexpr int kUsageError = 2;
 
 // A finite number (and, with `positive`, one greater than zero).
-CLI::Validator NumberCheck(bool positive) {
+enum class Range { Any, NotNegative, Positive };
+
+CLI::Validator NumberCheck(Range range) {
     return CLI::Validator(
-        [positive](std::string& text) -> std::string {
+        [range](std::string& text) -> std::string {
             errno = 0;
             char* end = nullptr;
             const double value = std::strtod(text.c_str(), &end);
             if (text.empty() || end == text.c_str() || *end != '\0') return "not a number: " + text;
             if (!std::isfinite(value)) return "not a finite number: " + text;
-            if (positive && !(value > 0.0)) return "must be greater than 0: " + text;
+            if (range == Range::Positive && !(value > 0.0)) return "must be greater than 0: " + text;
+            if (range == Range::NotNegative && !(value >= 0.0)) return "must be 0 or more: " + text;
             return std::string();
         },
-        positive ? "POSITIVE" : "NUMBER");
+        range == Range::Positive      ? "POSITIVE"
+        : range == Range::NotNegative ? "DISTANCE"
+                                      : "NUMBER");
 }
 
 // --indent N and --compact, which exclude each other.
@@ -96,7 +101,7 @@ int main(int argc, char** argv) {
         ->type_name("OUT.svg");
     decomposeCommand
         ->add_option("--scale", decompose.scale, "Conversion factor applied to the positions read (default 1)")
-        ->check(NumberCheck(true));
+        ->check(NumberCheck(Range::Positive));
     decomposeCommand->add_flag("--normalize", decompose.normalize,
                                "Shift the set so that its lowest point lies on y = 0");
     decomposeCommand
@@ -120,6 +125,11 @@ int main(int argc, char** argv) {
             },
             "N"))
         ->type_name("N");
+    decomposeCommand
+        ->add_option("--slop", decompose.slop,
+                     "Engine-ready pieces: vertices at least S apart, corners standing at least S out, none thinner "
+                     "(what a physics engine welds or rejects; 0: none)")
+        ->check(NumberCheck(Range::NotNegative));
     decomposeCommand->add_flag("--fix-orientation", decompose.fixOrientation,
                                "Reverse outlines and holes that run the wrong way before decomposing (without it: a "
                                "warning)");
@@ -141,7 +151,7 @@ int main(int argc, char** argv) {
         ->type_name("B.json");
     blendCommand->add_option("-t", blend.t, "Blend parameter; values outside 0..1 extrapolate")
         ->required()
-        ->check(NumberCheck(false));
+        ->check(NumberCheck(Range::Any));
     blendCommand->add_flag("--convex", blend.convex,
                            "Compare the sets by their convex loops instead of their outlines");
     blendCommand->add_option("-o,--output", blend.output, "Write the document here instead of standard output")

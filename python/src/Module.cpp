@@ -257,17 +257,19 @@ std::string Svg(const Set& set, const py::object& title) {
                            title.is_none() ? "Convex decomposition of " + set.name : title.cast<std::string>());
 }
 
-py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool clean) {
+py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool clean, double slop) {
     if (maxVertices < 0 || (maxVertices > 0 && static_cast<std::size_t>(maxVertices) < se::kSmallestVertexBound))
         throw py::value_error("max_vertices must be 0 (no bound) or a whole number of at least " +
                               std::to_string(se::kSmallestVertexBound));
+    if (!(std::isfinite(slop) && slop >= 0.0)) throw py::value_error("slop must be a finite number of 0 or more");
     se::CrossSection& section = item.Get();
     const std::vector<se::Loop>& loops = section.GetConvexLoops();
-    if (!merge && !clean && maxVertices == 0) return LoopList(loops);
+    if (!merge && !clean && maxVertices == 0 && slop == 0.0) return LoopList(loops);
     se::ConvexMergeOptions options;
     options.merge = merge;
     options.clean = clean;
     options.maxVertices = static_cast<std::size_t>(maxVertices);
+    options.slop = slop;
     return LoopList(se::MergeConvexLoops(section.Positions(), loops, options));
 }
 
@@ -454,10 +456,11 @@ PYBIND11_MODULE(_shapeexport, m) {
             },
             "Indices of the positions that hole removal appended (bridge points).")
         .def("convex_loops", &ConvexLoops, py::arg("merge") = false, py::arg("max_vertices") = 0,
-             py::arg("clean") = false,
+             py::arg("clean") = false, py::arg("slop") = 0.0,
              "The convex pieces, a list of int64 arrays (k, 2); decomposes on first use. merge joins\n"
              "neighbours whose union is convex, clean drops straight corners, max_vertices > 0 splits\n"
-             "larger pieces (MergeConvexLoops).")
+             "larger pieces, slop > 0 makes them engine-ready: vertices at least slop apart, corners\n"
+             "standing at least slop out, none thinner (MergeConvexLoops).")
         .def_property_readonly(
             "set", [](const Item& i) { return i.set; }, "The set the item belongs to.")
         .def("__repr__",

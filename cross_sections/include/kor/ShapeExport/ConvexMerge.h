@@ -33,12 +33,25 @@
 //      pieces of nearly straight corners); a bound below 3 counts as 3. A piece that
 //      cleaning or halving leaves turning the wrong way beyond the tolerance (a
 //      sliver between nearly coincident points, seen from a far vertex) is cut into
-//      triangles, or left out where it encloses no area.
-// The pieces tile the loops they came from where those are convex or simple; where
-// the exact steps left a loop that touches itself, or a hole they could not splice
-// (left out above), the pieces may overlap there. Exterior flags keep their meaning:
-// true where the edge arriving at the vertex lies on the outline or a hole, false
-// where it is a cut.
+//      triangles, or left out where it encloses no area;
+//   4. slop (a distance in the units of the positions, for an engine that welds
+//      points closer than its slop and rejects straight corners and slivers): from
+//      each piece, before the bound and again after it, vertices less than the slop
+//      out from the line through their neighbours are dropped until none is left
+//      (first only where what a new edge replaces stays within the slop of it, so
+//      that a fine arc keeps its shape), and a piece left with fewer than three
+//      vertices is left out. So every piece has corners that stand at least the slop
+//      out, vertices at least the slop apart along its outline and a width of at
+//      least the slop. Dropping a vertex of a convex piece leaves a convex piece
+//      inside it: the pieces still never overlap, and what they lose lies along
+//      their outlines, about a third of the slop times the outline's length on
+//      fine arcs, and the pieces thinner than the slop. A slop that is not a positive
+//      finite number is none (the front ends refuse negative and non-finite ones).
+// Without a slop, the pieces tile the loops they came from where those are convex
+// or simple; where the exact steps left a loop that touches itself, or a hole they
+// could not splice (left out above), the pieces may overlap there. Exterior flags
+// keep their meaning: true where the edge arriving at the vertex lies on the outline
+// or a hole, false where it is a cut.
 #pragma once
 
 #include <cstddef>
@@ -59,6 +72,7 @@ struct ConvexMergeOptions {
     bool merge = true;            // join adjacent pieces whose union is convex
     bool clean = false;           // drop vertices where the outline goes straight on
     std::size_t maxVertices = 0;  // split pieces with more vertices; 0: no bound
+    double slop = 0.0;            // engine-ready under this distance (step 4); 0: none
 };
 
 SHAPEEXPORT_EXPORT std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& positions,
