@@ -6,7 +6,10 @@
 //   - every index stays inside the positions, every new position is recorded;
 //   - the signed areas of the pieces add up to those of the input loops;
 //   - for every input, the merged, cleaned and bounded pieces are convex,
-//     counter-clockwise and within the bound;
+//     counter-clockwise and within the bound; so are those under a slop (a share of
+//     the shape's size the options pick), which also keep the slop's promises
+//     (Shapes.h, SlopViolation) and lose at most a strip of twice the slop along the
+//     pieces' outlines;
 //   - on the valid shapes (the families below, moved and scaled) whose pieces all
 //     came out convex, the pieces and the merged ones tile the shape (Shapes.h,
 //     CheckPieces).
@@ -30,6 +33,7 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/math/BBox.h>
 
 #include "Decomposition.h"
 #include "HarnessSupport.h"
@@ -166,6 +170,23 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     const std::string shapes = testing_support::ConvexWithin(set.Positions(), merged, bound);
     if (!shapes.empty()) return "the merged pieces: " + shapes;
     if (!inside) return "indices inside the positions";
+    if (const int slopShare = optionBits >> 6; slopShare != 0 && std::isfinite(piecesArea)) {
+        kor::BBox<2, double> box;
+        for (const auto& p : set.Positions())
+            if (std::isfinite(p.x()) && std::isfinite(p.y())) box.Extend(p);
+        const double across = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+        options.slop = across * (slopShare == 1 ? 1e-4 : slopShare == 2 ? 1e-3 : 3e-2);
+        const std::vector<kor::ShapeExport::Loop> slopped =
+            kor::ShapeExport::MergeConvexLoops(set.Positions(), pieces, options);
+        const std::string within = testing_support::ConvexWithin(set.Positions(), slopped, bound);
+        if (!within.empty()) return "the pieces under a slop: " + within;
+        const std::string promise = testing_support::SlopViolation(set.Positions(), slopped, options.slop);
+        if (!promise.empty()) return "the pieces under a slop: " + promise;
+        const double lost = total(merged) - total(slopped);
+        if (std::isfinite(options.slop) &&
+            !(lost >= -slack && lost <= 2 * options.slop * testing_support::Perimeter(set.Positions(), merged) + slack))
+            return "the pieces under a slop lose more than a strip along their outlines";
+    }
     // Where the guard on the number of loops stopped the cuts, what remains is not
     // split further; and where the cuts found no way to split a loop (a bridge that
     // meets another hole, corners within the tolerance) it is handed back as it is:

@@ -83,6 +83,8 @@ def test_read_errors_say_what_the_tool_says(make, error, tmp_path):
     (lambda: se.CrossSections.loads("[" * 100000), ValueError),
     (lambda: se.CrossSections.loads(SQUARE).items[0].convex_loops(max_vertices=-1), ValueError),
     (lambda: se.CrossSections.loads(SQUARE).items[0].convex_loops(max_vertices=2), ValueError),
+    (lambda: se.CrossSections.loads(SQUARE).items[0].convex_loops(slop=-1), ValueError),
+    (lambda: se.CrossSections.loads(SQUARE).items[0].convex_loops(slop=INF), ValueError),
     (lambda: se.CrossSections.blend(se.CrossSections(), se.CrossSections(), float("nan")), ValueError)])
 def test_bad_input_raises(call, error):
     pytest.raises(error, call)
@@ -166,3 +168,12 @@ def test_from_arrays_in_any_orientation(outline, hole):
     assert sum(area(p) for p in pieces) == 91 and all(area(p) > 0 for p in pieces)
     kept = se.CrossSections.from_arrays(np.array(outline, float), [np.array(hole, float)], fix_orientation=False)
     assert np.array_equal(kept.positions, np.array(outline + hole, float))
+
+
+def test_slop_gives_the_pieces_the_tool_gives():
+    tools = DATA.parent / "tools"
+    expected = json.loads((tools / "expected" / "decompose_slop.json").read_text())
+    with pytest.warns(UserWarning, match="dropped"):
+        s = se.CrossSections.read(str(tools / "set.json"))
+    pieces = [[loop.tolist() for loop in i.convex_loops(merge=True, max_vertices=8, slop=1.0)] for i in s.items]
+    assert pieces == [[[[i, bool(f)] for i, f in loop] for loop in item["convex"]] for item in expected["items"]]

@@ -306,4 +306,46 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
     return std::string();
 }
 
+// What breaks the promise of pieces made under a slop, measured plainly (distances
+// with square roots, every pair, every edge against every vertex): two vertices of a
+// piece closer than the slop, a corner less than the slop out from the line of its
+// neighbours, a piece thinner than the slop. `sure` allows for the rounding of a
+// distance that lands on the slop. Returns what is wrong, or an empty text.
+inline std::string SlopViolation(const Points& positions, const std::vector<kor::ShapeExport::Loop>& pieces,
+                                 double slop) {
+    const double sure = slop * (1.0 - 1e-9);
+    Points p;
+    auto lineDistance = [](const Point& a, const Point& b, const Point& q) {  // q from the line a -> b, left +
+        return ((b.x() - a.x()) * (q.y() - a.y()) - (b.y() - a.y()) * (q.x() - a.x())) /
+               std::hypot(b.x() - a.x(), b.y() - a.y());
+    };
+    for (const auto& piece : pieces) {
+        if (!PointsOf(positions, piece, p)) return "index outside the positions";
+        const std::size_t n = p.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = i + 1; j < n; ++j)
+                if (std::hypot(p[i].x() - p[j].x(), p[i].y() - p[j].y()) < sure)
+                    return "two vertices of a piece closer than the slop";
+            if (-lineDistance(p[(i + n - 1) % n], p[(i + 1) % n], p[i]) < sure)
+                return "a corner of a piece within the slop of its neighbours' line";
+            double height = 0.0;
+            for (const Point& q : p) height = std::max(height, lineDistance(p[i], p[(i + 1) % n], q));
+            if (height < sure) return "a piece thinner than the slop";
+        }
+    }
+    return std::string();
+}
+
+// The sum of the pieces' perimeters.
+inline double Perimeter(const Points& positions, const std::vector<kor::ShapeExport::Loop>& pieces) {
+    double sum = 0.0;
+    Points p;
+    for (const auto& piece : pieces) {
+        PointsOf(positions, piece, p);
+        for (std::size_t i = 0; i < p.size(); ++i)
+            sum += std::hypot(p[i].x() - p[(i + 1) % p.size()].x(), p[i].y() - p[(i + 1) % p.size()].y());
+    }
+    return sum;
+}
+
 }  // namespace testing_support
