@@ -15,7 +15,8 @@ phase "wasm build" $((SECONDS - start))
 
 start=$SECONDS
 (cd js && node --test test/)
-phase "wasm tests" $((SECONDS - start))
+(cd js && node page/test-page.mjs)
+phase "wasm tests and page" $((SECONDS - start))
 
 start=$SECONDS
 tmp=$(mktemp -d)
