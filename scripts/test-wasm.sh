@@ -2,7 +2,7 @@
 # Builds the WebAssembly module (scripts/build-wasm.sh) and tests the JavaScript
 # package: its Node tests over tests/data (with SHAPEEXPORT_TOOL set, also against
 # the native tool), the page in headless chromium, and the packed package installed
-# into a fresh folder and used there.
+# into a fresh folder and used there; the benchmark (js/bench) runs once as a check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +16,7 @@ phase "wasm build" $((SECONDS - start))
 start=$SECONDS
 (cd js && node --test test/)
 (cd js && node page/test-page.mjs)
+(cd js && node bench/bench.mjs --smoke >/dev/null)  # the benchmark still runs (every call once)
 phase "wasm tests and page" $((SECONDS - start))
 
 start=$SECONDS
