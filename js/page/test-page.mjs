@@ -2,24 +2,9 @@
 // pieces and counts the package gives in Node; saves page/screenshot.png.
 import assert from 'node:assert/strict';
 import {readFile} from 'node:fs/promises';
-import {createServer} from 'node:http';
 import {chromium} from 'playwright-core';
 
 import {CrossSections} from '../index.js';
-
-const ROOT = new URL('../../', import.meta.url);  // the repository: the page and tests/data
-const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.json': 'application/json'};
-const server = createServer(async (request, response) => {
-    try {
-        const path = new URL('.' + decodeURIComponent(new URL(request.url, 'http://x').pathname), ROOT);
-        const body = await readFile(path);
-        response.writeHead(200, {'content-type': TYPES[path.pathname.match(/\.\w+$/)?.[0]] ?? 'application/octet-stream'});
-        response.end(body);
-    } catch {
-        response.writeHead(404).end();
-    }
-}).listen(0, '127.0.0.1');
-await new Promise((resolve) => server.once('listening', resolve));
 
 // Pieces in all and polygons drawn, as the package counts and draws them.
 function expected(json, options) {
@@ -31,16 +16,18 @@ function expected(json, options) {
     return {pieces: String(pieces), polygons};
 }
 
-const browser = await chromium.launch({executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: ['--no-sandbox']});
+// From the file itself: the module is embedded in the package's script, so nothing is fetched.
+const browser = await chromium.launch({executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+                                       args: ['--no-sandbox', '--allow-file-access-from-files']});
 try {
     const page = await browser.newPage({viewport: {width: 1180, height: 760}});
     page.on('pageerror', (error) => assert.fail(error));
-    await page.goto(`http://127.0.0.1:${server.address().port}/js/page/index.html`);
+    await page.goto(new URL('index.html', import.meta.url).href);
     await page.waitForSelector('body[data-ready]');
     const shown = async () => ({pieces: await page.getAttribute('#counts', 'data-pieces'),
                                 polygons: await page.locator('#picture polygon').count()});
 
-    const dude = await readFile(new URL('tests/data/realworld/dude.json', ROOT), 'utf8');
+    const dude = await readFile(new URL('../../tests/data/realworld/dude.json', import.meta.url), 'utf8');
     await page.fill('#document', dude);
     await page.click('#read');
     assert.deepEqual(await shown(), expected(dude, {}));
@@ -66,5 +53,4 @@ try {
     console.log('page: document and drawing decomposed as in Node; screenshot saved');
 } finally {
     await browser.close();
-    server.close();
 }
