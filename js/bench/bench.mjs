@@ -89,7 +89,7 @@ for (const {name, outline, holes} of shapes) {
         } finally {
             console.warn = warn;
         }
-        // quickDecomp stops at its recursion limit: mark pieces that leave part of the shape out.
+        // quickDecomp stops at its recursion limit: mark pieces that leave some of the shape uncovered.
         const area = (ring) => ring.reduce((sum, [x, y], k) => sum + x * ring[(k + 1) % ring.length][1] - ring[(k + 1) % ring.length][0] * y, 0);
         poly.incomplete = Math.abs(poly.result.reduce((sum, p) => sum + area(p), 0) - area(polygon)) > 1e-9 * Math.abs(area(polygon));
     }
@@ -134,5 +134,5 @@ const print = (table) => {
 };
 console.log(`Node ${process.version}; median of repeated calls; ratios above 1: ours is faster.\n`);
 print(rows);
-console.log('* poly-decomp left part of the shape out (quickDecomp stops at its recursion limit).\n');
+console.log('* poly-decomp left some of the shape uncovered (quickDecomp stops at its recursion limit).\n');
 print(weldRows);
