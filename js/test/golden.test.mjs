@@ -1,12 +1,8 @@
 // The package against the data the C++ and Python tests share (tests/data): pieces,
 // bridge points, documents and dumps as the native library gives them, bit for bit.
 import assert from 'node:assert/strict';
-import {execFileSync} from 'node:child_process';
-import {mkdtempSync, readFileSync, readdirSync} from 'node:fs';
-import {tmpdir} from 'node:os';
-import {join} from 'node:path';
+import {readFileSync, readdirSync} from 'node:fs';
 import {test} from 'node:test';
-import {fileURLToPath} from 'node:url';
 
 import {CrossSections, decompose, weld} from '../index.js';
 
@@ -16,12 +12,8 @@ const CASES = JSON.parse(read('cross_sections/decomposition.json'));
 const DOCUMENTS = JSON.parse(read('cross_sections/documents.json')).filter((c) => !c.reads && !c.before && typeof c.factor !== 'string');
 const REALWORLD = readdirSync(new URL('realworld/', DATA)).filter((f) => f.endsWith('.json'));
 const GOLDEN = new Map(read('cross_sections/golden.txt').split('\n').map((l) => [l.slice(0, l.indexOf(' ')), l.slice(l.indexOf(' ') + 1)]));
-const TOOL = process.env.SHAPEEXPORT_TOOL;  // the native tool, to compare the dump and the picture with
 const text = (indices, flags) => Array.from(indices, (i, k) => i + (!flags || flags[k] ? '' : "'")).join(' ');
 const texts = (d) => d.pieces.map((p, k) => text(p, d.exterior[k]));
-const at = (ring, k) => ring[(k + ring.length) % ring.length];
-const area = (xy, ring) => ring.reduce((sum, i, k) => sum + (xy[2 * i] * xy[2 * at(ring, k + 1) + 1] - xy[2 * at(ring, k + 1)] * xy[2 * i + 1]) / 2, 0);
-const turn = (xy, a, v, b) => (xy[2 * v] - xy[2 * a]) * (xy[2 * b + 1] - xy[2 * v + 1]) - (xy[2 * v + 1] - xy[2 * a + 1]) * (xy[2 * b] - xy[2 * v]);
 const document = (c) => JSON.stringify({Outlines: [c.points, [[[c.outline.split(' ').map(Number), true],
     ...c.holes.map((h) => [h.split(' ').map(Number).reverse(), false])]]]});
 const each = (json, check, options) => {
@@ -56,18 +48,15 @@ test('decomposition cases: pieces, flags and bridge points, from a document and 
     });
 });
 
-test('merged pieces are convex, within the bound and tile the shape', () => {
-    for (const c of CASES.filter((c) => !c.invalid)) each(document(c), (set) => {
-        const {outline, holes} = set.item(0);
-        for (const o of [{merge: true}, {clean: true}, {maxVertices: 3}, {merge: true, clean: true, maxVertices: 4}]) {
-            const {positions: xy, pieces} = set.decompose(0, o), name = `${c.name} ${JSON.stringify(o)}`;
-            const whole = area(xy, outline) + holes.reduce((sum, h) => sum + area(xy, h), 0);
-            assert.ok(Math.abs(pieces.reduce((sum, p) => sum + area(xy, p), 0) - whole) < 1e-9 * (1 + whole), name);
-            for (const p of pieces) {
-                assert.ok(p.length <= (o.maxVertices || p.length), name);
-                p.forEach((v, k) => assert.ok(turn(xy, at(p, k - 1), v, at(p, k + 1)) > (o.clean ? 1e-9 : -1e-9), name));
-            }
-        }
+test('merged pieces and pictures as the tool\'s golden outputs (tests/data/tools/expected) hold them', () => {
+    each(read('tools/set.json'), (set) => {
+        const title = 'Convex decomposition of standard input', merged = JSON.parse(read('tools/expected/decompose_merged.json'));
+        assert.equal(set.toSVG({title}), read('tools/expected/decompose.svg'));
+        assert.equal(set.toSVG({merge: true, maxVertices: 4, title}), read('tools/expected/decompose_merged.svg'));
+        const items = Array.from({length: set.length}, (_, i) => set.decompose(i, {merge: true, clean: true, maxVertices: 4}));
+        assert.deepEqual(items.map((d) => d.pieces.map((p, k) => Array.from(p, (v, j) => [v, d.exterior[k][j] === 1]))),
+                         merged.items.map((item) => item.convex));
+        assert.deepEqual([Array.from(set.positions), set.dropped], [merged.positions.flat(), 1]);
     });
 });
 
@@ -86,6 +75,14 @@ test('documents read, written and dumped as the native library does', () => {
             if (c.params) assert.deepEqual(set.parameters, Object.fromEntries(Object.entries(c.params).map(([k, v]) => [k, Number(v)])), c.name);
         }, {factor: c.factor ?? 1});
     }
+});
+
+test('real polygons written back: the shortest text of each number, read back as the same double', () => {
+    for (const file of REALWORLD) each(read(`realworld/${file}`), (set) => {
+        const tokens = set.toJSON().split('"Outlines":')[1].match(/-?[\d.]+(e[-+]\d+)?/g).slice(0, set.positions.length);
+        assert.deepEqual(tokens.map(Number), Array.from(set.positions), file);
+        tokens.filter((t) => !t.includes('e')).forEach((t) => assert.equal(t.replace(/\.0$/, ''), String(Number(t)), file));
+    });
 });
 
 test('weld cases of tests/data/meshes, from double and single precision', () => {
@@ -115,14 +112,4 @@ test('bad input is an Error with the library\'s message', () => {
     ]) assert.throws(call, message);
     square.dispose();
     assert.throws(() => square.length, /disposed/);
-});
-
-test('dump and picture as the native tool writes them', {skip: !TOOL && 'SHAPEEXPORT_TOOL not set'}, () => {
-    const run = (...args) => execFileSync(TOOL, args, {encoding: 'utf8'}), svg = join(mkdtempSync(join(tmpdir(), 'se-')), 'out.svg');
-    for (const file of REALWORLD) each(read(`realworld/${file}`), (set) => {
-        const path = fileURLToPath(new URL(`realworld/${file}`, DATA)), title = `Convex decomposition of ${path}`;
-        assert.equal(set.dump(), run('dump', path), file);
-        run('decompose', path, '--merge', '--max-vertices', '6', '--svg', svg);
-        assert.equal(set.toSVG({merge: true, maxVertices: 6, title}), readFileSync(svg, 'utf8'), file);
-    });
 });
