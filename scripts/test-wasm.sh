@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the WebAssembly module (scripts/build-wasm.sh) and tests the JavaScript
 # package: its Node tests over the golden data of tests/data, the page in headless
-# chromium, and the packed package installed
-# into a fresh folder and used there; the benchmark (js/bench) runs once as a check.
+# chromium, and the packed package installed into a fresh folder and used there; the
+# benchmark (js/bench) runs once as a check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -48,18 +48,23 @@ function comb(teeth) {
 function plate(k) {  // a square with k * k square holes (clockwise)
     const holes = [];
     for (let i = 0; i < k; ++i)
-        for (let j = 0; j < k; ++j) holes.push(new Float64Array([3 * i + 1, 3 * j + 1, 3 * i + 1, 3 * j + 2, 3 * i + 2, 3 * j + 2, 3 * i + 2, 3 * j + 1]));
+        for (let j = 0; j < k; ++j) {
+            const [x, y] = [3 * i + 1, 3 * j + 1];
+            holes.push(new Float64Array([x, y, x, y + 1, x + 1, y + 1, x + 1, y]));
+        }
     return {outline: new Float64Array([0, 0, 3 * k, 0, 3 * k, 3 * k, 0, 3 * k]), holes};
 }
 const data = new URL('../../tests/data/realworld/', import.meta.url);
 const shapes = [
-    ...readdirSync(data).filter((f) => f.endsWith('.json')).sort().map((f) => ({name: f.slice(0, -5), ...readShape(new URL(f, data))})),
+    ...readdirSync(data).filter((f) => f.endsWith('.json')).sort()
+        .map((f) => ({name: f.slice(0, -5), ...readShape(new URL(f, data))})),
     {name: 'star 100', outline: circle(100, (k) => (k % 2 ? 4 : 10)), holes: []},
     {name: 'star 2000', outline: circle(2000, (k) => (k % 2 ? 4 : 10)), holes: []},
     {name: 'comb 100', outline: comb(100), holes: []},
     {name: 'comb 1000', outline: comb(1000), holes: []},
     {name: 'circle 64 with 16 holes', outline: circle(64, () => 100),
-     holes: Array.from({length: 16}, (_, h) => circle(8, () => 4, 60 * Math.cos(h * 0.39), 60 * Math.sin(h * 0.39), -1))},
+     holes: Array.from({length: 16}, (_, h) => circle(8, () => 4, 60 * Math.cos(h * 0.39), 60 * Math.sin(h * 0.39),
+                                                      -1))},
     {name: 'plate 10x10 holes', ...plate(10)},
     {name: 'plate 30x30 holes', ...plate(30)},
 ];
@@ -90,12 +95,17 @@ for (const {name, outline, holes} of shapes) {
             console.warn = warn;
         }
         // quickDecomp stops at its recursion limit: mark pieces that leave some of the shape uncovered.
-        const area = (ring) => ring.reduce((sum, [x, y], k) => sum + x * ring[(k + 1) % ring.length][1] - ring[(k + 1) % ring.length][0] * y, 0);
-        poly.incomplete = Math.abs(poly.result.reduce((sum, p) => sum + area(p), 0) - area(polygon)) > 1e-9 * Math.abs(area(polygon));
+        const area = (ring) => ring.reduce((sum, [x, y], k) => {
+            const [u, v] = ring[(k + 1) % ring.length];
+            return sum + x * v - u * y;
+        }, 0);
+        const covered = poly.result.reduce((sum, p) => sum + area(p), 0);
+        poly.incomplete = Math.abs(covered - area(polygon)) > 1e-9 * Math.abs(area(polygon));
     }
     rows.push([name, vertices, holes.length, f(ours.ms), ours.result.pieces.length, f(merged.ms),
                merged.result.pieces.length, f(cut.ms), cut.result.length / 3, ratio(cut.ms, ours.ms),
-               poly.result ? f(poly.ms) : '', poly.result ? poly.result.length + (poly.incomplete ? '*' : '') : '', poly.result ? ratio(poly.ms, ours.ms) : '']);
+               ...(poly.result ? [f(poly.ms), poly.result.length + (poly.incomplete ? '*' : ''), ratio(poly.ms, ours.ms)]
+                               : ['', '', ''])]);
     if (!name.includes(' ')) {  // the real polygons
         sums.ours += ours.ms; sums.earcut += cut.ms; sums.merged += merged.ms;
         sums.ourPieces += ours.result.pieces.length; sums.mergedPieces += merged.result.pieces.length;

@@ -1,5 +1,6 @@
 // The package against the data the C++ and Python tests share (tests/data): pieces,
-// bridge points, documents and dumps as the native library gives them, bit for bit.
+// bridge points, documents, dumps and pictures as the native library gives them, bit
+// for bit.
 import assert from 'node:assert/strict';
 import {readFileSync, readdirSync} from 'node:fs';
 import {test} from 'node:test';
@@ -9,22 +10,25 @@ import {CrossSections, decompose, weld} from '../index.js';
 const DATA = new URL('../../tests/data/', import.meta.url);
 const read = (path) => readFileSync(new URL(path, DATA), 'utf8');
 const CASES = JSON.parse(read('cross_sections/decomposition.json'));
-const DOCUMENTS = JSON.parse(read('cross_sections/documents.json')).filter((c) => !c.reads && !c.before && typeof c.factor !== 'string');
+const DOCUMENTS = JSON.parse(read('cross_sections/documents.json'))
+    .filter((c) => !c.reads && !c.before && typeof c.factor !== 'string');
 const REALWORLD = readdirSync(new URL('realworld/', DATA)).filter((f) => f.endsWith('.json'));
-const GOLDEN = new Map(read('cross_sections/golden.txt').split('\n').map((l) => [l.slice(0, l.indexOf(' ')), l.slice(l.indexOf(' ') + 1)]));
+const GOLDEN = new Map(read('cross_sections/golden.txt').split('\n').map((l) => l.split(/ (.*)/)));
 const text = (indices, flags) => Array.from(indices, (i, k) => i + (!flags || flags[k] ? '' : "'")).join(' ');
 const texts = (d) => d.pieces.map((p, k) => text(p, d.exterior[k]));
-const document = (c) => JSON.stringify({Outlines: [c.points, [[[c.outline.split(' ').map(Number), true],
-    ...c.holes.map((h) => [h.split(' ').map(Number).reverse(), false])]]]});
+const numbers = (list) => list.split(' ').map(Number);
+const document = (c) => JSON.stringify({Outlines: [c.points, [[[numbers(c.outline), true],
+    ...c.holes.map((h) => [numbers(h).reverse(), false])]]]});
 const each = (json, check, options) => {
     const set = CrossSections.fromJSON(json, options);
     try { check(set); } finally { set.dispose(); }
 };
 
+// FNV-1a of every piece's text and every bridge point's bytes, as tests/cross_sections/GoldenTest.cpp.
 test('real polygons: piece counts and hashes of pieces and bridge points as golden.txt records them', () => {
-    for (const file of REALWORLD) each(read(`realworld/${file}`), (set) => {  // FNV-1a, as tests/cross_sections/GoldenTest.cpp
+    for (const file of REALWORLD) each(read(`realworld/${file}`), (set) => {
         let hash = 14695981039346656037n, pieces = 0;
-        const mix = (bytes) => bytes.forEach((b) => { hash = ((hash ^ BigInt(b)) * 1099511628211n) & 0xffffffffffffffffn; });
+        const mix = (bytes) => bytes.forEach((b) => { hash = ((hash ^ BigInt(b)) * 1099511628211n) % 2n ** 64n; });
         for (let i = 0; i < set.length; ++i) {
             const d = set.decompose(i);
             pieces += d.pieces.length;
@@ -37,7 +41,7 @@ test('real polygons: piece counts and hashes of pieces and bridge points as gold
 
 test('decomposition cases: pieces, flags and bridge points, from a document and from arrays', () => {
     for (const c of CASES.filter((c) => c.convex)) each(document(c), (set) => {
-        const d = set.decompose(0), n = c.points.length, rings = [c.outline, ...c.holes].map((r) => r.split(' ').map(Number));
+        const d = set.decompose(0), n = c.points.length, rings = [c.outline, ...c.holes].map(numbers);
         assert.deepEqual([texts(d), Array.from(d.positions.subarray(2 * n))], [c.convex, c.added.flat()], c.name);
         assert.deepEqual(Array.from(d.added).sort((a, b) => a - b), c.added.map((_, k) => n + k), c.name);
         if (rings.flat().every((i, k) => i === k)) {  // the arrays number the positions alike
@@ -50,10 +54,12 @@ test('decomposition cases: pieces, flags and bridge points, from a document and 
 
 test('merged pieces and pictures as the tool\'s golden outputs (tests/data/tools/expected) hold them', () => {
     each(read('tools/set.json'), (set) => {
-        const title = 'Convex decomposition of standard input', merged = JSON.parse(read('tools/expected/decompose_merged.json'));
+        const title = 'Convex decomposition of standard input';
         assert.equal(set.toSVG({title}), read('tools/expected/decompose.svg'));
         assert.equal(set.toSVG({merge: true, maxVertices: 4, title}), read('tools/expected/decompose_merged.svg'));
-        const items = Array.from({length: set.length}, (_, i) => set.decompose(i, {merge: true, clean: true, maxVertices: 4}));
+        const merged = JSON.parse(read('tools/expected/decompose_merged.json'));
+        const options = {merge: true, clean: true, maxVertices: 4};
+        const items = Array.from({length: set.length}, (_, i) => set.decompose(i, options));
         assert.deepEqual(items.map((d) => d.pieces.map((p, k) => Array.from(p, (v, j) => [v, d.exterior[k][j] === 1]))),
                          merged.items.map((item) => item.convex));
         assert.deepEqual([Array.from(set.positions), set.dropped], [merged.positions.flat(), 1]);
@@ -68,20 +74,23 @@ test('documents read, written and dumped as the native library does', () => {
         }
         each(c.text, (set) => {
             const items = Array.from({length: set.length}, (_, i) => set.item(i));
-            assert.deepEqual(items.map((it) => [it.outline, ...it.holes].map((l) => text(l)).join(' | ')), c.items, c.name);
+            const loops = items.map((it) => [it.outline, ...it.holes].map((l) => text(l)).join(' | '));
+            assert.deepEqual(loops, c.items, c.name);
             if (c.points) assert.deepEqual(Array.from(set.positions), c.points.flat().map(Number), c.name);
             if (c.written) assert.equal(set.toJSON(), c.written, c.name);
             if (c.dump) assert.equal(set.dump(c.prefix), c.dump.map((l) => l + '\n').join(''), c.name);
-            if (c.params) assert.deepEqual(set.parameters, Object.fromEntries(Object.entries(c.params).map(([k, v]) => [k, Number(v)])), c.name);
+            const params = Object.entries(c.params ?? {}).map(([k, v]) => [k, Number(v)]);
+            if (c.params) assert.deepEqual(set.parameters, Object.fromEntries(params), c.name);
         }, {factor: c.factor ?? 1});
     }
 });
 
 test('real polygons written back: the shortest text of each number, read back as the same double', () => {
     for (const file of REALWORLD) each(read(`realworld/${file}`), (set) => {
-        const tokens = set.toJSON().split('"Outlines":')[1].match(/-?[\d.]+(e[-+]\d+)?/g).slice(0, set.positions.length);
+        const written = set.toJSON().split('"Outlines":')[1].match(/-?[\d.]+(e[-+]\d+)?/g);
+        const tokens = written.slice(0, set.positions.length);
         assert.deepEqual(tokens.map(Number), Array.from(set.positions), file);
-        tokens.filter((t) => !t.includes('e')).forEach((t) => assert.equal(t.replace(/\.0$/, ''), String(Number(t)), file));
+        for (const t of tokens.filter((t) => !t.includes('e'))) assert.equal(t.replace(/\.0$/, ''), String(Number(t)));
     });
 });
 
@@ -92,8 +101,8 @@ test('weld cases of tests/data/meshes, from double and single precision', () => 
         assert.deepEqual([welded.positions, Array.from(welded.indices)], [xyz(c.Welded), c.Indices], c.Name);
     }
     const quad = new Float32Array([0, 0, 0, 1, 0, 0, 1, 1, 0.1, 0, 0, 0, 1, 1, 0.1, 0, 1, 0]);
-    assert.deepEqual(weld(quad, [0, 1, 2, 3, 4, 5]), {positions: new Float64Array([0, 0, 0, 1, 0, 0, 1, 1, Math.fround(0.1), 0, 1, 0]),
-                                                      indices: new Uint32Array([0, 1, 2, 0, 2, 3])});
+    assert.deepEqual(weld(quad, [0, 1, 2, 3, 4, 5]), {indices: new Uint32Array([0, 1, 2, 0, 2, 3]),
+                     positions: new Float64Array([0, 0, 0, 1, 0, 0, 1, 1, Math.fround(0.1), 0, 1, 0])});
 });
 
 test('bad input is an Error with the library\'s message', () => {
@@ -103,9 +112,10 @@ test('bad input is an Error with the library\'s message', () => {
         [() => CrossSections.fromJSON('{"a": 1}'), /not a cross-section document/],
         [() => CrossSections.fromJSON('['.repeat(100000)), /nested deeper than 512/],
         [() => CrossSections.fromJSON(square.toJSON(), {factor: 0}), /factor must be a finite number greater than 0/],
-        [() => CrossSections.fromJSON(7), /text must be a string/], [() => square.decompose(1), /item 1 is not one of the 1/],
-        [() => square.decompose(0, {maxVertices: 2}), /maxVertices must be 0/], [() => square.toSVG({maxVertices: 3.5}), /maxVertices/],
-        [() => decompose(new Float64Array(3)), /outline must hold x, y pairs/], [() => decompose('0 0 1 0 1 1'), /typed array/],
+        [() => CrossSections.fromJSON(7), /text must be a string/], [() => square.decompose(1), /item 1 is not one of/],
+        [() => square.decompose(0, {maxVertices: 2}), /maxVertices must be 0/],
+        [() => square.toSVG({maxVertices: 3.5}), /maxVertices/], [() => decompose('0 0 1 0 1 1'), /typed array/],
+        [() => decompose(new Float64Array(3)), /outline must hold x, y pairs/],
         [() => decompose(new Float64Array(6), [new Float64Array(1)]), /holes\[0\] must hold/],
         [() => weld(new Float64Array(9), [0, 1, 2.5]), /indices\[2\] is not a whole number/],
         [() => weld(new Float64Array(8), new Uint32Array(0)), /divisible by 3/],
