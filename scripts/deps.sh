@@ -4,6 +4,8 @@
 #   scripts/deps.sh            everything the tests, benchmarks and fuzzers need
 #   scripts/deps.sh --build    only what the libraries and the tool need
 #   scripts/deps.sh --windows  also what the Windows cross build and wine need
+#   scripts/deps.sh --wasm     also what the WebAssembly build and the JavaScript
+#                              package's tests need (with --build: only those)
 # Further package names may be passed as arguments.
 set -euo pipefail
 
@@ -21,18 +23,29 @@ test_packages=(
 windows_packages=(
     g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
+# Emscripten's optimizer loads acorn from /usr/share/nodejs (NODE_PATH); chromium
+# runs the page's test headless.
+wasm_packages=(
+    emscripten node-acorn nodejs chromium
+)
 
 packages=("${build_packages[@]}")
 with_tests=1
+with_wasm=0
 extra=()
 for arg in "$@"; do
     case "$arg" in
         --build) with_tests=0 ;;
         --windows) extra+=("${windows_packages[@]}") ;;
+        --wasm) with_wasm=1 ;;
         *) extra+=("$arg") ;;
     esac
 done
-[ "$with_tests" = 1 ] && packages+=("${test_packages[@]}")
+[ "$with_tests" = 1 ] && packages+=("${test_packages[@]}") && with_wasm=1
+if [ "$with_wasm" = 1 ]; then
+    packages+=("${wasm_packages[@]}")
+    command -v npm >/dev/null || packages+=(npm)  # Debian's; other Node.js builds bring their own
+fi
 packages+=("${extra[@]}")
 
 missing=()

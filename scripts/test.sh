@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the default build, the Python module (built
-# and installed into build/python-venv as README.md says) and its tests, then the whole
+# and installed into build/python-venv as README.md says) and its tests, the WebAssembly
+# build and the JavaScript package (scripts/test-wasm.sh), then the whole
 # suite again under AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer
 # included), the thread test under ThreadSanitizer, then a short run of every libFuzzer
 # target (fuzz/run.sh, FUZZ_SECONDS each), then the 64-bit Windows build under wine
@@ -31,6 +32,11 @@ venv=build/python-venv
 CMAKE_BUILD_PARALLEL_LEVEL=$jobs "$venv/bin/pip" install --quiet --disable-pip-version-check --no-build-isolation ./python
 SHAPEEXPORT_TOOL=$PWD/build/default/tools/shapeexport "$venv/bin/python" -m pytest -q -p no:cacheprovider python/tests
 phase "python module" $((SECONDS - start))
+
+# The WebAssembly build and the JavaScript package (js/).
+start=$SECONDS
+scripts/test-wasm.sh
+phase "wasm and javascript package" $((SECONDS - start))
 
 start=$SECONDS
 cmake --preset asan
