@@ -8,6 +8,11 @@ export interface MergeOptions {
     clean?: boolean;
     /** Split pieces with more vertices; 0 (default) sets no bound, else at least 3. */
     maxVertices?: number;
+    /**
+     * Engine-ready pieces under this distance (0, the default: none): corners at least slop out from
+     * their neighbours' line, vertices at least slop apart, none thinner; what would break that is dropped.
+     */
+    slop?: number;
 }
 
 /** Convex pieces over positions (x, y pairs; hole removal's bridge points appended). */

@@ -20,8 +20,8 @@ function numbers(value, name) {
     return value;
 }
 
-function mergeOptions({merge = false, clean = false, maxVertices = 0} = {}) {
-    return [Boolean(merge), Boolean(clean), Number(maxVertices)];
+function mergeOptions({merge = false, clean = false, maxVertices = 0, slop = 0} = {}) {
+    return [Boolean(merge), Boolean(clean), Number(maxVertices), Number(slop)];
 }
 
 // The flat pieces of the binding as one subarray (a view, not a copy) per piece.

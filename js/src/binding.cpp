@@ -77,15 +77,18 @@ val PieceArrays(const std::vector<se::Loop>& loops, const std::vector<int>& adde
     return out;
 }
 
-// The merge options, or an empty message naming what is wrong with the bound.
-std::string Options(bool merge, bool clean, double maxVertices, se::ConvexMergeOptions& options) {
+// The merge options, or an empty message naming what is wrong with the bound or the
+// slop.
+std::string Options(bool merge, bool clean, double maxVertices, double slop, se::ConvexMergeOptions& options) {
     if (!(maxVertices >= 0) || maxVertices != std::floor(maxVertices) || maxVertices > 1e9 ||
         (maxVertices > 0 && maxVertices < static_cast<double>(se::kSmallestVertexBound)))
         return "maxVertices must be 0 (no bound) or a whole number of at least " +
                std::to_string(se::kSmallestVertexBound);
+    if (!(std::isfinite(slop) && slop >= 0.0)) return "slop must be a finite number of 0 or more";
     options.merge = merge;
     options.clean = clean;
     options.maxVertices = static_cast<std::size_t>(maxVertices);
+    options.slop = slop;
     return "";
 }
 
@@ -93,7 +96,7 @@ std::string Options(bool merge, bool clean, double maxVertices, se::ConvexMergeO
 // when no option is set).
 std::vector<se::Loop> Pieces(se::CrossSection& item, const se::ConvexMergeOptions& options) {
     const std::vector<se::Loop>& loops = item.GetConvexLoops();
-    if (!options.merge && !options.clean && options.maxVertices == 0) return loops;
+    if (!options.merge && !options.clean && options.maxVertices == 0 && options.slop == 0.0) return loops;
     return se::MergeConvexLoops(item.Positions(), loops, options);
 }
 
@@ -135,9 +138,9 @@ public:
     }
 
     // The pieces of item i (decomposed first): PieceArrays, or {error}.
-    val Decompose(int i, bool merge, bool clean, double maxVertices) {
+    val Decompose(int i, bool merge, bool clean, double maxVertices, double slop) {
         se::ConvexMergeOptions options;
-        const std::string wrong = Options(merge, clean, maxVertices, options);
+        const std::string wrong = Options(merge, clean, maxVertices, slop, options);
         if (!wrong.empty() || !Missing(i).empty()) return Failure(wrong.empty() ? Missing(i) : wrong);
         se::CrossSection& item = m_sections.GetItems()[static_cast<std::size_t>(i)];
         return PieceArrays(Pieces(item, options), item.AddedVertices());
@@ -162,9 +165,9 @@ public:
     }
 
     // The picture `shapeexport decompose --svg` draws, of the pieces merged as asked.
-    val Svg(bool merge, bool clean, double maxVertices, const std::string& title) {
+    val Svg(bool merge, bool clean, double maxVertices, double slop, const std::string& title) {
         se::ConvexMergeOptions options;
-        const std::string wrong = Options(merge, clean, maxVertices, options);
+        const std::string wrong = Options(merge, clean, maxVertices, slop, options);
         if (!wrong.empty()) return Failure(wrong);
         std::vector<std::vector<se::Loop>> pieces;
         for (se::CrossSection& item : m_sections.GetItems()) pieces.push_back(Pieces(item, options));
@@ -179,9 +182,9 @@ private:
 // with fixOrientation, which makes the outline counter-clockwise and the holes
 // clockwise): {positions, PieceArrays...} with the bridge points appended to the
 // positions, or {error}.
-val Decompose(val outline, val holes, bool merge, bool clean, double maxVertices, bool fixOrientation) {
+val Decompose(val outline, val holes, bool merge, bool clean, double maxVertices, double slop, bool fixOrientation) {
     se::ConvexMergeOptions options;
-    const std::string wrong = Options(merge, clean, maxVertices, options);
+    const std::string wrong = Options(merge, clean, maxVertices, slop, options);
     if (!wrong.empty()) return Failure(wrong);
     std::vector<Point> positions;
     auto take = [&positions](const val& array, se::Loop& loop) {
@@ -253,20 +256,22 @@ EMSCRIPTEN_BINDINGS(shapeexport) {
         .function("positions", &Set::Positions)
         .function("count", &Set::Count)
         .function("item", optional_override([](const Set& s, int i) { return Guarded([&] { return s.Item(i); }); }))
-        .function("decompose", optional_override([](Set& s, int i, bool merge, bool clean, double maxVertices) {
-                      return Guarded([&] { return s.Decompose(i, merge, clean, maxVertices); });
+        .function("decompose",
+                  optional_override([](Set& s, int i, bool merge, bool clean, double maxVertices, double slop) {
+                      return Guarded([&] { return s.Decompose(i, merge, clean, maxVertices, slop); });
                   }))
         .function("parameters", &Set::Parameters)
         .function("toJSON", &Set::ToJson)
         .function("dump", &Set::Dump)
-        .function("svg",
-                  optional_override([](Set& s, bool merge, bool clean, double maxVertices, const std::string& title) {
-                      return Guarded([&] { return s.Svg(merge, clean, maxVertices, title); });
+        .function("svg", optional_override([](Set& s, bool merge, bool clean, double maxVertices, double slop,
+                                              const std::string& title) {
+                      return Guarded([&] { return s.Svg(merge, clean, maxVertices, slop, title); });
                   }));
-    function("decompose", optional_override([](val outline, val holes, bool merge, bool clean, double maxVertices,
-                                               bool fixOrientation) {
-                 return Guarded([&] { return Decompose(outline, holes, merge, clean, maxVertices, fixOrientation); });
-             }));
+    function(
+        "decompose", optional_override([](val outline, val holes, bool merge, bool clean, double maxVertices,
+                                          double slop, bool fixOrientation) {
+            return Guarded([&] { return Decompose(outline, holes, merge, clean, maxVertices, slop, fixOrientation); });
+        }));
     function("weld", optional_override(
                          [](val positions, val indices) { return Guarded([&] { return Weld(positions, indices); }); }));
 }

@@ -57,12 +57,14 @@ test('merged pieces and pictures as the tool\'s golden outputs (tests/data/tools
         const title = 'Convex decomposition of standard input';
         assert.equal(set.toSVG({title}), read('tools/expected/decompose.svg'));
         assert.equal(set.toSVG({merge: true, maxVertices: 4, title}), read('tools/expected/decompose_merged.svg'));
-        const merged = JSON.parse(read('tools/expected/decompose_merged.json'));
-        const options = {merge: true, clean: true, maxVertices: 4};
-        const items = Array.from({length: set.length}, (_, i) => set.decompose(i, options));
-        assert.deepEqual(items.map((d) => d.pieces.map((p, k) => Array.from(p, (v, j) => [v, d.exterior[k][j] === 1]))),
-                         merged.items.map((item) => item.convex));
-        assert.deepEqual([Array.from(set.positions), set.dropped], [merged.positions.flat(), 1]);
+        for (const [file, options] of [['decompose_merged.json', {merge: true, clean: true, maxVertices: 4}],
+                                       ['decompose_slop.json', {merge: true, maxVertices: 8, slop: 1}]]) {
+            const merged = JSON.parse(read(`tools/expected/${file}`));
+            const items = Array.from({length: set.length}, (_, i) => set.decompose(i, options));
+            assert.deepEqual(items.map((d) => d.pieces.map((p, k) => Array.from(p, (v, j) => [v, d.exterior[k][j] === 1]))),
+                             merged.items.map((item) => item.convex), file);
+            assert.deepEqual([Array.from(set.positions), set.dropped], [merged.positions.flat(), 1]);
+        }
     });
 });
 
@@ -114,7 +116,7 @@ test('bad input is an Error with the library\'s message', () => {
         [() => CrossSections.fromJSON(square.toJSON(), {factor: 0}), /factor must be a finite number greater than 0/],
         [() => CrossSections.fromJSON(7), /text must be a string/], [() => square.decompose(1), /item 1 is not one of/],
         [() => square.decompose(0, {maxVertices: 2}), /maxVertices must be 0/],
-        [() => square.toSVG({maxVertices: 3.5}), /maxVertices/], [() => decompose('0 0 1 0 1 1'), /typed array/],
+        [() => square.toSVG({maxVertices: 3.5}), /maxVertices/], [() => square.decompose(0, {slop: -1}), /slop must be/], [() => decompose('0 0 1 0 1 1'), /typed array/],
         [() => decompose(new Float64Array(3)), /outline must hold x, y pairs/],
         [() => decompose(new Float64Array(6), [new Float64Array(1)]), /holes\[0\] must hold/],
         [() => weld(new Float64Array(9), [0, 1, 2.5]), /indices\[2\] is not a whole number/],
