@@ -31,26 +31,36 @@ bool ApplySlop(VertexList& piece, const std::vector<Point>& positions, double sl
     // where that leaves corners within the slop, regardless. A vertex closer than the
     // slop to the one before it lies less than the slop out from any line through
     // that one: it goes too.
-    std::vector<double> dropped(piece.size(), 0.0);
+    // Each sweep keeps vertices into a new ring in one pass (a vertex looks back at
+    // the last one kept, or at the ring's end before any is, and on at the next one,
+    // or at the first one kept at the end), down to three.
+    std::vector<double> dropped(piece.size(), 0.0), keptDropped;
+    VertexList kept;
     for (const bool bounded : {true, false}) {
         for (bool changed = true; changed && piece.size() >= 3;) {
             changed = false;
-            for (std::size_t i = 0; i < piece.size() && piece.size() >= 3;) {
-                const std::size_t n = piece.size(), next = (i + 1) % n;
-                const Point& before = at(piece[(i + n - 1) % n]);
-                const double depth = Depth(before, at(piece[i]), at(piece[next]));
-                const double debt = std::max(dropped[i], dropped[next]) + std::max(depth, 0.0);
-                const bool straight = depth < slop && !(bounded && debt >= slop);
-                if (!straight) {
-                    ++i;
+            const std::size_t n = piece.size();
+            std::size_t size = n;
+            kept.clear();
+            keptDropped.clear();
+            for (std::size_t i = 0; i < n; ++i) {
+                const bool last = i + 1 == n;
+                Vertex& next = last ? kept.front() : piece[i + 1];
+                double& nextDropped = last ? keptDropped.front() : dropped[i + 1];
+                const double depth = Depth(at(kept.empty() ? piece[n - 1] : kept.back()), at(piece[i]), at(next));
+                const double debt = std::max(dropped[i], nextDropped) + std::max(depth, 0.0);
+                if (size >= 3 && depth < slop && !(bounded && debt >= slop)) {
+                    next.SetExterior(next.Exterior() && piece[i].Exterior());
+                    nextDropped = debt;
+                    --size;
+                    changed = true;
                     continue;
                 }
-                piece[next].SetExterior(piece[next].Exterior() && piece[i].Exterior());
-                dropped[next] = debt;
-                piece.erase(piece.begin() + static_cast<std::ptrdiff_t>(i));
-                dropped.erase(dropped.begin() + static_cast<std::ptrdiff_t>(i));
-                changed = true;
+                kept.push_back(piece[i]);
+                keptDropped.push_back(dropped[i]);
             }
+            piece.swap(kept);
+            dropped.swap(keptDropped);
         }
     }
     // A piece thinner than the slop has none left: its vertex farthest from the edge

@@ -4,7 +4,8 @@
 //
 // Shapes: 65 small outlines without holes (4 to 2,000 vertices: stars, combs,
 // spirals), 92 small outlines with holes (stars with 1 to 9 holes, plates), combs of
-// 4,003 to 48,003 vertices and plates with 64 to 1,024 round holes of 16 vertices,
+// 4,003 to 48,003 vertices, plates with 64 to 1,024 round holes of 16 vertices, a
+// circle of 200,000 points,
 // and the real polygons of tests/data/realworld (ours only: CGAL's partitions take
 // simple polygons, which real data often is not). Each case also through
 // MergeConvexLoops: merged, and merged, cleaned and bounded to 8 vertices (what a
@@ -112,6 +113,9 @@ const std::vector<Case>& Cases() {
         for (int side : {8, 16, 32})
             list.push_back(
                 {"plate_" + std::to_string(side * side) + "_holes", {testing_support::Plate(side, 16)}, true});
+        Shape circle;  // one convex piece of 200,000 nearly straight corners for the slop to take
+        circle.outline = testing_support::Ring(circle, 0, 0, 1, 200000, false);
+        list.push_back({"circle_200000", {circle}, false});
         list.push_back({"realworld", RealPolygons(), true, false});
         return list;
     }();
