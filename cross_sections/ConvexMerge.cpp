@@ -19,6 +19,7 @@
 
 #include <kor/math/BBox.h>
 
+#include "CornerSweep.h"
 #include "Decomposition.h"
 #include "PieceSlop.h"
 
@@ -510,22 +511,10 @@ private:
 // Drops the vertices where the ring goes straight on or repeats a position, down to
 // three; the edge that replaces two is a cut when either of them was.
 VertexList Clean(VertexList ring, const std::vector<Point>& positions, double tolerance) {
-    auto at = [&](const Vertex& v) -> const Point& { return positions[static_cast<std::size_t>(v.Index())]; };
-    for (bool changed = true; changed && ring.size() > 3;) {
-        changed = false;
-        for (std::size_t i = 0; i < ring.size() && ring.size() > 3;) {
-            const std::size_t n = ring.size();
-            const Vertex& before = ring[(i + n - 1) % n];
-            Vertex& after = ring[(i + 1) % n];
-            if (!(std::fabs(Turn(at(before), at(ring[i]), at(after))) <= tolerance)) {
-                ++i;
-                continue;
-            }
-            after.SetExterior(after.Exterior() && ring[i].Exterior());
-            ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(i));
-            changed = true;
-        }
-    }
+    detail::DropCorners(ring, positions, 3,
+                        [tolerance](const Point& before, const Point& at, const Point& after, double, double&) {
+                            return std::fabs(Turn(before, at, after)) <= tolerance;
+                        });
     return ring;
 }
 
