@@ -52,24 +52,35 @@ bool IsReflex(const Point& before, const Point& at, const Point& after, double t
 // area. Corners are taken between distinct positions: a repeated position turns by
 // nothing and would hide the corner it repeats.
 bool IsPiece(const VertexList& loop, const std::vector<Point>& positions, double tolerance) {
-    if (loop.size() < 3) return false;
-    std::vector<const Point*> corners;
-    corners.reserve(loop.size());
+    const std::size_t m = loop.size();
+    if (m < 3) return false;
     for (const Vertex& v : loop) {
         if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size()) return false;
         const Point& p = positions[static_cast<std::size_t>(v.Index())];
         if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
-        if (corners.empty() || !(p == *corners.back())) corners.push_back(&p);
     }
-    while (corners.size() > 1 && *corners.back() == *corners.front()) corners.pop_back();
-    const std::size_t n = corners.size();
-    if (n < 3) return false;
-    auto at = [&](std::size_t i) -> const Point& { return *corners[i % n]; };
+    auto at = [&](std::size_t i) -> const Point& { return CornerAt(loop, i, positions); };
+    // The corners, in one pass: a position that repeats the one before it is none,
+    // and the vertices at the end that repeat the first position belong to it.
+    std::size_t end = m;
+    while (end > 1 && at(end - 1) == at(0)) --end;
+    const Point *first = nullptr, *second = nullptr, *beforeLast = nullptr, *last = nullptr;
+    std::size_t n = 0;
     double twiceArea = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (IsReflex(at(i + n - 1), at(i), at(i + 1), tolerance)) return false;
-        twiceArea += at(i).x() * at(i + 1).y() - at(i + 1).x() * at(i).y();
+    for (std::size_t k = 0; k < end; ++k) {
+        const Point& p = at(k);
+        if (last && p == *last) continue;
+        if (n >= 2 && IsReflex(*beforeLast, *last, p, tolerance)) return false;
+        if (last) twiceArea += last->x() * p.y() - p.x() * last->y();
+        if (n == 0) first = &p;
+        if (n == 1) second = &p;
+        beforeLast = last;
+        last = &p;
+        ++n;
     }
+    if (n < 3 || IsReflex(*beforeLast, *last, *first, tolerance) || IsReflex(*last, *first, *second, tolerance))
+        return false;
+    twiceArea += last->x() * first->y() - first->x() * last->y();
     return twiceArea > 0.0;
 }
 
