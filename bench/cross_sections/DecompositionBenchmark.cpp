@@ -92,6 +92,18 @@ std::vector<Shape> SmallOutlines() {
     return shapes;
 }
 
+// 120 outlines of 6 to 60 vertices (seeded stars and combs), small enough for
+// CGAL's optimal partition (which grows as the fourth power of the vertices).
+std::vector<Shape> OutlinesUpTo60() {
+    std::vector<Shape> shapes;
+    for (int k = 0; k < 120; ++k) {
+        const int n = 6 + k % 55;
+        shapes.push_back(k % 2 == 0 ? testing_support::Star(n, 0, 700 + k)
+                                    : testing_support::Comb(std::max(1, (n - 3) / 4), 800 + k));
+    }
+    return shapes;
+}
+
 std::vector<Shape> SmallOutlinesWithHoles() {
     std::vector<Shape> shapes;
     for (int k = 0; k < 92; ++k) {
@@ -107,6 +119,7 @@ std::vector<Shape> SmallOutlinesWithHoles() {
 const std::vector<Case>& Cases() {
     static const std::vector<Case> cases = [] {
         std::vector<Case> list{{"outlines_65", SmallOutlines(), false},
+                               {"outlines_up_to_60", OutlinesUpTo60(), false},
                                {"with_holes_92", SmallOutlinesWithHoles(), true}};
         for (int teeth : {1000, 4000, 12000})
             list.push_back({"comb_" + std::to_string(4 * teeth + 3), {testing_support::Comb(teeth)}, false});
@@ -176,6 +189,13 @@ std::size_t HertelMehlhorn(const Shape& shape) {
     const Polygon polygon = OutlineOf(shape, shape.outline);
     std::vector<CGAL::Partition_traits_2<Kernel>::Polygon_2> pieces;
     CGAL::approx_convex_partition_2(polygon.vertices_begin(), polygon.vertices_end(), std::back_inserter(pieces));
+    return pieces.size();
+}
+
+std::size_t OptimalPartition(const Shape& shape) {
+    const Polygon polygon = OutlineOf(shape, shape.outline);
+    std::vector<CGAL::Partition_traits_2<Kernel>::Polygon_2> pieces;
+    CGAL::optimal_convex_partition_2(polygon.vertices_begin(), polygon.vertices_end(), std::back_inserter(pieces));
     return pieces.size();
 }
 
@@ -299,6 +319,18 @@ public:
             "(pieces; bounded 8: merged, cleaned and split to at most 8 vertices; slop: those under Box2D's slop for "
             "the shape at 10 m, and the share of their area it takes; merge ms: the bounded run's time less the exact "
             "one's)\n");
+        const auto small = m_results.find("outlines_up_to_60");
+        if (small != m_results.end() && small->second.count("cgal_optimal")) {
+            const auto& row = small->second;
+            const double optimal = row.at("cgal_optimal").pieces;
+            std::printf(
+                "\noutlines_up_to_60: merged %.0f, bounded 8 %.0f, CGAL Hertel-Mehlhorn %.0f, CGAL optimal %.0f "
+                "pieces (merged / optimal %.3f)\n",
+                row.count("ours_merged") ? row.at("ours_merged").pieces : 0.0,
+                row.count("ours_bounded_8") ? row.at("ours_bounded_8").pieces : 0.0,
+                row.count("cgal_hertel_mehlhorn") ? row.at("cgal_hertel_mehlhorn").pieces : 0.0, optimal,
+                row.count("ours_merged") && optimal > 0 ? row.at("ours_merged").pieces / optimal : 0.0);
+        }
         const auto many = m_results.find("set_2000_items");
         if (many != m_results.end() && many->second.count("one_by_one") && many->second.count("all_cores"))
             std::printf("\n2,000 items: one by one %.3f ms, DecomposeAll on %u cores %.3f ms: %.2fx\n",
@@ -327,6 +359,9 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("ours_engine_ready/" + c.name).c_str(), Run, c, OursEngineReady)
             ->Unit(benchmark::kMillisecond);
         if (!c.simple) continue;
+        if (c.name == "outlines_up_to_60")
+            benchmark::RegisterBenchmark(("cgal_optimal/" + c.name).c_str(), Run, c, OptimalPartition)
+                ->Unit(benchmark::kMillisecond);
         // Hertel-Mehlhorn grows as the square of large outlines (seconds at 16,003).
         if (!c.holes && c.shapes.front().VertexCount() < 10000)
             benchmark::RegisterBenchmark(("cgal_hertel_mehlhorn/" + c.name).c_str(), Run, c, HertelMehlhorn)
