@@ -59,7 +59,7 @@ bool IsPiece(const VertexList& loop, const std::vector<Point>& positions, double
         const Point& p = positions[static_cast<std::size_t>(v.Index())];
         if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
     }
-    auto at = [&](std::size_t i) -> const Point& { return CornerAt(loop, i, positions); };
+    auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(loop[i].Index())]; };
     // The corners, in one pass: a position that repeats the one before it is none,
     // and the vertices at the end that repeat the first position belong to it.
     std::size_t end = m;
