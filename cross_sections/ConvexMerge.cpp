@@ -28,6 +28,7 @@ namespace ShapeExport {
 
 namespace {
 
+using detail::IsReflex;
 using detail::Point;
 using detail::Turn;
 using detail::VertexList;
@@ -40,11 +41,6 @@ constexpr double kRelativeTurn = 1e-12;
 // The position of the ring's corner i, counted around (i modulo the ring's size).
 const Point& CornerAt(const VertexList& ring, std::size_t i, const std::vector<Point>& positions) {
     return positions[static_cast<std::size_t>(ring[i % ring.size()].Index())];
-}
-
-// Whether the outline turns the wrong way (clockwise) at `at`, beyond the tolerance.
-bool IsReflex(const Point& before, const Point& at, const Point& after, double tolerance) {
-    return Turn(before, at, after) > tolerance;
 }
 
 // Whether the loop is a convex piece that takes part: at least three vertices on
@@ -760,10 +756,20 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     // Cleaning or halving a ring with corners that turn the wrong way within the
     // tolerance (between two tiny edges) can leave a part that turns the wrong way
     // beyond it, seen from a far vertex: such a sliver is cut into triangles, or
-    // dropped when it encloses no area. Under a slop, what the slop takes out goes.
+    // dropped when it encloses no area. Under a slop, what the slop takes out goes;
+    // a piece whose tiny edges hide a wrong-way turn (the slop would cross it) is cut
+    // into triangles that the slop takes one by one.
+    std::vector<VertexList> slivers;
     auto keep = [&](VertexList&& piece) {
-        if (slop > 0.0 && !detail::ApplySlop(piece, positions, slop)) return;
-        result.emplace_back(positions, std::move(piece));
+        const detail::SlopOutcome outcome =
+            slop > 0.0 ? detail::ApplySlop(piece, positions, slop, tolerance) : detail::SlopOutcome::Kept;
+        if (outcome == detail::SlopOutcome::Kept) result.emplace_back(positions, std::move(piece));
+        if (outcome != detail::SlopOutcome::NotConvex) return;
+        slivers.clear();
+        Triangulate(piece, positions, slivers);
+        for (VertexList& triangle : slivers)
+            if (detail::ApplySlop(triangle, positions, slop, tolerance) == detail::SlopOutcome::Kept)
+                result.emplace_back(positions, std::move(triangle));
     };
     auto emit = [&](VertexList&& piece) {
         if (IsPiece(piece, positions, tolerance)) {
@@ -791,7 +797,9 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
         // Before the bound, so that the halves are cut from what the slop keeps (the
         // halves are taken through it again: a half can be thin where the ring is
         // not); a ring that cleaning left no piece is cut into triangles first.
-        if (slop > 0.0 && IsPiece(ring, positions, tolerance) && !detail::ApplySlop(ring, positions, slop)) continue;
+        if (slop > 0.0 && IsPiece(ring, positions, tolerance) &&
+            detail::ApplySlop(ring, positions, slop, tolerance) == detail::SlopOutcome::LeftOut)
+            continue;
         if (limit == 0) {
             emit(std::move(ring));
             continue;

@@ -1,5 +1,6 @@
-// Dropping corners of a ring in sweeps, the one layout that cleaning a piece and
-// making it engine-ready under a slop share.
+// Corners of convex pieces: the wrong-way test of every merge decision, and dropping
+// corners of a ring in sweeps, the one layout that cleaning a piece and making it
+// engine-ready under a slop share.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,11 @@ namespace detail {
 // decides; each vertex carries a number (0 at first) that the decision reads for
 // the corner and for the vertex after it, and may set for the vertex after it when
 // the corner goes. The edge that replaces two is a cut when either was.
+// Whether the outline turns the wrong way (clockwise) at `at`, beyond the tolerance.
+inline bool IsReflex(const Point& before, const Point& at, const Point& after, double tolerance) {
+    return Turn(before, at, after) > tolerance;
+}
+
 template <typename Drop>
 void DropCorners(VertexList& ring, const std::vector<Point>& positions, std::size_t fewest, Drop drop) {
     auto at = [&](const Vertex& v) -> const Point& { return positions[static_cast<std::size_t>(v.Index())]; };

@@ -23,7 +23,7 @@ double Depth(const Point& before, const Point& at, const Point& after) {
 
 }  // namespace
 
-bool ApplySlop(VertexList& piece, const std::vector<Point>& positions, double slop) {
+SlopOutcome ApplySlop(VertexList& piece, const std::vector<Point>& positions, double slop, double tolerance) {
     // Each vertex carries how far the vertices dropped from the edge arriving at it
     // may lie out from that edge: a point out from a -> v lies at most its depth
     // there plus v's depth out from a -> c. First a corner goes straight on only where
@@ -32,19 +32,27 @@ bool ApplySlop(VertexList& piece, const std::vector<Point>& positions, double sl
     // where that leaves corners within the slop, regardless. A vertex closer than the
     // slop to the one before it lies less than the slop out from any line through
     // that one: it goes too.
+    VertexList ring = piece;
     for (const bool bounded : {true, false})
         DropCorners(
-            piece, positions, 2,
+            ring, positions, 2,
             [&](const Point& before, const Point& at, const Point& after, double carried, double& carriedAfter) {
                 const double depth = Depth(before, at, after);
                 const double debt = std::max(carried, carriedAfter) + std::max(depth, 0.0);
-                if (!(depth < slop) || (bounded && debt >= slop)) return false;
+                if (!(depth < slop) || IsReflex(before, at, after, tolerance) || (bounded && debt >= slop))
+                    return false;
                 carriedAfter = debt;
                 return true;
             });
     // A piece thinner than the slop has none left: its vertex farthest from the edge
     // it lies flush with is less than the slop out from its neighbours' line.
-    return piece.size() >= 3;
+    const std::size_t n = ring.size();
+    if (n < 3) return SlopOutcome::LeftOut;
+    auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(ring[i % n].Index())]; };
+    for (std::size_t i = 0; i < n; ++i)
+        if (IsReflex(at(i + n - 1), at(i), at(i + 1), tolerance)) return SlopOutcome::NotConvex;
+    piece = std::move(ring);
+    return SlopOutcome::Kept;
 }
 
 }  // namespace detail
