@@ -39,8 +39,10 @@
 //      each piece, before the bound and again after it, vertices less than the slop
 //      out from the line through their neighbours are dropped until none is left
 //      (first only where what a new edge replaces stays within the slop of it, so
-//      that a fine arc keeps its shape), and a piece left with fewer than three
-//      vertices is left out. So every piece has corners that stand at least the slop
+//      that a fine arc keeps its shape; never a corner that turns the wrong way
+//      beyond the tolerance), and a piece left with fewer than three vertices is
+//      left out; a piece whose tiny edges hide a wrong-way turn is cut into
+//      triangles first. So every piece has corners that stand at least the slop
 //      out, vertices at least the slop apart along its outline and a width of at
 //      least the slop. Dropping a vertex of a convex piece leaves a convex piece
 //      inside it: the pieces still never overlap, and what they lose lies along
