@@ -121,6 +121,14 @@ const std::vector<Case>& Cases() {
         std::vector<Case> list{{"outlines_65", SmallOutlines(), false},
                                {"outlines_up_to_60", OutlinesUpTo60(), false},
                                {"with_holes_92", SmallOutlinesWithHoles(), true}};
+        // The same shapes at other scales: the merge's decisions are relative to a
+        // shape's size, the exact steps' tolerances are not.
+        for (const double scale : {1e-4, 1e4}) {
+            std::vector<Shape> scaled = SmallOutlinesWithHoles();
+            for (Shape& shape : scaled)
+                for (auto& p : shape.positions) p = kor::Vec<2, double>(p.x() * scale, p.y() * scale);
+            list.push_back({std::string("with_holes_92@") + (scale < 1 ? "1e-4" : "1e4"), scaled, true});
+        }
         for (int teeth : {1000, 4000, 12000})
             list.push_back({"comb_" + std::to_string(4 * teeth + 3), {testing_support::Comb(teeth)}, false});
         for (int side : {8, 16, 32})
