@@ -330,7 +330,7 @@ constexpr int kRecutRounds = 8;
 class Recutter {
 public:
     Recutter(std::vector<VertexList>& pieces, const std::vector<Point>& positions, double tolerance)
-        : m_pieces(pieces), m_positions(positions), m_tolerance(tolerance), m_seen(positions.size(), 0) {
+        : m_pieces(pieces), m_positions(positions), m_tolerance(tolerance) {
         // Room for the edges of every piece that can take part and for the two sides
         // of every diagonal to come (each re-cut leaves one piece fewer), at most
         // three quarters full.
@@ -448,17 +448,17 @@ private:
         }
     }
 
-    // Whether some position appears twice in the ring: the pieces touch elsewhere
-    // too, and the union is no simple ring.
-    bool RepeatsAPosition(const VertexList& ring) {
-        ++m_tries;
-        bool repeats = false;
-        for (const Vertex& v : ring) {
-            std::uint32_t& last = m_seen[static_cast<std::size_t>(v.Index())];
-            repeats = repeats || last == m_tries;
-            last = m_tries;
-        }
-        return repeats;
+    // Whether some position appears twice in the ring (a union of at most
+    // kRecutVertexLimit vertices): the pieces touch elsewhere too, and the union is no
+    // simple ring. Sorted in place, so that the cost does not grow with the positions
+    // of a large set, which every item's pieces share.
+    static bool RepeatsAPosition(const VertexList& ring) {
+        if (ring.size() > kRecutVertexLimit) return true;
+        int indices[kRecutVertexLimit];
+        std::size_t n = 0;
+        for (const Vertex& v : ring) indices[n++] = v.Index();
+        std::sort(indices, indices + n);
+        return std::adjacent_find(indices, indices + n) != indices + n;
     }
 
     // Tries the pairs of b's shared edges; on success, replaces the three pieces and
@@ -509,8 +509,6 @@ private:
     const double m_tolerance;
     std::vector<Slot> m_slots;
     int m_shift = 60;
-    std::vector<std::uint32_t> m_seen;  // the try that last met a position
-    std::uint32_t m_tries = 0;
     std::vector<SharedEdge> m_shared;
     VertexList m_ring;
 };
