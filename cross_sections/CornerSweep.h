@@ -12,6 +12,11 @@ namespace kor {
 namespace ShapeExport {
 namespace detail {
 
+// Whether the outline turns the wrong way (clockwise) at `at`, beyond the tolerance.
+inline bool IsReflex(const Point& before, const Point& at, const Point& after, double tolerance) {
+    return Turn(before, at, after) > tolerance;
+}
+
 // Drops corners of `ring` (indices of valid positions) in sweeps until a sweep
 // drops none, keeping more than `fewest` of them. Each sweep is one pass that keeps
 // vertices into a new ring: corner i is seen between the vertex before it (the last
@@ -20,11 +25,6 @@ namespace detail {
 // decides; each vertex carries a number (0 at first) that the decision reads for
 // the corner and for the vertex after it, and may set for the vertex after it when
 // the corner goes. The edge that replaces two is a cut when either was.
-// Whether the outline turns the wrong way (clockwise) at `at`, beyond the tolerance.
-inline bool IsReflex(const Point& before, const Point& at, const Point& after, double tolerance) {
-    return Turn(before, at, after) > tolerance;
-}
-
 template <typename Drop>
 void DropCorners(VertexList& ring, const std::vector<Point>& positions, std::size_t fewest, Drop drop) {
     auto at = [&](const Vertex& v) -> const Point& { return positions[static_cast<std::size_t>(v.Index())]; };

@@ -23,9 +23,9 @@ namespace {
 
 constexpr int kUsageError = 2;
 
-// A finite number (and, with `positive`, one greater than zero).
 enum class Range { Any, NotNegative, Positive };
 
+// A finite number in the range.
 CLI::Validator NumberCheck(Range range) {
     return CLI::Validator(
         [range](std::string& text) -> std::string {
