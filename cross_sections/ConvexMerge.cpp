@@ -792,10 +792,10 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
             continue;
         }
         if (options.clean) ring = Clean(std::move(ring), positions, tolerance);
-        // Before the bound, so that the halves are cut from what the slop keeps (the
+        // Before a bound, so that the halves are cut from what the slop keeps (the
         // halves are taken through it again: a half can be thin where the ring is
         // not); a ring that cleaning left no piece is cut into triangles first.
-        if (slop > 0.0 && IsPiece(ring, positions, tolerance) &&
+        if (slop > 0.0 && limit != 0 && IsPiece(ring, positions, tolerance) &&
             detail::ApplySlop(ring, positions, slop, tolerance) == detail::SlopOutcome::LeftOut)
             continue;
         if (limit == 0) {

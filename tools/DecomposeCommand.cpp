@@ -40,8 +40,8 @@ int RunDecompose(const DecomposeOptions& options) {
     set.DecomposeAll(options.jobs);
     // The pieces: the decomposition's, or merged, cleaned, bounded and under a slop
     // when asked.
-    const bool reshape = options.merge || options.clean || options.maxVertices != 0 || options.slop > 0.0;
     const ConvexMergeOptions merging{options.merge, options.clean, options.maxVertices, options.slop};
+    const bool reshape = AsksForAnyStep(merging);
     std::vector<std::vector<Loop>> pieces;
     std::size_t pieceCount = 0, bridges = 0, notConvex = 0;
     for (const CrossSection& item : set.Items()) {

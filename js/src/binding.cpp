@@ -96,7 +96,7 @@ std::string Options(bool merge, bool clean, double maxVertices, double slop, se:
 // when no option is set).
 std::vector<se::Loop> Pieces(se::CrossSection& item, const se::ConvexMergeOptions& options) {
     const std::vector<se::Loop>& loops = item.GetConvexLoops();
-    if (!options.merge && !options.clean && options.maxVertices == 0 && options.slop == 0.0) return loops;
+    if (!se::AsksForAnyStep(options)) return loops;
     return se::MergeConvexLoops(item.Positions(), loops, options);
 }
 

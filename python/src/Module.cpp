@@ -264,12 +264,12 @@ py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool
     if (!(std::isfinite(slop) && slop >= 0.0)) throw py::value_error("slop must be a finite number of 0 or more");
     se::CrossSection& section = item.Get();
     const std::vector<se::Loop>& loops = section.GetConvexLoops();
-    if (!merge && !clean && maxVertices == 0 && slop == 0.0) return LoopList(loops);
     se::ConvexMergeOptions options;
     options.merge = merge;
     options.clean = clean;
     options.maxVertices = static_cast<std::size_t>(maxVertices);
     options.slop = slop;
+    if (!se::AsksForAnyStep(options)) return LoopList(loops);
     return LoopList(se::MergeConvexLoops(section.Positions(), loops, options));
 }
 

@@ -56,6 +56,7 @@
 // or a hole, false where it is a cut.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -76,6 +77,14 @@ struct ConvexMergeOptions {
     std::size_t maxVertices = 0;  // split pieces with more vertices; 0: no bound
     double slop = 0.0;            // engine-ready under this distance (step 4); 0: none
 };
+
+// Whether the options ask for any step: with none, a front end hands the
+// decomposition on as it is (MergeConvexLoops would still cut the loops that are
+// not convex into triangles and leave out those without area).
+inline bool AsksForAnyStep(const ConvexMergeOptions& options) {
+    return options.merge || options.clean || options.maxVertices != 0 ||
+           (std::isfinite(options.slop) && options.slop > 0.0);
+}
 
 SHAPEEXPORT_EXPORT std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& positions,
                                                       const std::vector<Loop>& loops,
