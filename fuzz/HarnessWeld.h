@@ -42,47 +42,19 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kMax = std::numeric_limits<double>::max();
 const double kBelow = std::nextafter(1e-4, 0.0), kAbove = std::nextafter(1e-4, 1.0);
 constexpr double kDiagonal = 7.0710678118654752e-5;  // two such axes: exactly 1e-8
+const double kBelowDiagonal = std::nextafter(kDiagonal, 0.0), kAbove1e154 = std::nextafter(1e154, 2e154);
+constexpr double kDenormMin = std::numeric_limits<double>::denorm_min();
 
 inline double Coordinate(Bytes& in) {
-    static const double kAwkward[] = {0.0,
-                                      1e-4,
-                                      -1e-4,
-                                      kBelow,
-                                      -kBelow,
-                                      kAbove,
-                                      -kAbove,
-                                      5e-5,
-                                      -5e-5,
-                                      kDiagonal,
-                                      -kDiagonal,
-                                      std::nextafter(kDiagonal, 0.0),
-                                      2e-4,
-                                      -2e-4,
-                                      5.7735026918962576e-5,
-                                      1.5e-4,
-                                      -0.0,
-                                      1e300,
-                                      -1e300,
-                                      1e154,
-                                      -1e154,
-                                      std::nextafter(1e154, 2e154),
-                                      1.5e154,
-                                      0x1.0p38,  // the next double is 2^-14 away: near
-                                      0x1.0p38 + 0x1.0p-14,
-                                      -0x1.0p40,  // the previous double is 2^-13 away: not near
-                                      -(0x1.0p40 - 0x1.0p-13),
-                                      0x1.0p50,
-                                      -0x1.0p50,
-                                      0x1.0p50 - 0.125,
-                                      0x1.0p50 + 0.25,
-                                      -0x1.0p50 + 0.125,
-                                      0x1.0p53,
-                                      1e16,
-                                      0x1.0p62,
-                                      kMax,
-                                      -kMax,
-                                      std::numeric_limits<double>::denorm_min(),
-                                      1000.0};
+    // Near the tolerance and on a diagonal of it, -0, huge; at 2^38 the next double is
+    // 2^-14 away (near), at 2^40 the previous one 2^-13 (not near).
+    // clang-format off
+    static const double kAwkward[] = {
+        0.0, 1e-4, -1e-4, kBelow, -kBelow, kAbove, -kAbove, 5e-5, -5e-5, kDiagonal, -kDiagonal, kBelowDiagonal,
+        2e-4, -2e-4, 5.7735026918962576e-5, 1.5e-4, -0.0, 1e300, -1e300, 1e154, -1e154, kAbove1e154, 1.5e154,
+        0x1.0p38, 0x1.0p38 + 0x1.0p-14, -0x1.0p40, -(0x1.0p40 - 0x1.0p-13), 0x1.0p50, -0x1.0p50, 0x1.0p50 - 0.125,
+        0x1.0p50 + 0.25, -0x1.0p50 + 0.125, 0x1.0p53, 1e16, 0x1.0p62, kMax, -kMax, kDenormMin, 1000.0};
+    // clang-format on
     static const double kSteps[] = {1e-4, 1.000001e-4, 0.999999e-4, 1.5e-4, 3e-4, 0x1.0p-9, 0x1.0p-10, 0x1.0p-12};
     static const double kBorderOffsets[] = {1e-4,       -1e-4, 1.0001e-4, -1.0001e-4, 0.9999e-4,
                                             -0.9999e-4, 0.0,   2e-5,      -2e-5};

@@ -18,7 +18,6 @@ HOLE = next(c for c in DECOMPOSITION if c["name"].startswith("square with a hole
 SQUARE, TOOL, INF = '{"Outlines": [[[0,0],[4,0],[4,4],[0,4]]]}', os.environ.get("SHAPEEXPORT_TOOL"), float("inf")
 named = lambda cases: [pytest.param(c, id=c["name"][:48]) for c in cases]
 text = lambda loop: " ".join(str(i) + ("" if flag else "'") for i, flag in loop)  # "8 4' 5": ' marks a cut
-turns = lambda q: np.cross(q - np.roll(q, 1, axis=0), np.roll(q, -1, axis=0) - q)  # at each corner
 area = lambda p: 0.5 * np.sum(p[:, 0] * np.roll(p[:, 1], -1) - np.roll(p[:, 0], -1) * p[:, 1])
 QUAD = np.array([[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 0, 0], [1, 1, 0], [0, 1, 0]], float)
 LIFTED, TWO = lambda dz: QUAD + np.outer(np.arange(6) < 3, [0, 0, dz]), [[0, 1, 2], [3, 4, 5]]
@@ -90,23 +89,6 @@ def test_bad_input_raises(call, error):
     pytest.raises(error, call)
 
 
-@pytest.mark.parametrize("options", [{}, {"merge": True}, {"clean": True}, {"max_vertices": 3},
-                                     {"merge": True, "clean": True, "max_vertices": 4}])
-@pytest.mark.parametrize("case", named(c for c in DECOMPOSITION if not c.get("invalid")))
-def test_pieces_are_convex_and_tile_the_shape(case, options):
-    s = se.CrossSections.loads(document(case))
-    item, pieces = s.items[0], s.items[0].convex_loops(**options)
-    p = s.positions  # a copy: taken after decomposing, with the bridge points
-    assert sum(area(p[piece[:, 0]]) for piece in pieces) == pytest.approx(
-        area(p[item.exterior[:, 0]]) + sum(area(p[h[:, 0]]) for h in item.interiors))
-    for piece in pieces:
-        assert (turns(p[piece[:, 0]]) > (1e-9 if options.get("clean") else -1e-9)).all()
-        assert len(piece) <= options.get("max_vertices", len(piece))
-    if options.get("merge") and not item.interiors and (turns(p[item.exterior[:, 0]]) > -1e-9).all():
-        assert len(pieces) == 1  # a convex shape is one piece
-    assert len(pieces) <= len(item.convex_loops()) or "max_vertices" in options
-
-
 @pytest.mark.parametrize("t", [0.0, 0.25, 2.5])
 def test_blend(t):
     a, b, n = se.CrossSections.loads(document(HOLE)), se.CrossSections.loads(document(HOLE), 3.0), len(HOLE["points"])
@@ -170,10 +152,12 @@ def test_from_arrays_in_any_orientation(outline, hole):
     assert np.array_equal(kept.positions, np.array(outline + hole, float))
 
 
-def test_slop_gives_the_pieces_the_tool_gives():
+@pytest.mark.parametrize("golden, options", [("decompose", {}), ("decompose_merged", dict(merge=True, clean=True, max_vertices=4)),
+                                             ("decompose_slop", dict(merge=True, max_vertices=8, slop=1.0))])
+def test_pieces_are_those_the_tool_gives(golden, options):
     tools = DATA.parent / "tools"
-    expected = json.loads((tools / "expected" / "decompose_slop.json").read_text())
+    expected = json.loads((tools / "expected" / f"{golden}.json").read_text())
     with pytest.warns(UserWarning, match="dropped"):
         s = se.CrossSections.read(str(tools / "set.json"))
-    pieces = [[loop.tolist() for loop in i.convex_loops(merge=True, max_vertices=8, slop=1.0)] for i in s.items]
+    pieces = [[loop.tolist() for loop in i.convex_loops(**options)] for i in s.items]
     assert pieces == [[[[i, bool(f)] for i, f in loop] for loop in item["convex"]] for item in expected["items"]]

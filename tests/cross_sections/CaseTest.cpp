@@ -37,11 +37,7 @@ std::vector<std::string> PointTexts(const std::vector<kor::Vec<2, double>>& poin
     return texts;
 }
 
-std::vector<std::string> PointTexts(const Dom& points) {
-    std::vector<kor::Vec<2, double>> list;
-    for (std::size_t i = 0; i < points.size(); ++i) list.emplace_back(Number(points[i][0]), Number(points[i][1]));
-    return PointTexts(list);
-}
+std::vector<std::string> PointTexts(const Dom& points) { return PointTexts(testing_support::PointsOfData(points)); }
 
 }  // namespace
 
@@ -174,49 +170,17 @@ TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
     }
 }
 
+// tests/data/cross_sections/merge.json: pieces joined only where their union is
+// convex, cleaned, bounded, and loops that are not convex cut and joined again.
 TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
-    // An L cut into two pieces stays two; a square cut by its midpoint joins again,
-    // and cleaning then drops the straight corner, and a corner turning within the
-    // tolerance (1e-12 of the extent squared: 4e-12 here), but not one turning
-    // beyond it (4e-11); a hexagon bounded to 4 vertices.
-    using P = kor::Vec<2, double>;
-    const std::vector<P> ell{{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}};
-    const std::vector<P> square{{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}};
-    // A square notched at the middle of its bottom (1) and top (4) edges, with a
-    // straight corner (6): three pieces, none of which joins a neighbour, are cut
-    // again from 1 to 4. A hexagon cut into three around its centre (6) is not: the
-    // union of the three would pass through the centre twice.
-    const std::vector<P> notched{{0, 0}, {2, 1}, {4, 0}, {4, 4}, {2, 3}, {0, 4}, {0, 2}};
-    const std::vector<P> bent{{0, 0}, {1, 0}, {2, 2e-12}, {2, 2}, {0, 2}, {2, 4e-11}};
-    std::vector<P> hexagon;
-    for (int i = 0; i < 6; ++i)
-        hexagon.emplace_back(std::cos(i * testing_support::kPi / 3), std::sin(i * testing_support::kPi / 3));
-    std::vector<P> fan = hexagon;
-    fan.emplace_back(0, 0);
-    struct Case {
-        const std::vector<P>* points;
-        std::vector<std::string> loops;
-        ConvexMergeOptions options;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
-        {&ell, {"0' 1 2 3", "3' 4 5 0"}, {}, {"0' 1 2 3", "3' 4 5 0"}},
-        {&square, {"0 1 4'", "1' 2 3 4"}, {}, {"0 1 2 3 4"}},
-        {&square, {"0 1 4'", "1' 2 3 4"}, {true, true, 0}, {"0 2 3 4"}},
-        // An edge that two pieces repeat: the first of them joins.
-        {&square, {"0 2 4'", "2 3 4", "2 3' 4"}, {}, {"0 2 3 4", "2 3' 4"}},
-        {&notched, {"0' 1 3' 4", "1' 2 3", "4' 5 6 0"}, {}, {"1' 2 3 4", "4' 5 6 0 1"}},
-        {&fan, {"6' 0 1 2'", "6' 2 3 4'", "6' 4 5 0'"}, {}, {"6' 0 1 2'", "6' 2 3 4'", "6' 4 5 0'"}},
-        {&bent, {"0 1 2 3 4", "0 1 5 3 4"}, {false, true, 0}, {"0 2 3 4", "0 1 5 3 4"}},
-        {&hexagon, {"0 1 2 3 4 5"}, {false, false, 4}, {"0' 1 2 3", "3' 4 5 0"}},
-        {&hexagon, {"2 1 0", "0 1 2 3 4 5"}, {true, false, 0}, {"0 1 2 3 4 5"}},  // clockwise: no area, left out
-        // A loop that is not convex is cut into triangles and those joined again.
-        {&ell, {"0 1 2 3 4 5"}, {true, false, 0}, {"0' 1 2 3", "5 0 3' 4"}},
-        {&ell, {"0 1 2 3 4 5"}, {false, false, 3}, {"0' 1 2", "0' 2' 3", "5' 0 3'", "4 5 3'"}},
-    };
-    for (const Case& c : cases) {
+    const Dom cases = testing_support::LoadData("cross_sections/merge.json");
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        const Dom& c = cases[n];
+        const testing_support::Points points = testing_support::PointsOfData(c["points"]);
         std::vector<kor::ShapeExport::Loop> loops;
-        for (const std::string& text : c.loops) loops.emplace_back(*c.points, testing_support::Vertices(text));
-        EXPECT_EQ(testing_support::Texts(MergeConvexLoops(*c.points, loops, c.options)), c.expected) << c.loops[0];
+        for (const std::string& text : Strings(c["loops"])) loops.emplace_back(points, testing_support::Vertices(text));
+        const ConvexMergeOptions options{c["merge"].asBool(true), c["clean"].asBool(false),
+                                         static_cast<std::size_t>(c["maxVertices"].asInt(0))};
+        EXPECT_EQ(Texts(MergeConvexLoops(points, loops, options)), Strings(c["expected"])) << c["name"].asString();
     }
 }

@@ -143,9 +143,7 @@ TEST(CrossSections, CompatibilityAndBlending) {
         const bool convex = c["convex"].asBool(false), compatible = c["compatible"].asBool(false);
         EXPECT_EQ(a.IsCompatible(b, convex), compatible);
         const CrossSections blend(a, b, t, convex);
-        std::vector<Point> expected;
-        for (std::size_t i = 0; i < c["positions"].size(); ++i)
-            expected.emplace_back(c["positions"][i][0].asDouble(0.0), c["positions"][i][1].asDouble(0.0));
+        std::vector<Point> expected = testing_support::PointsOfData(c["positions"]);
         const std::size_t n = compatible ? std::min(a.Positions().size(), b.Positions().size()) : a.Positions().size();
         for (std::size_t i = 0; !c.has("positions") && i < n; ++i)
             expected.push_back(compatible ? Point((1.0 - t) * a.Positions()[i].x() + t * b.Positions()[i].x(),

@@ -10,8 +10,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -32,13 +30,8 @@ kor::ShapeExport::CrossSections SetOf(const std::vector<kor::Vec<2, double>>& po
     const kor::ShapeExport::CrossSection blank = set.Items()[0];  // on the set's array, without loops
     set.GetItems().clear();
     for (const Shape& s : items) {
-        kor::ShapeExport::CrossSection item = blank;
-        for (int i : s.outline) item.GetExteriorLoop().AddVertex(i, true);
-        for (const auto& hole : s.holes) {
-            kor::ShapeExport::Loop& loop = item.AddInteriorLoop();
-            for (int i : hole) loop.AddVertex(i, true);
-        }
-        set.GetItems().push_back(item);
+        set.GetItems().push_back(blank);
+        testing_support::Fill(set.GetItems().back(), s.outline, s.holes);
     }
     return set;
 }
@@ -101,12 +94,9 @@ namespace {
 
 std::vector<std::string> BaseDocuments() {
     std::vector<std::string> documents = testing_support::DataLines("cross_sections/set_documents.txt");
-    for (const char* folder : {"fuzz_cross_sections"})
-        for (const auto& file :
-             std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/fuzz/corpus/" + std::string(folder))) {
-            std::ifstream in(file.path(), std::ios::binary);
-            documents.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
+    for (const auto& file :
+         std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/fuzz/corpus/fuzz_cross_sections"))
+        documents.push_back(testing_support::ReadText(file.path().string()));
     const std::string nested = "{\"Outlines\": [[[1,2],[3,4],[5,6]]], \"deep\": ";
     for (std::size_t depth : {510, 511, 512})  // the document object and the points count too
         documents.push_back(nested + std::string(depth, '[') + std::string(depth, ']') + "}");

@@ -12,8 +12,6 @@
 #include <box2d/box2d.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -103,11 +101,5 @@ TEST(Engine, Box2DTakesEveryPiece) {
         ExpectTakenByBox2D(testing_support::MakeSet(circle), "circle of " + std::to_string(points));
     }
     ExpectTakenByBox2D(testing_support::MakeSet(testing_support::Comb(3000)), "comb of 3000 teeth");
-    for (const auto& file : std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/tests/data/realworld")) {
-        if (file.path().extension() != ".json") continue;
-        std::ifstream in(file.path(), std::ios::binary);
-        CrossSections set;
-        set.From(in);
-        ExpectTakenByBox2D(set, file.path().filename().string());
-    }
+    testing_support::ForEachRealWorldSet(ExpectTakenByBox2D);
 }

@@ -13,8 +13,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -79,13 +77,8 @@ std::string Result(const CrossSections& set) {
 
 std::map<std::string, std::string> Results() {
     std::map<std::string, std::string> results;
-    for (const auto& file : std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/tests/data/realworld")) {
-        if (file.path().extension() != ".json") continue;
-        std::ifstream in(file.path(), std::ios::binary);
-        CrossSections set;
-        set.From(in);
-        results["realworld/" + file.path().stem().string()] = Result(set);
-    }
+    testing_support::ForEachRealWorldSet(
+        [&](const CrossSections& set, const std::string& name) { results["realworld/" + name] = Result(set); });
     for (std::uint64_t seed = 1; seed <= 40; ++seed)
         for (double scale : {1.0, 1e-3, 1e4}) {
             const std::string suffix = "/" + std::to_string(seed) + "@" + std::to_string(scale);

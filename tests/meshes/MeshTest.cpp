@@ -43,7 +43,7 @@ std::vector<Position> Placed(const std::vector<Vec3f>& vertices, const Mat4& m) 
 }
 
 void ExpectEqualMeshes(const Mesh& a, const Mesh& b) {
-    EXPECT_TRUE(SamePositions(a.Positions(), b.Positions()));
+    EXPECT_TRUE(fuzzing::SameBits(a.Positions(), b.Positions()));
     EXPECT_EQ(a.Indices(), b.Indices());
     EXPECT_EQ(a.Transform(), b.Transform());
     EXPECT_EQ(a.Name(), b.Name());
@@ -102,7 +102,7 @@ TEST(FromOBJ, AppendsVerticesAndTriangles) {
         const std::vector<Position> placed = Placed(kFour, m);
         positions.insert(positions.end(), placed.begin(), placed.end());
         indices.insert(indices.end(), triangles.begin(), triangles.end());
-        EXPECT_TRUE(SamePositions(mesh.Positions(), positions));
+        EXPECT_TRUE(fuzzing::SameBits(mesh.Positions(), positions));
         EXPECT_EQ(mesh.Indices(), indices);
         EXPECT_EQ(mesh.Transform(), m);
         EXPECT_EQ(mesh.Name(), L"name kept");
@@ -167,12 +167,12 @@ TEST(MeshWeld, Cases) {
         const std::vector<Position> expected = positionsOf(row["Welded"]);
         const Mesh source = MakeMesh(positionsOf(row["Positions"]), corners);
         const Mesh welded(source, true);
-        EXPECT_TRUE(SamePositions(welded.Positions(), expected));
+        EXPECT_TRUE(fuzzing::SameBits(welded.Positions(), expected));
         EXPECT_EQ(welded.Indices(), indices);
         EXPECT_EQ(welded.Name(), source.Name());
         EXPECT_EQ(welded.Transform(), source.Transform());
         const reference::Welded ref = reference::Weld(source.Positions(), source.Indices());
-        EXPECT_TRUE(SamePositions(ref.positions, expected));
+        EXPECT_TRUE(fuzzing::SameBits(ref.positions, expected));
         EXPECT_EQ(ref.indices, indices);
     }
     const Mesh placed = [] {
@@ -210,7 +210,7 @@ void ExpectWeldAsReference(const std::vector<Position>& positions, std::uint64_t
         std::vector<long long> welded;
         kor::ShapeExport::detail::Weld(positions, indices, kept, welded, seed * 1000003 + 7);
         ASSERT_EQ(welded, expected.indices) << "seed " << seed;
-        ASSERT_TRUE(SamePositions(kept, expected.positions)) << "seed " << seed;
+        ASSERT_TRUE(fuzzing::SameBits(kept, expected.positions)) << "seed " << seed;
     }
 }
 

@@ -6,16 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "HarnessCrossSections.h"
 #include "HarnessDocument.h"
 #include "HarnessExtrusion.h"
 #include "HarnessGeometry.h"
 #include "HarnessWeld.h"
+#include "TestData.h"
 
 TEST(Replay, EveryInputPassesItsHarness) {
     using Harness = void (*)(const std::uint8_t*, std::size_t);
@@ -30,8 +28,7 @@ TEST(Replay, EveryInputPassesItsHarness) {
             const std::filesystem::path folder = std::filesystem::path(root) / name;
             if (!std::filesystem::is_directory(folder)) continue;
             for (const auto& file : std::filesystem::directory_iterator(folder)) {
-                std::ifstream in(file.path(), std::ios::binary);
-                const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                const std::string bytes = testing_support::ReadText(file.path().string());
                 fuzzing::CurrentInput() = file.path().string();
                 harness(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
                 seeds += root == std::string(SHAPEEXPORT_FUZZ_CORPUS);

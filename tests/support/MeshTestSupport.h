@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -61,12 +60,6 @@ inline Mesh MakeMesh(const std::vector<Position>& positions, const std::vector<u
         triangles.push_back({corners[k], corners[k + 1], corners[k + 2]});
     mesh.fromOBJ(MakeAiMesh({}, triangles).get(), Matrix(kIdentity));
     return mesh;
-}
-
-// Equal bit for bit (a position is its three coordinates).
-inline bool SamePositions(const std::vector<Position>& a, const std::vector<Position>& b) {
-    static_assert(sizeof(Position) == 3 * sizeof(double), "a position is its three coordinates");
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Position)) == 0);
 }
 
 }  // namespace meshtest

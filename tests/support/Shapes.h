@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -114,15 +116,20 @@ inline Shape Plate(int side, int holeVertices, std::uint64_t seed = 0) {
     return s;
 }
 
-// A set of one cross section holding the shape.
-inline kor::ShapeExport::CrossSections MakeSet(const Shape& shape) {
-    kor::ShapeExport::CrossSections set(shape.positions, false);
-    kor::ShapeExport::CrossSection& item = set.GetItems()[0];
-    for (int i : shape.outline) item.GetExteriorLoop().AddVertex(i, true);
-    for (const std::vector<int>& hole : shape.holes) {
+// Gives `item` the outline and holes as index lists, every vertex on the outline.
+inline void Fill(kor::ShapeExport::CrossSection& item, const std::vector<int>& outline,
+                 const std::vector<std::vector<int>>& holes) {
+    for (int i : outline) item.GetExteriorLoop().AddVertex(i, true);
+    for (const std::vector<int>& hole : holes) {
         kor::ShapeExport::Loop& loop = item.AddInteriorLoop();
         for (int i : hole) loop.AddVertex(i, true);
     }
+}
+
+// A set of one cross section holding the shape.
+inline kor::ShapeExport::CrossSections MakeSet(const Shape& shape) {
+    kor::ShapeExport::CrossSections set(shape.positions, false);
+    Fill(set.GetItems()[0], shape.outline, shape.holes);
     return set;
 }
 
@@ -130,11 +137,7 @@ inline kor::ShapeExport::CrossSections MakeSet(const Shape& shape) {
 inline kor::ShapeExport::CrossSection MakeSection(Points& positions, const std::vector<int>& exterior,
                                                   const std::vector<std::vector<int>>& holes = {}) {
     kor::ShapeExport::CrossSection section(positions, false);
-    for (int i : exterior) section.GetExteriorLoop().AddVertex(i, true);
-    for (const std::vector<int>& hole : holes) {
-        kor::ShapeExport::Loop& loop = section.AddInteriorLoop();
-        for (int i : hole) loop.AddVertex(i, true);
-    }
+    Fill(section, exterior, holes);
     return section;
 }
 
@@ -153,11 +156,29 @@ inline kor::ShapeExport::detail::Decomposition Decompose(const Shape& shape, boo
                 : detail::DecomposeSimply(shape.positions, outline, input);
 }
 
+// The points of a data file's list of [x, y].
+inline Points PointsOfData(const kor::Dom& list) {
+    Points points;
+    for (std::size_t i = 0; i < list.size(); ++i) points.emplace_back(Number(list[i][0]), Number(list[i][1]));
+    return points;
+}
+
+// Calls f(set, name) for every real polygon of tests/data/realworld, read as a set.
+template <typename F>
+void ForEachRealWorldSet(F f) {
+    for (const auto& file : std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/tests/data/realworld")) {
+        if (file.path().extension() != ".json") continue;
+        std::ifstream in(file.path(), std::ios::binary);
+        kor::ShapeExport::CrossSections set;
+        set.From(in);
+        f(set, file.path().stem().string());
+    }
+}
+
 // The shape of a case of tests/data/cross_sections/decomposition.json.
 inline Shape ShapeOf(const kor::Dom& c) {
     Shape shape;
-    for (std::size_t i = 0; i < c["points"].size(); ++i)
-        shape.Add(Number(c["points"][i][0]), Number(c["points"][i][1]));
+    shape.positions = PointsOfData(c["points"]);
     for (const auto& v : Vertices(c["outline"].asString())) shape.outline.push_back(v.Index());
     for (const std::string& hole : Strings(c["holes"])) {
         shape.holes.emplace_back();
@@ -251,14 +272,6 @@ inline std::string ConvexWithin(const Points& positions, const std::vector<kor::
     return std::string();
 }
 
-// Whether every loop is convex and counter-clockwise.
-inline bool AllConvex(const Points& positions, const std::vector<kor::ShapeExport::Loop>& loops) {
-    Points points;
-    for (const auto& loop : loops)
-        if (!PointsOf(positions, loop, points) || !ConvexityOf(points).empty()) return false;
-    return true;
-}
-
 // What must hold for a set of convex pieces that tile a cross section, checked
 // independently of the library: every index inside the positions, every piece
 // convex and counter-clockwise, the areas adding up to the outline minus the holes,
@@ -272,13 +285,11 @@ inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions
     using P = kor::Vec<2, double>;
     std::vector<std::vector<P>> polygons;
     double total = 0.0, scale = std::fabs(expectedArea);
-    const double shapeExtent = ExtentOf(positions, pieces);
+    const std::string convexity = ConvexWithin(positions, pieces, maxVertices);
+    if (!convexity.empty()) return convexity;
     for (const auto& piece : pieces) {
         std::vector<P> polygon;
-        if (!PointsOf(positions, piece, polygon)) return "index outside the positions";
-        if (maxVertices != 0 && polygon.size() > maxVertices) return "a piece has more vertices than the bound";
-        const std::string convexity = ConvexityOf(polygon, shapeExtent);
-        if (!convexity.empty()) return convexity;
+        PointsOf(positions, piece, polygon);
         const auto [twice, extent] = TwiceAreaAndExtent(polygon);
         total += twice / 2.0;
         scale = std::max(scale, extent * extent);

@@ -33,15 +33,20 @@ inline std::vector<std::string> DataLines(const std::string& path) {
     return lines;
 }
 
+// The bytes of a file ("" when it cannot be read).
+inline std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 // The parsed JSON file tests/data/<path>.
 inline kor::Dom LoadData(const std::string& path) {
     const char* root = std::getenv("SHAPEEXPORT_TEST_DATA");
     const std::string file = std::string(root ? root : "tests/data") + "/" + path;
-    std::ifstream in(file, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = ReadText(file);
     kor::Dom data;
     std::string error;
-    if (!in || !kor::DomReaderJson::FromString(data, text.c_str(), &error))
+    if (text.empty() || !kor::DomReaderJson::FromString(data, text.c_str(), &error))
         throw std::runtime_error("cannot read test data " + file + ": " + error);
     return data;
 }
