@@ -180,7 +180,7 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
         std::vector<kor::ShapeExport::Loop> loops;
         for (const std::string& text : Strings(c["loops"])) loops.emplace_back(points, testing_support::Vertices(text));
         const ConvexMergeOptions options{c["merge"].asBool(true), c["clean"].asBool(false),
-                                         static_cast<std::size_t>(c["maxVertices"].asInt(0))};
+                                         static_cast<std::size_t>(c["maxVertices"].asInt(0)), c["slop"].asDouble(0.0)};
         EXPECT_EQ(Texts(MergeConvexLoops(points, loops, options)), Strings(c["expected"])) << c["name"].asString();
     }
 }

@@ -54,22 +54,6 @@ void ExpectBoundTo(const CrossSections& set) {
 
 }  // namespace
 
-TEST(CrossSections, Construction) {
-    const CrossSections empty;
-    EXPECT_TRUE(empty.Positions().empty() && empty.Items().empty() && empty.Parameters().empty());
-    EXPECT_EQ(empty.BBox().min.x(), std::numeric_limits<double>::infinity());
-    const CrossSections implicit = 0.001;  // a factor converts to a set
-    (void)implicit;
-
-    const Points p{{0, 0}, {2, 0}, {2, 1}};
-    const CrossSections filled(p, true), unfilled(p, false);
-    EXPECT_EQ(Texts(std::vector<kor::ShapeExport::Loop>{filled.Items()[0].ExteriorLoop()}),
-              std::vector<std::string>{"0 1 2"});
-    EXPECT_TRUE(unfilled.Items()[0].ExteriorLoop().Vertices().empty());
-    EXPECT_EQ(unfilled.BBox().max, Point(2, 1));
-    ExpectBoundTo(filled);
-}
-
 TEST(CrossSections, NormalizeVertical) {
     struct Case {
         double lowest;
@@ -292,7 +276,6 @@ TEST(CrossSection, StepsOneAtATime) {
     EXPECT_EQ(steps.AddedVertices(), whole.AddedVertices());
 }
 
-using kor::ShapeExport::Vertex;
 using testing_support::Text;
 
 namespace {
@@ -303,16 +286,9 @@ Loop LoopOf(const Points& positions, const std::string& text) {
 
 }  // namespace
 
-TEST(Loop, ConstructionAndAssignment) {
+// Assignment copies the vertices only; the target keeps its array.
+TEST(Loop, AssignmentKeepsTheArray) {
     const Points p{{0, 0}, {1, 0}, {0, 1}}, q{{5, 5}};
-    EXPECT_EQ(Text(Loop(p, true)), "0 1 2");
-    EXPECT_EQ(Text(Loop(p, false)), "");
-    EXPECT_EQ(&Loop(p, true).Positions(), &p);
-    EXPECT_EQ(&Loop().Positions(), &Loop::m_emptyPositions);
-    EXPECT_FALSE(Vertex(4, true) == Vertex(4, false));
-    EXPECT_TRUE(Vertex(4, true) != Vertex(5, true));
-
-    // Assignment copies the vertices only; the target keeps its array.
     Loop target(q, false);
     target = Loop(p, true);
     EXPECT_EQ(Text(target), "0 1 2");

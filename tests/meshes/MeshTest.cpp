@@ -25,16 +25,7 @@ namespace {
 const std::vector<Vec3f> kFour = {{0.1f, 0.2f, 0.3f}, {1.f, 0.f, 0.f}, {0.f, 1.f, 0.f}, {-2.5f, 1e-7f, 3e30f}};
 
 // A placement with a weight that depends on x, every element of it read.
-const Mat4 kPlacement = [] {
-    Mat4 m = kIdentity;
-    m.m[0] = 2.0;
-    m.m[5] = 0.1;
-    m.m[12] = 5.0;
-    m.m[14] = -1.0;
-    m.m[3] = 0.25;
-    m.m[15] = 2.0;
-    return m;
-}();
+const Mat4 kPlacement{{2.0, 0, 0, 0.25, 0, 0.1, 0, 0, 0, 0, 1, 0, 5.0, 0, -1.0, 2.0}};
 
 std::vector<Position> Placed(const std::vector<Vec3f>& vertices, const Mat4& m) {
     std::vector<Position> out;

@@ -77,36 +77,20 @@ struct Welded {
 
 inline Welded Weld(const std::vector<kor::ShapeExport::Position>& positions, const std::vector<long long>& indices) {
     Welded out;
-    const long long n = static_cast<long long>(positions.size());
-    std::vector<std::int32_t> map(positions.size(), -1);
-    for (long long i = 0; i < n; ++i) {
-        const kor::ShapeExport::Position& p = positions[static_cast<std::size_t>(i)];
-        std::int32_t entry = -1;
-        for (std::size_t k = 0; k < out.positions.size(); ++k) {
-            if (p.Near(out.positions[k])) {
-                entry = static_cast<std::int32_t>(k);
-                break;
-            }
+    std::vector<long long> entry(positions.size(), -1);
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const auto near = std::find_if(out.positions.begin(), out.positions.end(),
+                                       [&](const kor::ShapeExport::Position& kept) { return positions[i].Near(kept); });
+        if (near != out.positions.end()) {
+            entry[i] = near - out.positions.begin();
+        } else if (std::find(indices.begin(), indices.end(), static_cast<long long>(i)) != indices.end()) {
+            entry[i] = static_cast<long long>(out.positions.size());
+            out.positions.push_back(positions[i]);
         }
-        if (entry < 0) {
-            bool named = false;
-            for (const long long v : indices) {
-                if (v == i) {
-                    named = true;
-                    break;
-                }
-            }
-            if (named) {
-                entry = static_cast<std::int32_t>(out.positions.size());
-                out.positions.push_back(p);
-            }
-        }
-        map[static_cast<std::size_t>(i)] = entry;
     }
-    for (const long long v : indices) {
-        if (v >= 0 && v < n && map[static_cast<std::size_t>(v)] >= 0)
-            out.indices.push_back(map[static_cast<std::size_t>(v)]);
-    }
+    for (const long long v : indices)
+        if (v >= 0 && v < static_cast<long long>(positions.size()) && entry[static_cast<std::size_t>(v)] >= 0)
+            out.indices.push_back(entry[static_cast<std::size_t>(v)]);
     return out;
 }
 
