@@ -1,7 +1,10 @@
-// Bytes as JSON text -> a document tree -> text again (compact and indented, by
-// ToString and by the stream writer alike) -> parsed again: the same tree. A failed
-// parse leaves an empty node and a one-line error of the documented form; the
-// zero-terminated overload agrees with the one taking a length.
+// Bytes as JSON text -> a document tree -> text again (compact, indented, with flat
+// arrays; by ToString and by the stream writer alike) -> parsed again: the same tree,
+// and a container's text cut short is refused. A failed parse leaves an empty node
+// and a one-line error of the documented form; the zero-terminated overload agrees
+// with the one taking a length. The seeds tree_*.json are trees of escaped strings
+// and keys, zero bytes, doubles of every bit pattern, nesting, duplicate keys and
+// containers longer than the reader's pieces of 4096 values.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +12,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>
@@ -39,15 +43,19 @@ inline void CheckDocument(const std::uint8_t* data, std::size_t size) {
     }
     Require(error.empty(), "success clears the error");
     Require(kor::Dom(first) == first, "a copy equals its source");
-    for (int indent : {-1, 2}) {
-        const std::string written = kor::DomWriterJson::ToString(first, indent);
+    for (const auto& [indent, flat] : {std::pair{-1, false}, {0, false}, {2, false}, {7, true}}) {
+        const std::string written = kor::DomWriterJson::ToString(first, indent, flat);
         std::ostringstream stream;
-        kor::DomWriterJson::Write(stream, first, indent);
+        kor::DomWriterJson::Write(stream, first, indent, flat);
         Require(stream.str() == written, "Write and ToString agree");
         kor::Dom second;
         Require(kor::DomReaderJson::FromString(second, written.data(), written.size(), nullptr) && second == first,
                 "the written text reads back as the same tree");
-        Require(kor::DomWriterJson::ToString(second, indent) == written, "writing is stable");
+        Require(kor::DomWriterJson::ToString(second, indent, flat) == written, "writing is stable");
+        kor::Dom cut(1);
+        Require(!(first.isArray() || first.isObject()) ||
+                    (!kor::DomReaderJson::FromString(cut, written.data(), size % written.size(), nullptr) && cut.isEmpty()),
+                "a container's text cut short is refused");
     }
 }
 

@@ -37,15 +37,7 @@ Mesh::Mesh(const Mesh& other, bool weld) : m_transform(other.m_transform), m_nam
 
 Mesh::~Mesh() = default;
 
-Mesh& Mesh::operator=(const Mesh& other) {
-    if (this != &other) {
-        m_positions = other.m_positions;
-        m_indices = other.m_indices;
-        m_transform = other.m_transform;
-        m_name = other.m_name;
-    }
-    return *this;
-}
+Mesh& Mesh::operator=(const Mesh& other) = default;
 
 Mesh& Mesh::operator=(Mesh&& other) noexcept {
     if (this != &other) {

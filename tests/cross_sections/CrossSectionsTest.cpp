@@ -300,16 +300,16 @@ TEST(Loop, AssignmentKeepsTheArray) {
 TEST(Loop, EditingPrimitives) {
     const Points none;
     for (const std::string& row : testing_support::DataLines("cross_sections/loop_edits.txt")) {
-        const std::size_t first = row.find(" | "), second = row.find(" | ", first + 3);
-        std::istringstream edit(row.substr(first + 3, second - first - 3));
+        const std::vector<std::string> fields = testing_support::Fields(row, " | ");
+        std::istringstream edit(fields.at(1));
         std::string name;
         int a = 0, b = 0, c = 0;
         edit >> name >> a >> b >> c;
-        Loop loop = LoopOf(none, row.substr(0, first));
+        Loop loop = LoopOf(none, fields.at(0));
         if (name == "insert") loop.InsertVertex(7, a);
         if (name == "add") loop.Add(LoopOf(none, "10 11 12' 13 14"), a, b, c);
         if (name == "cut") loop.Cut(a, b);
-        EXPECT_EQ(Text(loop), row.substr(second + 3)) << row;
+        EXPECT_EQ(Text(loop), fields.at(2)) << row;
     }
 }
 

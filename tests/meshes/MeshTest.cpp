@@ -55,6 +55,7 @@ TEST(Mesh, ConstructionCopiesAndMoves) {
         ExpectEqualMeshes(Mesh(a, false), expected);
         Mesh assigned(L"x");
         assigned = a;
+        ExpectEqualMeshes(assigned, expected);
         const auto more = MakeAiMesh({{5, 5, 5}}, {{0, 0, 0}});
         assigned.fromOBJ(more.get(), Matrix(kIdentity));  // the copy is independent
         ExpectEqualMeshes(a, expected);

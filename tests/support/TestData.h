@@ -39,6 +39,14 @@ inline std::string ReadText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The fields of a data line between the separators.
+inline std::vector<std::string> Fields(const std::string& row, const std::string& separator = "\t") {
+    std::vector<std::string> fields;
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + separator.size())
+        fields.push_back(row.substr(start, (end = row.find(separator, start)) - start));
+    return fields;
+}
+
 // The parsed JSON file tests/data/<path>.
 inline kor::Dom LoadData(const std::string& path) {
     const char* root = std::getenv("SHAPEEXPORT_TEST_DATA");
