@@ -97,8 +97,12 @@ TEST(CrossSections, CopiesMovesAndAssignmentsAreIndependent) {
     source.NormalizeVertical();  // gives it a box
     CrossSections moved(std::move(source));
     ExpectBoundTo(moved);
+    EXPECT_EQ(CrossSections(moved).BBox().max, Point(10, 10));
     EXPECT_TRUE(source.Positions().empty() && source.Items().empty());
     EXPECT_EQ(source.BBox().max, Point(10, 10));  // factor and box stay
+    CrossSections withParameters = Read(R"({"Outlines": [[[0,0],[1,0],[0,1]]], "Params": {"p": 1}})");
+    withParameters = std::move(moved);
+    EXPECT_TRUE(moved.Parameters().empty() && withParameters.Parameters().empty());
 
     // After A = B, A's reset erases B's bridge point from A's copy, whatever A held.
     for (std::size_t room : {0, 8}) {
@@ -253,6 +257,8 @@ TEST(CrossSection, CopiesAssignmentsAndReset) {
     // The box of the outline and the holes, indices outside the array skipped.
     source.GetInteriorLoops()[0].AddVertex(99, true);
     EXPECT_EQ(source.BBox().max, (kor::Vec<2, double>(10, 10)));
+    Points beyond{{0, 0}, {1, 0}, {0, 1}, {5, -5}};
+    EXPECT_EQ(testing_support::MakeSection(beyond, {0, 1, 2}, {{3, 3, 3}}).BBox().min, (kor::Vec<2, double>(0, -5)));
 }
 
 TEST(CrossSection, StepsOneAtATime) {
