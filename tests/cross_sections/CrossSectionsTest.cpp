@@ -331,39 +331,24 @@ TEST(Loop, LeftMostVertexAndBox) {
     EXPECT_EQ(empty.max.y(), -std::numeric_limits<double>::infinity());
 }
 
-// The reading call with a report: what each text gives, and a set left as it was
-// when the text is no cross-section document.
+// tests/data/cross_sections/reading.json: what each text gives, and a set left as it
+// was when the text is no cross-section document.
 TEST(ReadCrossSections, ReportsWhatWentWrong) {
-    using namespace std::string_literals;
-    using Status = kor::ShapeExport::ReadResult::Status;
-    struct Case {
-        std::string text;
-        Status status;
-        const char* message;  // its start
-        std::size_t offset, sections, dropped;
-        bool nonFinite;
-    };
-    const Case cases[] = {
-        {"", Status::Empty, "is empty", 0, 0, 0, false},
-        {"{\"Outlines\": [[[0,0]]", Status::NotJson, "JSON parse error at byte offset 21: ", 21, 0, 0, false},
-        {"{\"Outlines\": [[[0,0]]]}\0x"s, Status::NotJson, "not JSON text: a zero byte at byte offset 23", 23, 0, 0,
-         false},
-        {"[1]", Status::NotCrossSections, "the JSON document is not an object", 0, 0, 0, false},
-        {"{\"outlines\": 5}", Status::NotCrossSections, "not a cross-section document", 0, 0, 0, false},
-        {"{\"Outlines\": [[[0,0],[1,0],[0,1]], [[[[0,1,2],true]], 7, [[[0,1],true]]]]}", Status::Read, "", 0, 3, 2,
-         false},
-        {"{\"Outlines\": [[[0,0],[1e400,0],[0,1]]]}", Status::Read, "", 22, 1, 0, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+    const char* const statuses[] = {"Read", "Empty", "Unreadable", "NotJson", "NotCrossSections"};
+    const kor::Dom cases = testing_support::LoadData("cross_sections/reading.json")["Cases"];
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        const kor::Dom& c = cases[k];
+        SCOPED_TRACE(c["text"].asString());
         CrossSections set = SquareWithHole();
-        const kor::ShapeExport::ReadResult r = kor::ShapeExport::ReadCrossSections(c.text, set);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_EQ(r.message.rfind(c.message, 0), 0u) << r.message;
+        const kor::ShapeExport::ReadResult r = kor::ShapeExport::ReadCrossSections(c["text"].asString(), set);
+        EXPECT_EQ(statuses[static_cast<int>(r.status)], c["status"].asString());
+        EXPECT_EQ(r.message.rfind(c["message"].asString(), 0), 0u) << r.message;
         EXPECT_EQ(std::make_tuple(r.offset, r.sections, r.dropped, r.nonFinite),
-                  std::make_tuple(c.offset, c.sections, c.dropped, c.nonFinite));
-        EXPECT_EQ(set.Positions().size(), c.status == Status::Read ? 11u : 8u);
-        EXPECT_EQ(set.Items().size(), 1u + (c.status == Status::Read ? c.sections - c.dropped : 0u));
+                  std::make_tuple(std::size_t(c["offset"].asInt(-1)), std::size_t(c["sections"].asInt(-1)),
+                                  std::size_t(c["dropped"].asInt(-1)), c["nonFinite"].asBool(false)));
+        const bool read = r.status == kor::ShapeExport::ReadResult::Status::Read;
+        EXPECT_EQ(std::make_pair(set.Positions().size(), set.Items().size()),
+                  std::make_pair(std::size_t(read ? 11 : 8), 1 + (read ? r.sections - r.dropped : 0)));
     }
 }
 
