@@ -1,0 +1,40 @@
+#!/usr/bin/env python3
+"""Checks that the test suite fails on each realistic fault of scripts/faults.json.
+
+Each fault is [name, file, text, replacement]: the text must occur exactly once.
+The faults are applied one at a time to a worktree of HEAD (default: /tmp/shapeexport-faults),
+which is built with the default preset and tested with ctest; a fault the suite does
+not fail on is reported MISSED. Arguments: fault numbers to run (default: all).
+"""
+import json, os, subprocess, sys
+
+root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+tree = os.environ.get("FAULT_TREE", "/tmp/shapeexport-faults")
+run = lambda command, **kw: subprocess.run(command, shell=True, cwd=tree, capture_output=True, text=True,
+                                           errors="replace", **kw)
+if not os.path.isdir(tree):
+    subprocess.run(["git", "-C", root, "worktree", "add", "-q", "--detach", tree, "HEAD"], check=True)
+run("git checkout -q --detach " + subprocess.check_output(["git", "-C", root, "rev-parse", "HEAD"], text=True))
+run("cmake --preset default")
+faults = json.load(open(os.path.join(root, "scripts", "faults.json")))
+for number, (name, path, text, replacement) in enumerate(faults):
+    if len(sys.argv) > 1 and str(number) not in sys.argv[1:]:
+        continue
+    file = os.path.join(tree, path)
+    source = open(file).read()
+    if source.count(text) != 1:
+        print(f"{number} {name}: the text occurs {source.count(text)} times", flush=True)
+        continue
+    open(file, "w").write(source.replace(text, replacement))
+    try:
+        if run("cmake --build --preset default -j2").returncode:
+            verdict = "caught by the build"
+        else:
+            tests = run("ctest --preset default -j2 --timeout 300")
+            failed = [line.split(" - ")[1].split(" (")[0] for line in tests.stdout.splitlines()
+                      if " - " in line and line.rstrip().endswith(")") and "(" in line.split(" - ")[1]]
+            verdict = "caught by " + ", ".join(failed) if tests.returncode else "MISSED"
+    finally:
+        open(file, "w").write(source)
+    print(f"{number} {name}: {verdict}", flush=True)
+run("cmake --build --preset default -j2")
