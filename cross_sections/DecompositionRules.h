@@ -18,6 +18,10 @@
 //   int Candidate(k, a, c)   the first vertex from k up to a that may lie inside the
 //                            piece a..c (a when there is none); it may skip only
 //                            vertices that InsidePiece rejects
+//   void Inside(k)           vertex k lies inside the piece being checked
+//   bool KnownToFail(a)      the try from a (TryPiece) is known to end too small, as
+//                            it did before (false for a ring that keeps no record)
+//   void Failed(a, grown)    the try from a, grown to `grown`, ended too small
 #pragma once
 
 #include <cmath>
@@ -145,10 +149,27 @@ int ShrinkPiece(Ring& q, int a, int c) {
             k = q.Candidate(q.Next(k), a, c);
             continue;
         }
+        q.Inside(k);
         c = q.Prev(c);
         if (c == a || c == q.Next(a)) return -1;
         q.Bound(a, c);
     }
+    return c;
+}
+
+// The try from a: the piece grown from `from` (the vertex after a's next, whose
+// corner is strictly convex), shrunk; -1 when it became too small. Its end depends
+// only on the points and links of a .. Next(grown) and on the vertices ShrinkPiece
+// found inside: a cut that relinks none of a .. Next(grown) and removes none of
+// those found inside takes from the scan only vertices it found outside or never
+// reached, and the scan ends as before. So a ring may remember that the try failed
+// until a cut removes or relinks one of those vertices.
+template <typename Ring>
+int TryPiece(Ring& q, int a, int from) {
+    if (q.KnownToFail(a)) return -1;
+    const int grown = GrowPiece(q, a, from);
+    const int c = ShrinkPiece(q, a, grown);
+    if (c < 0) q.Failed(a, grown);
     return c;
 }
 
@@ -168,7 +189,7 @@ bool FindPiece(Ring& q, int& a, int& c) {
         const int convex = q.FirstConvex(k, r);
         if (convex < 0) return false;
         if (convex != k) a = q.Prev(convex);
-        c = ShrinkPiece(q, a, GrowPiece(q, a, q.Next(convex)));
+        c = TryPiece(q, a, q.Next(convex));  // convex is a's next vertex
         if (c >= 0) return true;
         a = q.Next(a);
         k = q.Next(a);

@@ -13,7 +13,11 @@
 //     the same order. A box is skipped only when the exact test would find each of
 //     its points outside: the turn measure is monotone in each coordinate of the
 //     point (rounding to nearest is monotone), so its largest value over the box is
-//     the one computed at the box's extreme corner, with the same arithmetic.
+//     the one computed at the box's extreme corner, with the same arithmetic;
+//   - after each cut the search starts again from the first corner that is not
+//     strictly convex and would make the same failed tries again: a try that ended
+//     too small is remembered, filed under the vertices it read, until a cut
+//     removes one of them (TryPiece).
 // The loop's list order is the cyclic order of its surviving nodes from `head`: a
 // cut removes the nodes strictly between its ends, and a cut that wraps past the
 // end of the list makes the list begin at the piece's last vertex.
@@ -227,7 +231,9 @@ public:
           m_points(PointsOf(loop, points)),
           m_tree(m_points),
           m_convex(m_size),
-          m_notConvex(m_size) {
+          m_notConvex(m_size),
+          m_failed(loop.size(), 0),
+          m_readers(loop.size(), -1) {
         m_next.resize(loop.size());
         m_prev.resize(loop.size());
         for (int n = 0; n < m_size; ++n) {
@@ -293,6 +299,24 @@ public:
         return n >= 0 ? n : a;
     }
 
+    void Inside(int k) { m_inside.push_back(k); }
+    bool KnownToFail(int a) {
+        m_inside.clear();
+        return m_failed[static_cast<std::size_t>(a)] != 0;
+    }
+    // Remembers the failure, and files it under each vertex the try depended on:
+    // a .. Next(grown) and the vertices found inside (TryPiece).
+    void Failed(int a, int grown) {
+        const int stamp = ++m_stamps;
+        m_failed[static_cast<std::size_t>(a)] = stamp;
+        for (int n = a;; n = Next(n)) {
+            AddReader(n, a, stamp);
+            if (n == grown) break;
+        }
+        AddReader(Next(grown), a, stamp);
+        for (int k : m_inside) AddReader(k, a, stamp);
+    }
+
     // The loop's vertices in list order.
     VertexList Remaining() const {
         VertexList rest;
@@ -335,6 +359,24 @@ private:
         return false;
     }
 
+    // Try `start`, whose failure is filed as `stamp`, read node n.
+    void AddReader(int n, int start, int stamp) {
+        m_reads.push_back({start, stamp, m_readers[static_cast<std::size_t>(n)]});
+        m_readers[static_cast<std::size_t>(n)] = static_cast<int>(m_reads.size() - 1);
+    }
+    // Node n is removed: the failures of the tries that read it are forgotten (a
+    // failure filed again since has a newer stamp). A cut also relinks its ends, but
+    // a try that read one of those links read the node it led to, which the cut
+    // removes.
+    void Forget(int n) {
+        for (int r = m_readers[static_cast<std::size_t>(n)]; r >= 0; r = m_reads[static_cast<std::size_t>(r)].next) {
+            const Read& read = m_reads[static_cast<std::size_t>(r)];
+            if (m_failed[static_cast<std::size_t>(read.start)] == read.stamp)
+                m_failed[static_cast<std::size_t>(read.start)] = 0;
+        }
+        m_readers[static_cast<std::size_t>(n)] = -1;
+    }
+
     void CutOff(int a, int c, VertexList& piece) {
         std::size_t length = 1;
         for (int n = a; n != c; n = Next(n)) ++length;
@@ -347,6 +389,7 @@ private:
         piece.front().SetExterior(false);
         const bool wraps = Place(c) < Place(a);
         for (int n = Next(a); n != c;) {
+            Forget(n);
             const int following = Next(n);
             m_tree.Remove(n);
             m_convex.Erase(n);
@@ -374,6 +417,16 @@ private:
     NodeSet m_notConvex;                    // and the others
     TurnBound m_bounds[1 + kPruningEdges];  // the diagonal, then edges
     std::size_t m_boundCount = 0;
+    // Tries known to fail: for each start, the stamp of its failure or 0; for each
+    // node, the first of the tries that read it, in a list of records in m_reads.
+    struct Read {
+        int start, stamp, next;
+    };
+    std::vector<int> m_failed;
+    std::vector<int> m_readers;
+    std::vector<Read> m_reads;
+    std::vector<int> m_inside;  // the vertices found inside in the current try
+    int m_stamps = 0;
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev libmeshoptimizer-dev libcgal-dev libbox2d-dev
     clang libclang-rt-14-dev
-    pybind11-dev python3-dev python3-numpy python3-pytest
+    pybind11-dev python3-dev python3-numpy python3-pytest python3-mapbox-earcut
     python3-venv python3-pip python3-setuptools python3-wheel
 )
 windows_packages=(
