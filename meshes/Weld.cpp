@@ -38,25 +38,26 @@
 // from any other value, so a near one holds the very same value: such a component is
 // keyed by its bits, without neighbour.
 //
-// Order: a fine cell lists its representatives in ascending order, linked through
-// one array over the positions (a representative higher than r in r's fine cell lies
-// in r's coarse cell, so entering it entered r first). So the first near one of a
-// cell is the lowest near one there, and the answer is the least of those firsts
-// over the cells read.
+// Order: the answer is the lowest near candidate of the cells read (a coarse cell
+// has one; a fine cell's list is read to its end).
 //
 // Cost: no two representatives are near, so a fine cell holds a bounded number of
 // them; the cell hash is seeded per call, so that positions cannot be chosen to pile
-// up in one probe run. The coarse cell of a position is fetched some positions ahead
-// (on sparse meshes most of the time is that memory access).
+// up in one probe run. Cells are found by the top bits of their hash, kept in the
+// slot (32 of them with 32-bit position numbers: on sparse meshes the coarse table
+// is then small enough to stay in cache); a clash of those bits only merges two
+// cells, which adds candidates. The coarse cell of a position is fetched some
+// positions ahead (on sparse meshes most of the time is that memory access).
 #include "Weld.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
-#include <array>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace kor {
@@ -97,6 +98,8 @@ static_assert(kHuge / kCoarseEdge <= 0x1.0p62, "scaled coordinates below kHuge c
 constexpr int kShiftSteps = 512;               // grid shifts are multiples of 1/kShiftSteps of a coarse cell
 constexpr int kMaxCellsPerPosition = 8;        // a cell and its neighbours within kReach
 constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
+// Below this many positions, 32-bit numbers and tags: tables stay below 2^30 slots.
+constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
 
 std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
@@ -174,9 +177,10 @@ public:
             own[a] = c[a].key * m_multiplier[a];
             other[a] = (c[a].key + static_cast<std::uint64_t>(side)) * m_multiplier[a];
         }
-        // Without branches: whether each neighbour counts is unpredictable.
         int n = 1;
-        out[0] = own[0] + own[1] + own[2];
+        out[0] = (own[0] + own[1] + own[2]) | 1u;
+        if (!(has[0] || has[1] || has[2])) return n;  // most coarse cells
+        // Without branches: whether each neighbour counts is unpredictable.
         out[n] = other[0] + own[1] + own[2];
         n += has[0];
         out[n] = own[0] + other[1] + own[2];
@@ -217,8 +221,9 @@ private:
 };
 
 // An open-addressing table of cells with linear probing, found by the top bits of
-// their hash (kept in the slot, so that growing needs no hashing), at most half full.
-template <typename Slot>
+// their hash (kept in the slot, so that growing needs no hashing), at most
+// kQuarters / 4 full.
+template <typename Slot, int kQuarters>
 class CellTable {
 public:
     explicit CellTable(std::size_t minimum) {
@@ -226,31 +231,37 @@ public:
         m_slots.assign(std::size_t(1) << m_bits, Slot{});
     }
 
+    using Tag = decltype(Slot::tag);
+    static constexpr int kTagBits = 8 * sizeof(Tag);
+    static Tag TagOf(std::uint64_t hash) { return static_cast<Tag>(hash >> (64 - kTagBits)); }
+
     void Prefetch(std::uint64_t hash) const {
 #if defined(__GNUC__) || defined(__clang__)
-        __builtin_prefetch(&m_slots[Home(hash)]);
+        __builtin_prefetch(&m_slots[Home(TagOf(hash))]);
 #endif
     }
 
     // The slot of the cell with this hash, or the free slot where it would go.
-    Slot& Find(std::uint64_t hash) {
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t i = Home(hash);
-        while (!m_slots[i].Free() && m_slots[i].hash != hash) i = (i + 1) & mask;
-        return m_slots[i];
-    }
+    Slot& Find(std::uint64_t hash) { return FindTag(TagOf(hash)); }
 
     // Counts a cell just filled in a free slot; may move every slot.
     void Added() {
-        if (++m_used * 2 <= m_slots.size()) return;
+        if (++m_used * 4 <= m_slots.size() * kQuarters) return;
         std::vector<Slot> old(std::size_t(1) << ++m_bits, Slot{});
         old.swap(m_slots);
         for (const Slot& s : old)
-            if (!s.Free()) Find(s.hash) = s;
+            if (!s.Free()) FindTag(s.tag) = s;
     }
 
 private:
-    std::size_t Home(std::uint64_t hash) const { return static_cast<std::size_t>(hash >> (64 - m_bits)); }
+    std::size_t Home(Tag tag) const { return static_cast<std::size_t>(tag >> (kTagBits - m_bits)); }
+
+    Slot& FindTag(Tag tag) {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = Home(tag);
+        while (!m_slots[i].Free() && m_slots[i].tag != tag) i = (i + 1) & mask;
+        return m_slots[i];
+    }
 
     int m_bits = 10;
     std::vector<Slot> m_slots;
@@ -269,7 +280,6 @@ public:
         : m_positions(positions),
           m_state(state),
           m_map(map),
-          m_next(new Idx[positions.size()]),
           m_grid(seed),
           m_coarse(named / 4),
           m_fine(named / 16) {}
@@ -308,16 +318,19 @@ public:
 private:
     // A coarse cell: the one representative within kReach of it, or kCrowded when
     // there are more (then all of them are in the fine grid).
+    // (A slot keeps the top bits of the cell's hash, 32 with 32-bit numbers.)
+    using Tag = std::conditional_t<sizeof(Idx) == 4, std::uint32_t, std::uint64_t>;
     struct CoarseSlot {
-        std::uint64_t hash = 0;
+        Tag tag = 0;
         Idx rep = kFree;
         bool Free() const { return rep == kFree; }
     };
-    // A fine cell: its lowest and highest representatives, linked through m_next.
+    // A fine cell: its representatives, m_lists[begin, begin + count), in a block of
+    // the least power of two of places that holds them.
     struct FineSlot {
-        std::uint64_t hash = 0;
-        Idx head = kFree, tail = kFree;
-        bool Free() const { return head == kFree; }
+        Tag tag = 0;
+        Idx begin = kFree, count = 0;
+        bool Free() const { return begin == kFree; }
     };
     static constexpr Idx kFree = -1, kCrowded = -2;
 
@@ -353,7 +366,10 @@ private:
         }
         const Position& p = m_positions[i];
         const Idx rep = m_coarse.Find(hash).rep;
-        const Idx found = rep == kCrowded ? FindNearFine(p, coarse) : rep >= 0 && p.Near(m_positions[rep]) ? rep : -1;
+        std::uint64_t ownFine = 0;  // p's fine cell, once found
+        const Idx found = rep == kCrowded ? FindNearFine(p, coarse, ownFine)
+                          : rep >= 0 && p.Near(m_positions[rep]) ? rep
+                                                                : -1;
         if (found >= 0) {
             m_map[i] = m_map[static_cast<std::size_t>(found)];
             return;
@@ -369,49 +385,53 @@ private:
         for (int k = 0; k < count; ++k) {
             CoarseSlot& c = m_coarse.Find(hashes[k]);
             if (c.Free()) {
-                c = CoarseSlot{hashes[k], self};
+                c = CoarseSlot{m_coarse.TagOf(hashes[k]), self};
                 m_coarse.Added();
                 continue;
             }
-            if (c.rep >= 0) EnterFine(c.rep);
+            if (c.rep >= 0) EnterFine(c.rep, 0);
             c.rep = kCrowded;
             crowded = true;
         }
-        if (crowded) EnterFine(self);
+        if (crowded) EnterFine(self, ownFine);
     }
 
-    // Appends representative r to its fine cell, unless it is there. Each fine list
-    // ascends: a representative higher than r in r's fine cell lies in r's coarse
-    // cell, which lists r, so r was entered before it.
-    void EnterFine(Idx r) {
+    // Appends representative r to its fine cell (of this hash, or found if 0), unless
+    // it is there.
+    void EnterFine(Idx r, std::uint64_t hash) {
         if (m_state[r] == kFineRepresentative) return;
         m_state[r] = kFineRepresentative;
-        m_next[r] = -1;
-        const std::uint64_t hash = m_grid.Hash(Grid::FineOf(m_grid.CellsOf(m_positions[r])));
+        if (hash == 0) hash = m_grid.Hash(Grid::FineOf(m_grid.CellsOf(m_positions[r])));
         FineSlot& f = m_fine.Find(hash);
-        if (!f.Free()) {
-            m_next[f.tail] = r;
-            f.tail = r;
+        const Idx end = static_cast<Idx>(m_lists.size());
+        if (f.Free()) {
+            f = FineSlot{m_fine.TagOf(hash), end, 1};
+            m_lists.push_back(r);
+            m_fine.Added();
             return;
         }
-        f = FineSlot{hash, r, r};
-        m_fine.Added();
+        if ((f.count & (f.count - 1)) == 0) {  // the block is full: a twice as large one at the end
+            m_lists.resize(m_lists.size() + 2 * static_cast<std::size_t>(f.count));
+            std::copy_n(m_lists.begin() + f.begin, f.count, m_lists.begin() + end);
+            f.begin = end;
+        }
+        m_lists[static_cast<std::size_t>(f.begin + f.count++)] = r;
     }
 
     // The lowest representative near p of the fine grid: of p's fine cell and its
     // neighbours within kReach.
-    Idx FindNearFine(const Position& p, const Cells& coarse) {
+    Idx FindNearFine(const Position& p, const Cells& coarse, std::uint64_t& ownFine) {
         std::uint64_t hashes[kMaxCellsPerPosition];
         const int count = m_grid.Around<kFineEdge>(Grid::FineOf(coarse), hashes);
+        ownFine = hashes[0];
         const Position* data = m_positions.data();
         Idx found = -1;
         for (int k = 0; k < count; ++k) {
-            // The first near one of a list is its lowest, and none from found on is lower.
-            for (Idx r = m_fine.Find(hashes[k]).head; r >= 0 && (found < 0 || r < found); r = m_next[r])
-                if (p.Near(data[r])) {
-                    found = r;
-                    break;
-                }
+            const FineSlot& f = m_fine.Find(hashes[k]);
+            for (Idx j = f.begin, end = f.begin + f.count; j < end; ++j) {
+                const Idx r = m_lists[static_cast<std::size_t>(j)];
+                if ((found < 0 || r < found) && p.Near(data[r])) found = r;
+            }
         }
         return found;
     }
@@ -425,10 +445,13 @@ private:
     const std::vector<Position>& m_positions;
     std::uint8_t* m_state;
     Idx* m_map;
-    std::unique_ptr<Idx[]> m_next;  // the next representative of the same fine cell, or -1
     Grid m_grid;
-    CellTable<CoarseSlot> m_coarse;
-    CellTable<FineSlot> m_fine;
+    // A query looks up one coarse cell, fetched ahead, but several fine ones, and a
+    // probe run grows quickly with the load; where cells are sparse the coarse table
+    // is the larger (a representative enters up to eight coarse cells).
+    CellTable<CoarseSlot, 3> m_coarse;
+    CellTable<FineSlot, 2> m_fine;
+    std::vector<Idx> m_lists;  // the fine cells' blocks
     Idx m_count = 0;   // representatives so far
     Idx m_first = -1;  // the first representative
     bool m_nanFirst = false;
@@ -479,7 +502,7 @@ std::uint64_t FreshSeed() {
 
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,
           std::vector<long long>& indicesOut, std::uint64_t seed) {
-    if (positions.size() <= static_cast<std::size_t>(INT32_MAX))
+    if (positions.size() < kNarrowPositions)
         WeldWith<std::int32_t>(positions, indices, keptOut, indicesOut, seed);
     else
         WeldWide(positions, indices, keptOut, indicesOut, seed);
