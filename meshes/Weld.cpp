@@ -316,10 +316,10 @@ public:
     }
 
 private:
+    // A slot keeps the top bits of its cell's hash: 32 with 32-bit numbers.
+    using Tag = std::conditional_t<sizeof(Idx) == 4, std::uint32_t, std::uint64_t>;
     // A coarse cell: the one representative within kReach of it, or kCrowded when
     // there are more (then all of them are in the fine grid).
-    // (A slot keeps the top bits of the cell's hash, 32 with 32-bit numbers.)
-    using Tag = std::conditional_t<sizeof(Idx) == 4, std::uint32_t, std::uint64_t>;
     struct CoarseSlot {
         Tag tag = 0;
         Idx rep = kFree;
