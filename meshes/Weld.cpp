@@ -19,51 +19,46 @@
 //    term rounds below zero, so the true distances of a near pair along any axes
 //    have squares summing below kReach^2.
 //
-// Finite representatives are found through a grid of cubic coarse cells, each split
-// into fine ones; both edges are powers of two above 2 * kReach, so that within
-// kReach of a coordinate lies at most one cell border per axis. The grid is shifted
-// by a random fraction of a coarse cell per call, so that positions cannot be placed
-// on cell borders or corners on purpose. A neighbour cell counts only if its box
-// lies within kReach of the position (the squared gaps to its borders sum below
-// kReach^2). (The grid and its cell hash: WeldGrid.h; the cells' lists:
-// WeldCellTable.h.)
-//  * The coarse grid enters a representative in its own cell and the neighbour
-//    cells within kReach; a query reads its own cell only. A coarse cell takes at
-//    most kCoarseCellLimit representatives.
-//  * A representative that would enter a full or spilled coarse cell goes to the
-//    fine grid instead, in its own cell only, and spills each of its coarse cells:
-//    marks it and enters the representatives it lists in the fine grid too (in
-//    order). A query in a spilled coarse cell reads its fine cell and the
-//    neighbours within kReach instead of the coarse cell.
+// Finite representatives are found through two grids of cubic cells, coarse cells
+// each split into fine ones; both edges are powers of two above 2 * kReach, so that
+// within kReach of a coordinate lies at most one cell border per axis. The grids are
+// shifted by a random fraction of a coarse cell per call, so that positions cannot
+// be placed on cell borders or corners on purpose. A neighbour cell counts only if
+// its box lies within kReach of the position (the squared gaps to its borders sum
+// below kReach^2).
+//  * A coarse cell holds the one representative within kReach of it, or is crowded
+//    when there are more. A query reads its own coarse cell only: on sparse meshes,
+//    one fetch per position.
+//  * A representative enters the coarse cells within kReach of it. If one of them
+//    is crowded or becomes so, it enters its fine cell too, and so does the one
+//    representative each of those cells listed. A query in a crowded coarse cell
+//    reads its fine cell and the neighbours within kReach instead.
 // Every near representative is thus met, and every candidate is tested with the
 // exact Near arithmetic. A coordinate of magnitude 2^40 or more is further than kReach
 // from any other value, so a near one holds the very same value: such a component is
 // keyed by its bits, without neighbour.
 //
-// Order: each cell lists its representatives in ascending order (they are appended
-// as they are found, or put in place when a spilled coarse cell hands them over).
-// So the first near one of a cell is the lowest near one there, and the answer is
-// the least of those firsts over the cells read.
+// Order: the answer is the lowest near candidate of the cells read (a coarse cell
+// has one; a fine cell's list is read to its end).
 //
-// Cost: a full coarse cell bounds what a query reads there; a fine cell holds few
-// representatives, since no two of them are near; the cell hash is seeded per call,
-// so positions cannot be chosen to pile up in one probe run. Every candidate of a
-// cell read is tested exactly. The coarse cell of a position is fetched some
-// positions ahead (on sparse meshes most of the time is that memory access); the
-// cells' chunks live in a deque, so that they never move and the peak memory is what
-// is in use (a doubling vector held its old and new array at once, more than the
-// mesh itself where most fine cells hold two or three representatives).
+// Cost: no two representatives are near, so a fine cell holds a bounded number of
+// them; the cell hash is seeded per call, so that positions cannot be chosen to pile
+// up in one probe run. Cells are found by the top bits of their hash, kept in the
+// slot (32 of them with 32-bit position numbers: on sparse meshes the coarse table
+// is then small enough to stay in cache); a clash of those bits only merges two
+// cells, which adds candidates. The coarse cell of a position is fetched some
+// positions ahead (on sparse meshes most of the time is that memory access).
 #include "Weld.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <type_traits>
 #include <vector>
-
-#include "WeldCellTable.h"
-#include "WeldGrid.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -71,34 +66,211 @@ namespace detail {
 
 namespace {
 
-using namespace weld;
+constexpr double kNearSquared = Position::kNearDistance2;
 
-constexpr int kCoarseCellLimit = 4;  // representatives a coarse cell takes before it spills
-// Representatives per chunk of a cell's list: a coarse cell holds a few, a fine cell
-// in a dense cluster a dozen or more, read in one go.
-constexpr int kCoarseRun = 5;
-constexpr int kFineRun = 13;
-// How full a cell table may get before it doubles. A query in a dense cluster looks
-// up about five fine cells one after the other, and a probe run grows quickly with
-// the load; the one coarse cell of a query is fetched ahead, and the coarse table
-// is the larger where clusters are sparse (a representative enters up to eight).
-constexpr int kCoarseMaxLoadPercent = 75;
-constexpr int kFineMaxLoadPercent = 50;
-// Fine cells one position may add: its own and those of the representatives of the
-// coarse cells it spills.
-constexpr int kFineCellsPerPosition = 1 + kMaxCellsPerPosition * kCoarseCellLimit;
-constexpr std::size_t kPrefetchDistance = 16;              // how many positions ahead a coarse cell is fetched
-constexpr std::size_t kAheadRing = 2 * kPrefetchDistance;  // positions looked at: ahead and at hand
-// Below this many positions, 32-bit numbers: tables stay below 2^30 slots.
+constexpr double SquareRoot(double x) {
+    double y = x > 1.0 ? x : 1.0;
+    for (int k = 0; k < 100; ++k) y = 0.5 * (y + x / y);
+    return y;
+}
+
+constexpr double PowerOfTwoAbove(double x) {
+    double p = 1.0;
+    while (p > x) p *= 0.5;
+    while (p <= x) p *= 2.0;
+    return p;
+}
+
+// Above every distance between two Near finite positions (the margin covers the
+// rounding of the squared distance many times over).
+constexpr double kReach = SquareRoot(kNearSquared) * (1.0 + 0x1.0p-20);
+static_assert(kReach * kReach > kNearSquared * (1.0 + 0x1.0p-30), "kReach must bound the tolerance");
+
+constexpr double kFineEdge = PowerOfTwoAbove(2.0 * kReach);     // 2^-12 for the tolerance 1e-8
+constexpr double kCoarseEdge = PowerOfTwoAbove(16.0 * kReach);  // 2^-9
+// Coordinates at or beyond this are more than kReach apart from any other value (the
+// spacing of doubles just below it is 2^-53 of it), so a near one holds the very
+// same value.
+constexpr double kHuge = PowerOfTwoAbove(kReach) * 0x1.0p53;  // 2^40
+static_assert(kHuge * 0x1.0p-53 > kReach, "distinct huge coordinates are never near");
+static_assert(kHuge / kCoarseEdge <= 0x1.0p62, "scaled coordinates below kHuge convert to 64-bit keys exactly");
+
+constexpr int kShiftSteps = 512;               // grid shifts are multiples of 1/kShiftSteps of a coarse cell
+constexpr int kMaxCellsPerPosition = 8;        // a cell and its neighbours within kReach
+constexpr std::size_t kPrefetchDistance = 16;  // how many positions ahead a coarse cell is fetched
+// Below this many positions, 32-bit numbers and tags: tables stay below 2^30 slots.
 constexpr std::size_t kNarrowPositions = std::size_t(1) << 26;
+
+std::uint64_t Mix(std::uint64_t h) {  // a bijective 64-bit finaliser
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 33);
+}
 
 inline bool IsFinite(const Position& p) { return std::isfinite(p.X()) && std::isfinite(p.Y()) && std::isfinite(p.Z()); }
 
 inline bool HasNaN(const Position& p) { return std::isnan(p.X()) || std::isnan(p.Y()) || std::isnan(p.Z()); }
 
+// The cell of one finite coordinate: the key and the place in the cell, in [0, 1).
+struct AxisCell {
+    std::uint64_t key;
+    double place;
+};
+using Cells = std::array<AxisCell, 3>;
+
+constexpr int kFinePerCoarse = static_cast<int>(kCoarseEdge / kFineEdge);
+static_assert(kFinePerCoarse * kFineEdge == kCoarseEdge, "fine cells tile a coarse cell");
+
+// A grid of cubic coarse cells of edge kCoarseEdge, each split into fine cells of
+// edge kFineEdge, shifted per call by a random multiple of 1/kShiftSteps of a coarse
+// cell along each axis, and a hash of cells seeded per call: kx * a + ky * b + kz * c
+// modulo 2^64 with random odd a, b, c, whose top bits are a universal hash of the
+// cell (multiply-add-shift); a neighbour's hash is one addition away. The key,
+// floor(v / kCoarseEdge + shift), is a non-decreasing function of v, and the place
+// within the cell is rounded by at most 2^-53 of a cell, far inside the margin of
+// kReach. A fine cell is found from the coarse cell's key and place alone (both
+// edges are powers of two), so that each lies in one coarse cell.
+class Grid {
+public:
+    explicit Grid(std::uint64_t seed) {
+        std::uint64_t random = Mix(seed ^ 0xC0A45Eull);
+        for (int a = 0; a < 3; ++a) {
+            m_shift[a] = static_cast<double>(random % kShiftSteps) / kShiftSteps;
+            random /= kShiftSteps;
+            m_multiplier[a] = (seed = Mix(seed + 0x9E3779B97F4A7C15ull)) | 1u;
+        }
+    }
+
+    Cells CellsOf(const Position& p) const { return {CellOf(0, p.X()), CellOf(1, p.Y()), CellOf(2, p.Z())}; }
+
+    static Cells FineOf(const Cells& coarse) {
+        Cells fine;
+        for (int a = 0; a < 3; ++a) {
+            const double s = coarse[a].place * kFinePerCoarse;  // exact, in [0, kFinePerCoarse)
+            const int sub = static_cast<int>(s);
+            fine[a] = {coarse[a].key * kFinePerCoarse + static_cast<unsigned>(sub), s - sub};
+        }
+        return fine;
+    }
+
+    // (A clash of hashes only merges two cells, which adds candidates; the lowest bit
+    // is set, so that no cell hashes to 0.)
+    std::uint64_t Hash(const Cells& c) const {
+        return (c[0].key * m_multiplier[0] + c[1].key * m_multiplier[1] + c[2].key * m_multiplier[2]) | 1u;
+    }
+
+    // The hashes of cell c and of its neighbours within kReach on the grid of edge
+    // kEdge, the cell first; returns their count.
+    template <const double& kEdge>
+    int Around(const Cells& c, std::uint64_t (&out)[kMaxCellsPerPosition]) const {
+        constexpr double kReachInCells = kReach / kEdge, kReach2 = kReachInCells * kReachInCells;
+        static_assert(kReachInCells < 0.5, "at most one neighbour cell per axis");
+        std::uint64_t own[3], other[3];
+        bool has[3];
+        double gap[3];
+        for (int a = 0; a < 3; ++a) {
+            const double place = c[a].place;
+            const int side = static_cast<int>(1.0 - place < kReachInCells) - static_cast<int>(place < kReachInCells);
+            has[a] = side != 0;
+            gap[a] = side > 0 ? 1.0 - place : place;
+            gap[a] *= gap[a];
+            own[a] = c[a].key * m_multiplier[a];
+            other[a] = (c[a].key + static_cast<std::uint64_t>(side)) * m_multiplier[a];
+        }
+        int n = 1;
+        out[0] = (own[0] + own[1] + own[2]) | 1u;
+        if (!(has[0] || has[1] || has[2])) return n;  // most coarse cells
+        // Without branches: whether each neighbour counts is unpredictable.
+        out[n] = other[0] + own[1] + own[2];
+        n += has[0];
+        out[n] = own[0] + other[1] + own[2];
+        n += has[1];
+        out[n] = other[0] + other[1] + own[2];
+        n += has[0] && has[1] && gap[0] + gap[1] < kReach2;
+        out[n] = own[0] + own[1] + other[2];
+        n += has[2];
+        out[n] = other[0] + own[1] + other[2];
+        n += has[0] && has[2] && gap[0] + gap[2] < kReach2;
+        out[n] = own[0] + other[1] + other[2];
+        n += has[1] && has[2] && gap[1] + gap[2] < kReach2;
+        out[n] = other[0] + other[1] + other[2];
+        n += has[0] && has[1] && has[2] && (gap[0] + gap[1]) + gap[2] < kReach2;
+        for (int k = 0; k < n; ++k) out[k] |= 1u;
+        return n;
+    }
+
+private:
+    AxisCell CellOf(int a, double v) const {
+        if (!(v < kHuge && v > -kHuge)) {
+            // Keyed by the bits, in the middle of a fine cell: no neighbour on either grid.
+            std::uint64_t bits;
+            std::memcpy(&bits, &v, sizeof bits);
+            return {bits, (kFinePerCoarse / 2 + 0.5) / kFinePerCoarse};
+        }
+        // Without branches: signs, shifts and places in a cell are unpredictable.
+        const double s = v * (1.0 / kCoarseEdge);  // exact: a power of two
+        std::int64_t key = static_cast<std::int64_t>(s);
+        key -= static_cast<std::int64_t>(static_cast<double>(key) > s);  // floor
+        const double place = (s - static_cast<double>(key)) + m_shift[a];
+        const int wrap = place >= 1.0 ? 1 : 0;
+        return {static_cast<std::uint64_t>(key + wrap), place - wrap};
+    }
+
+    double m_shift[3];
+    std::uint64_t m_multiplier[3];
+};
+
+// An open-addressing table of cells with linear probing, found by the top bits of
+// their hash (kept in the slot, so that growing needs no hashing), at most
+// kQuarters / 4 full.
+template <typename Slot, int kQuarters>
+class CellTable {
+public:
+    explicit CellTable(std::size_t minimum) {
+        while ((std::size_t(1) << m_bits) < minimum) ++m_bits;
+        m_slots.assign(std::size_t(1) << m_bits, Slot{});
+    }
+
+    using Tag = decltype(Slot::tag);
+    static constexpr int kTagBits = 8 * sizeof(Tag);
+    static Tag TagOf(std::uint64_t hash) { return static_cast<Tag>(hash >> (64 - kTagBits)); }
+
+    void Prefetch(std::uint64_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
+        __builtin_prefetch(&m_slots[Home(TagOf(hash))]);
+#endif
+    }
+
+    // The slot of the cell with this hash, or the free slot where it would go.
+    Slot& Find(std::uint64_t hash) { return FindTag(TagOf(hash)); }
+
+    // Counts a cell just filled in a free slot; may move every slot.
+    void Added() {
+        if (++m_used * 4 <= m_slots.size() * kQuarters) return;
+        std::vector<Slot> old(std::size_t(1) << ++m_bits, Slot{});
+        old.swap(m_slots);
+        for (const Slot& s : old)
+            if (!s.Free()) FindTag(s.tag) = s;
+    }
+
+private:
+    std::size_t Home(Tag tag) const { return static_cast<std::size_t>(tag >> (kTagBits - m_bits)); }
+
+    Slot& FindTag(Tag tag) {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = Home(tag);
+        while (!m_slots[i].Free() && m_slots[i].tag != tag) i = (i + 1) & mask;
+        return m_slots[i];
+    }
+
+    int m_bits = 10;
+    std::vector<Slot> m_slots;
+    std::size_t m_used = 0;
+};
+
 // What each position is, one byte per position. A representative is in the fine grid
 // (kFineRepresentative) once it was entered there: when it became a representative
-// beside a full or spilled coarse cell, or when a coarse cell listing it spilled.
+// beside a crowded coarse cell, or when a coarse cell listing it became crowded.
 enum State : std::uint8_t { kUnnamed, kNamed, kRepresentative, kFineRepresentative };
 
 template <typename Idx>
@@ -108,8 +280,7 @@ public:
         : m_positions(positions),
           m_state(state),
           m_map(map),
-          m_hash(seed),
-          m_grid(Mix(seed ^ 0xC0A45Eull)),
+          m_grid(seed),
           m_coarse(named / 4),
           m_fine(named / 16) {}
 
@@ -122,23 +293,20 @@ public:
             Cells cells;
             std::uint64_t hash;
         };
-        Ahead ahead[kAheadRing];
+        Ahead ahead[kPrefetchDistance];
         const std::size_t n = m_positions.size();
         auto look = [&](std::size_t i) {
-            Ahead& a = ahead[i % kAheadRing];
+            Ahead& a = ahead[i % kPrefetchDistance];
             a.finite = m_state[i] != kUnnamed && IsFinite(m_positions[i]);
             if (!a.finite) return;
             a.cells = m_grid.CellsOf(m_positions[i]);
-            a.hash = m_hash.Of(a.cells);
+            a.hash = m_grid.Hash(a.cells);
             m_coarse.Prefetch(a.hash);
         };
         for (std::size_t i = 0; i < n && i < kPrefetchDistance; ++i) look(i);
         for (std::size_t i = 0; i < n; ++i) {
-            const Ahead& a = ahead[i % kAheadRing];
+            const Ahead a = ahead[i % kPrefetchDistance];
             if (i + kPrefetchDistance < n) look(i + kPrefetchDistance);
-            // Room for the cells this position may add, so that cells found stay valid.
-            m_coarse.Reserve(kMaxCellsPerPosition);
-            m_fine.Reserve(kFineCellsPerPosition);
             if (a.finite)
                 WeldFinite(i, a.cells, a.hash);
             else if (m_state[i] != kUnnamed)
@@ -148,40 +316,25 @@ public:
     }
 
 private:
-    using Table = CellTable<Idx, kCoarseRun, kCoarseMaxLoadPercent>;
-    using FineTable = CellTable<Idx, kFineRun, kFineMaxLoadPercent>;
-    using Cell = typename Table::Cell;
-    static constexpr Cell kNoCell = Table::kNoCell;
+    // A slot keeps the top bits of its cell's hash: 32 with 32-bit numbers.
+    using Tag = std::conditional_t<sizeof(Idx) == 4, std::uint32_t, std::uint64_t>;
+    // A coarse cell: the one representative within kReach of it, or kCrowded when
+    // there are more (then all of them are in the fine grid).
+    struct CoarseSlot {
+        Tag tag = 0;
+        Idx rep = kFree;
+        bool Free() const { return rep == kFree; }
+    };
+    // A fine cell: its representatives, m_lists[begin, begin + count), in a block of
+    // the least power of two of places that holds them.
+    struct FineSlot {
+        Tag tag = 0;
+        Idx begin = kFree, count = 0;
+        bool Free() const { return begin == kFree; }
+    };
+    static constexpr Idx kFree = -1, kCrowded = -2;
 
     static Idx Lower(Idx a, Idx b) { return a < 0 || (b >= 0 && b < a) ? b : a; }
-
-    // The first representative of cell c that is near the tested position, or -1,
-    // looking no further than `bound` (anywhere if bound < 0): a result at or above
-    // bound may come back, which the caller's Lower drops. Counts in `entries` the
-    // representatives of the runs read (all of them if none is near).
-    template <typename T>
-    Idx FirstNear(const T& table, Cell c, const Position& p, Idx bound, int& entries) const {
-        using Unsigned = std::make_unsigned_t<Idx>;
-        // Representatives from `bound` on end the scan (-1 converts to the highest).
-        const Unsigned limit = static_cast<Unsigned>(bound);
-        const Position* data = m_positions.data();
-        Idx found = -1;
-        int passed = 0;
-        table.ForEachRun(c, [&](const Idx* reps, int n) {
-            passed += n;
-            for (int j = 0; j < n; ++j) {
-                const Unsigned r = static_cast<Unsigned>(reps[j]);
-                if (r >= limit) return true;
-                if (p.Near(data[r])) {
-                    found = static_cast<Idx>(r);
-                    return true;
-                }
-            }
-            return false;
-        });
-        entries += passed;
-        return found;
-    }
 
     // Position i when it has an infinite or NaN component.
     void WeldOther(std::size_t i) {
@@ -212,76 +365,73 @@ private:
             return;
         }
         const Position& p = m_positions[i];
-
-        // The lowest near representative of the coarse cell, or of the fine grid if
-        // the coarse cell spilled (its representatives were all entered there).
-        int entries = 0;
-        const Cell own = m_coarse.Find(hash);
-        const bool spilled = own != kNoCell && m_coarse.Spilled(own);
-        Idx found = -1;
-        Cell ownFine = kNoCell;
-        if (spilled)
-            found = FindNearFine(p, coarse, ownFine);
-        else if (own != kNoCell)
-            found = FirstNear(m_coarse, own, p, -1, entries);
+        const Idx rep = m_coarse.Find(hash).rep;
+        std::uint64_t ownFine = 0;  // p's fine cell, once found
+        const Idx found = rep == kCrowded ? FindNearFine(p, coarse, ownFine)
+                          : rep >= 0 && p.Near(m_positions[rep]) ? rep
+                                                                : -1;
         if (found >= 0) {
             m_map[i] = m_map[static_cast<std::size_t>(found)];
             return;
         }
 
-        // A new representative: in its coarse cells if none of them is full or
-        // spilled, else in its fine cell, spilling its coarse cells.
+        // A new representative, in the coarse cells within kReach; in the fine grid
+        // too if one of them is crowded, with the one each listed.
         const Idx self = static_cast<Idx>(i);
         NewRepresentative(i);
-        std::uint64_t hashes[kMaxCellsPerPosition] = {hash};
-        const int count = Coarse::Inside(coarse) ? 1 : m_hash.Around<Coarse>(coarse, hashes);  // hashes[0] == hash
-        Cell cells[kMaxCellsPerPosition];
-        cells[0] = own;
-        bool full = spilled || entries >= kCoarseCellLimit;
-        for (int k = 1; k < count; ++k) {
-            cells[k] = m_coarse.Find(hashes[k]);
-            if (full || cells[k] == kNoCell) continue;
-            int n = 0;
-            m_coarse.ForEach(cells[k], [&](Idx) { return ++n >= kCoarseCellLimit; });
-            full = n >= kCoarseCellLimit || m_coarse.Spilled(cells[k]);
-        }
-        for (int k = 0; k < count; ++k) {
-            const Cell c = cells[k] != kNoCell ? cells[k] : m_coarse.FindOrAdd(hashes[k]);
-            if (full)
-                Spill(c);
-            else
-                m_coarse.Append(c, self);
-        }
-        if (!full) return;
-        // (Spilling adds fine cells but moves none: the table was reserved for them.)
-        m_fine.Append(ownFine != kNoCell ? ownFine : m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(coarse))), self);
-        m_state[i] = kFineRepresentative;
-    }
-
-    // Marks coarse cell c as spilled and enters its representatives in the fine grid.
-    void Spill(Cell c) {
-        if (m_coarse.Spilled(c)) return;
-        m_coarse.MarkSpilled(c);
-        m_coarse.ForEach(c, [&](Idx r) {
-            const std::size_t rep = static_cast<std::size_t>(r);
-            if (m_state[rep] == kFineRepresentative) return false;
-            m_state[rep] = kFineRepresentative;
-            m_fine.Insert(m_fine.FindOrAdd(m_hash.Of(Grid::FineOf(m_grid.CellsOf(m_positions[rep])))), r);
-            return false;
-        });
-    }
-
-    // The lowest representative of the fine grid near the tested position p, or -1;
-    // sets ownFine to p's own fine cell if it has one.
-    Idx FindNearFine(const Position& p, const Cells& coarse, Cell& ownFine) const {
         std::uint64_t hashes[kMaxCellsPerPosition];
-        const int count = m_hash.Around<Fine>(Grid::FineOf(coarse), hashes);
+        const int count = m_grid.Around<kCoarseEdge>(coarse, hashes);  // hashes[0] == hash
+        bool crowded = false;
+        for (int k = 0; k < count; ++k) {
+            CoarseSlot& c = m_coarse.Find(hashes[k]);
+            if (c.Free()) {
+                c = CoarseSlot{m_coarse.TagOf(hashes[k]), self};
+                m_coarse.Added();
+                continue;
+            }
+            if (c.rep >= 0) EnterFine(c.rep, 0);
+            c.rep = kCrowded;
+            crowded = true;
+        }
+        if (crowded) EnterFine(self, ownFine);
+    }
+
+    // Appends representative r to its fine cell (of this hash, or found if 0), unless
+    // it is there.
+    void EnterFine(Idx r, std::uint64_t hash) {
+        if (m_state[r] == kFineRepresentative) return;
+        m_state[r] = kFineRepresentative;
+        if (hash == 0) hash = m_grid.Hash(Grid::FineOf(m_grid.CellsOf(m_positions[r])));
+        FineSlot& f = m_fine.Find(hash);
+        const Idx end = static_cast<Idx>(m_lists.size());
+        if (f.Free()) {
+            f = FineSlot{m_fine.TagOf(hash), end, 1};
+            m_lists.push_back(r);
+            m_fine.Added();
+            return;
+        }
+        if ((f.count & (f.count - 1)) == 0) {  // the block is full: a twice as large one at the end
+            m_lists.resize(m_lists.size() + 2 * static_cast<std::size_t>(f.count));
+            std::copy_n(m_lists.begin() + f.begin, f.count, m_lists.begin() + end);
+            f.begin = end;
+        }
+        m_lists[static_cast<std::size_t>(f.begin + f.count++)] = r;
+    }
+
+    // The lowest representative near p of the fine grid: of p's fine cell and its
+    // neighbours within kReach.
+    Idx FindNearFine(const Position& p, const Cells& coarse, std::uint64_t& ownFine) {
+        std::uint64_t hashes[kMaxCellsPerPosition];
+        const int count = m_grid.Around<kFineEdge>(Grid::FineOf(coarse), hashes);
+        ownFine = hashes[0];
+        const Position* data = m_positions.data();
         Idx found = -1;
         for (int k = 0; k < count; ++k) {
-            const Cell c = m_fine.Find(hashes[k]);
-            if (k == 0) ownFine = c;
-            int entries = 0;
-            if (c != kNoCell) found = Lower(found, FirstNear(m_fine, c, p, found, entries));
+            const FineSlot& f = m_fine.Find(hashes[k]);
+            for (Idx j = f.begin, end = f.begin + f.count; j < end; ++j) {
+                const Idx r = m_lists[static_cast<std::size_t>(j)];
+                if ((found < 0 || r < found) && p.Near(data[r])) found = r;
+            }
         }
         return found;
     }
@@ -295,10 +445,13 @@ private:
     const std::vector<Position>& m_positions;
     std::uint8_t* m_state;
     Idx* m_map;
-    CellHash m_hash;
     Grid m_grid;
-    Table m_coarse;
-    FineTable m_fine;
+    // A query looks up one coarse cell, fetched ahead, but several fine ones, and a
+    // probe run grows quickly with the load; where cells are sparse the coarse table
+    // is the larger (a representative enters up to eight coarse cells).
+    CellTable<CoarseSlot, 3> m_coarse;
+    CellTable<FineSlot, 2> m_fine;
+    std::vector<Idx> m_lists;  // the fine cells' blocks
     Idx m_count = 0;   // representatives so far
     Idx m_first = -1;  // the first representative
     bool m_nanFirst = false;
@@ -326,7 +479,7 @@ void WeldWith(const std::vector<Position>& positions, const std::vector<long lon
     {
         Welder<Idx> welder(positions, state.get(), map.get(), named, seed);
         kept = welder.Run();
-    }  // releases the tables before the outputs are allocated
+    }  // releases the table before the outputs are allocated
 
     keptOut.reserve(kept);
     for (std::size_t i = 0; i < n; ++i)

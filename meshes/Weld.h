@@ -19,9 +19,10 @@ std::uint64_t FreshSeed();
 // kept position that the named one is near first (lowest kept number). Indices
 // outside [0, positions.size()) are left out. Both outputs must be empty on entry;
 // each is allocated once, at its final size.
-// Works with 32-bit position numbers internally, or with 64-bit ones (WeldWide) for
-// 2^26 positions or more (which keeps the 32-bit cell tables below 2^30 slots).
-// `seed` places the grid and seeds its cell hash; the result does not depend on it,
+// Works with 32-bit position numbers and cell tags internally (smaller tables, fewer
+// cache misses), or with 64-bit ones (WeldWide) for 2^26 positions or more (which
+// keeps the 32-bit tables below 2^30 slots).
+// `seed` places the grids and seeds their cell hash; the result does not depend on it,
 // only the time taken does. By default it is fresh per call, so that no input can be built
 // against it; tests pass their own to be repeatable.
 void Weld(const std::vector<Position>& positions, const std::vector<long long>& indices, std::vector<Position>& keptOut,

@@ -3,7 +3,7 @@
 // the straightforward algorithm on seeded random inputs of the weld fuzz harness
 // (fuzz/HarnessWeld.h: near the tolerance, lattices, cell borders, duplicates and
 // near copies, huge values, infinities, NaNs, unnamed positions, indices naming none)
-// and on a run that fills and spills grid cells, under many placements of the grid.
+// and on a run that crowds grid cells, under many placements of the grid.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -208,24 +208,24 @@ void ExpectWeldAsReference(const std::vector<Position>& positions, std::uint64_t
 
 }  // namespace
 
-// A run of representatives long enough to fill and spill several of the weld's grid
-// cells, then positions beyond its end, each followed later by a partner half a
-// reach back: under many placements of the grid, whichever cells the run fills or
-// spills next to those positions, the result is the reference's.
+// A run of representatives long enough to crowd several of the weld's coarse cells,
+// then positions beyond its end, each followed later by a partner 0.68 of a reach
+// back in x and y (near across a diagonal): under many grid placements, whichever
+// cells the run holds or crowds next to them, the result is the reference's.
 TEST(WeldRandom, RunEndsUnderManyGridPlacements) {
     constexpr double kReach = 1e-4;
     std::vector<Position> positions;
     for (int k = 0; k < 56; ++k) positions.emplace_back(0.25 + k * 1.05 * kReach, 0.5, 0.75);
     const double end = positions.back().X();
-    for (const double back : {0.0, 0.45 * kReach})
-        for (int j = 0; j < 40; ++j) positions.emplace_back(end + (1.5 + 0.5 * j) * kReach - back, 0.5, 0.75);
+    for (const double back : {0.0, 0.68 * kReach})
+        for (int j = 0; j < 40; ++j) positions.emplace_back(end + (1.5 + 0.5 * j) * kReach - back, 0.5 - back, 0.75);
     ExpectWeldAsReference(positions, 128);
 }
 
 // The weld benchmark's inputs built to defeat a grid or a hash (lattices just wider
 // and narrower than the tolerance and twice as wide, cell corners, huge and tiny
-// magnitudes, last bits, crafted collisions), a few thousand positions each: the
-// cell corners fill more than one block of chunks under two of the placements.
+// magnitudes, last bits, crafted collisions), a few thousand positions each, under
+// four placements of the grid.
 TEST(WeldRandom, InputsBuiltAgainstGridsAndHashes) {
     for (int kind = 0; kind < weldinputs::kKinds; ++kind) {
         SCOPED_TRACE(weldinputs::kNames[kind]);
