@@ -33,7 +33,6 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
-#include <kor/math/BBox.h>
 
 #include "Decomposition.h"
 #include "HarnessSupport.h"
@@ -146,10 +145,10 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     const double piecesArea = total(pieces);
     // Each product is rounded relative to the squared coordinates: a shape of zero
     // area drawn at 1e149 sums to rounding noise of 1e283.
-    double extent = 1.0;
-    for (const auto& p : set.Positions())
-        if (std::isfinite(p.x()) && std::isfinite(p.y()))
-            extent = std::max({extent, std::fabs(p.x()), std::fabs(p.y())});
+    const kor::BBox<2, double> box = testing_support::FiniteBox(set.Positions());
+    const double extent = box.IsEmpty() ? 1.0
+                                        : std::max({1.0, std::fabs(box.min.x()), std::fabs(box.min.y()),
+                                                    std::fabs(box.max.x()), std::fabs(box.max.y())});
     const double slack = 1e-9 * summed + 1e-12 * extent * extent;
     if (std::fabs(piecesArea - expected) > slack) return "the areas add up";
 
@@ -171,9 +170,6 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     if (!shapes.empty()) return "the merged pieces: " + shapes;
     if (!inside) return "indices inside the positions";
     if (const int slopShare = optionBits >> 6; slopShare != 0 && std::isfinite(piecesArea)) {
-        kor::BBox<2, double> box;
-        for (const auto& p : set.Positions())
-            if (std::isfinite(p.x()) && std::isfinite(p.y())) box.Extend(p);
         const double across = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
         options.slop = across * (slopShare == 1 ? 1e-4 : slopShare == 2 ? 1e-3 : 3e-2);
         const std::vector<kor::ShapeExport::Loop> slopped =

@@ -17,7 +17,6 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
-#include <kor/math/BBox.h>
 
 #include "Shapes.h"
 #include "TestData.h"
@@ -32,9 +31,7 @@ constexpr double kMetres = 10.0;  // the size a shape is given for the engine
 
 void ExpectTakenByBox2D(const CrossSections& set, const std::string& name) {
     SCOPED_TRACE(name);
-    kor::BBox<2, double> box;
-    for (const auto& p : set.Positions())
-        if (std::isfinite(p.x()) && std::isfinite(p.y())) box.Extend(p);
+    const kor::BBox<2, double> box = testing_support::FiniteBox(set.Positions());
     const double across = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
     if (!(across > 0.0)) return;
     const double scale = kMetres / across;

@@ -17,6 +17,7 @@
 #include <kor/ShapeExport/CrossSection.h>
 #include <kor/ShapeExport/CrossSections.h>
 #include <kor/ShapeExport/Loop.h>
+#include <kor/math/BBox.h>
 #include <kor/math/Vec.h>
 
 #include "Decomposition.h"
@@ -185,6 +186,14 @@ inline Shape ShapeOf(const kor::Dom& c) {
         for (const auto& v : Vertices(hole)) shape.holes.back().push_back(v.Index());
     }
     return shape;
+}
+
+// The box of the finite positions (empty when there is none).
+inline kor::BBox<2, double> FiniteBox(const Points& positions) {
+    kor::BBox<2, double> box;
+    for (const Point& p : positions)
+        if (std::isfinite(p.x()) && std::isfinite(p.y())) box.Extend(p);
+    return box;
 }
 
 // Twice the signed area of a polygon and its largest coordinate magnitude.
