@@ -12,15 +12,15 @@
 //   int FirstNotConvex()     the first vertex in list order whose corner is not
 //                            strictly convex, or -1
 //   int FirstConvex(k, r)    the first vertex from k up to (not including) r whose
-//                            corner is strictly convex, or -1 (k != r)
+//                            corner is strictly convex, or -1 (k != r); a ring that
+//                            remembers failed tries may skip a vertex whose previous
+//                            vertex's try is known to fail (Failed)
 //   void Bound(a, c)         the piece a..c is about to be checked (an index may
 //                            prepare for it)
 //   int Candidate(k, a, c)   the first vertex from k up to a that may lie inside the
 //                            piece a..c (a when there is none); it may skip only
 //                            vertices that InsidePiece rejects
 //   void Inside(k)           vertex k lies inside the piece being checked
-//   bool KnownToFail(a)      the try from a (TryPiece) is known to end too small, as
-//                            it did before (false for a ring that keeps no record)
 //   void Failed(a, grown)    the try from a, grown to `grown`, ended too small
 #pragma once
 
@@ -163,10 +163,11 @@ int ShrinkPiece(Ring& q, int a, int c) {
 // found inside: a cut that relinks none of a .. Next(grown) and removes none of
 // those found inside takes from the scan only vertices it found outside or never
 // reached, and the scan ends as before. So a ring may remember that the try failed
-// until a cut removes or relinks one of those vertices.
+// until a cut removes or relinks one of those vertices, and skip the try: it is the
+// try from the vertex before a strictly convex one (FindPiece), so FirstConvex may
+// pass over that vertex.
 template <typename Ring>
 int TryPiece(Ring& q, int a, int from) {
-    if (q.KnownToFail(a)) return -1;
     const int grown = GrowPiece(q, a, from);
     const int c = ShrinkPiece(q, a, grown);
     if (c < 0) q.Failed(a, grown);

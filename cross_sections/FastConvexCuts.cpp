@@ -17,7 +17,9 @@
 //   - after each cut the search starts again from the first corner that is not
 //     strictly convex and would make the same failed tries again: a try that ended
 //     too small is remembered, filed under the vertices it read, until a cut
-//     removes one of them (TryPiece).
+//     removes one of them (TryPiece), and the set of strictly convex corners leaves
+//     out those whose previous vertex's try is remembered, so the search passes
+//     over such tries in one lookup.
 // The loop's list order is the cyclic order of its surviving nodes from `head`: a
 // cut removes the nodes strictly between its ends, and a cut that wraps past the
 // end of the list makes the list begin at the piece's last vertex.
@@ -39,6 +41,8 @@ namespace {
 
 // Loops this short are cut by the simple steps: building the index costs more.
 constexpr std::size_t kShortLoop = 24;
+// The link of a node that a cut removed.
+constexpr int kRemoved = -1;
 // A piece with more edges than this is pruned against its diagonal and the edges at
 // its extreme vertices only (the exact test still sees every edge).
 constexpr std::size_t kPruningEdges = 8;
@@ -230,7 +234,7 @@ public:
           m_vertices(loop),
           m_points(PointsOf(loop, points)),
           m_tree(m_points),
-          m_convex(m_size),
+          m_untried(m_size),
           m_notConvex(m_size),
           m_failed(loop.size(), 0),
           m_readers(loop.size(), -1) {
@@ -257,7 +261,7 @@ public:
     int Prev(int n) const { return m_prev[static_cast<std::size_t>(n)]; }
     const Point& P(int n) const { return m_points[static_cast<std::size_t>(n)]; }
     int FirstNotConvex() const { return FirstFrom(m_notConvex, m_head, Prev(m_head)); }
-    int FirstConvex(int k, int r) const { return FirstFrom(m_convex, k, Prev(r)); }
+    int FirstConvex(int k, int r) const { return FirstFrom(m_untried, k, Prev(r)); }
     // The half-planes that boxes are pruned with: beyond the diagonal c -> a, and
     // clearly beyond an edge of the piece (all of them for a small piece, else the
     // edges at its extreme vertices).
@@ -300,21 +304,19 @@ public:
     }
 
     void Inside(int k) { m_inside.push_back(k); }
-    bool KnownToFail(int a) {
-        m_inside.clear();
-        return m_failed[static_cast<std::size_t>(a)] != 0;
-    }
     // Remembers the failure, and files it under each vertex the try depended on:
     // a .. Next(grown) and the vertices found inside (TryPiece).
     void Failed(int a, int grown) {
         const int stamp = ++m_stamps;
         m_failed[static_cast<std::size_t>(a)] = stamp;
+        m_untried.Erase(Next(a));
         for (int n = a;; n = Next(n)) {
             AddReader(n, a, stamp);
             if (n == grown) break;
         }
         AddReader(Next(grown), a, stamp);
         for (int k : m_inside) AddReader(k, a, stamp);
+        m_inside.clear();
     }
 
     // The loop's vertices in list order.
@@ -345,11 +347,18 @@ private:
     }
     int FirstFrom(const NodeSet& set, int first, int last) const { return FirstFrom(set, first, last, m_size); }
 
-    // Files node n under its corner's kind.
+    // Files node n under its corner's kind, and among the starts still to try when
+    // it is strictly convex and the try from the node before is not known to fail.
     void Classify(int n) {
         const bool convex = StrictlyConvex(*this, n);
-        (convex ? m_convex : m_notConvex).Insert(n);
-        (convex ? m_notConvex : m_convex).Erase(n);
+        if (convex)
+            m_notConvex.Erase(n);
+        else
+            m_notConvex.Insert(n);
+        if (convex && m_failed[static_cast<std::size_t>(Prev(n))] == 0)
+            m_untried.Insert(n);
+        else
+            m_untried.Erase(n);
     }
 
     // Whether the exact test finds every point of the box outside the piece.
@@ -365,14 +374,16 @@ private:
         m_readers[static_cast<std::size_t>(n)] = static_cast<int>(m_reads.size() - 1);
     }
     // Node n is removed: the failures of the tries that read it are forgotten (a
-    // failure filed again since has a newer stamp). A cut also relinks its ends, but
-    // a try that read one of those links read the node it led to, which the cut
-    // removes.
+    // failure filed again since has a newer stamp), their starts kept in m_forgotten
+    // to be filed again once the cut is done. A cut also relinks its ends, but a try
+    // that read one of those links read the node it led to, which the cut removes.
     void Forget(int n) {
         for (int r = m_readers[static_cast<std::size_t>(n)]; r >= 0; r = m_reads[static_cast<std::size_t>(r)].next) {
             const Read& read = m_reads[static_cast<std::size_t>(r)];
-            if (m_failed[static_cast<std::size_t>(read.start)] == read.stamp)
+            if (m_failed[static_cast<std::size_t>(read.start)] == read.stamp) {
                 m_failed[static_cast<std::size_t>(read.start)] = 0;
+                m_forgotten.push_back(read.start);
+            }
         }
         m_readers[static_cast<std::size_t>(n)] = -1;
     }
@@ -392,8 +403,9 @@ private:
             Forget(n);
             const int following = Next(n);
             m_tree.Remove(n);
-            m_convex.Erase(n);
+            m_untried.Erase(n);
             m_notConvex.Erase(n);
+            m_next[static_cast<std::size_t>(n)] = kRemoved;
             --m_count;
             n = following;
         }
@@ -401,8 +413,12 @@ private:
         m_prev[static_cast<std::size_t>(c)] = a;
         m_vertices[static_cast<std::size_t>(c)].SetExterior(false);
         if (wraps) m_head = c;
+        m_inside.clear();
         Classify(a);
         Classify(c);
+        for (int start : m_forgotten)
+            if (Next(start) != kRemoved) Classify(Next(start));
+        m_forgotten.clear();
     }
 
     int m_size;   // nodes at the start
@@ -413,8 +429,9 @@ private:
     std::vector<int> m_next;
     std::vector<int> m_prev;
     BoxTree m_tree;
-    NodeSet m_convex;                       // living nodes whose corner is strictly convex
-    NodeSet m_notConvex;                    // and the others
+    NodeSet m_untried;                      // strictly convex corners whose previous node's
+                                            // try is not known to fail
+    NodeSet m_notConvex;                    // the corners that are not strictly convex
     TurnBound m_bounds[1 + kPruningEdges];  // the diagonal, then edges
     std::size_t m_boundCount = 0;
     // Tries known to fail: for each start, the stamp of its failure or 0; for each
@@ -425,7 +442,8 @@ private:
     std::vector<int> m_failed;
     std::vector<int> m_readers;
     std::vector<Read> m_reads;
-    std::vector<int> m_inside;  // the vertices found inside in the current try
+    std::vector<int> m_inside;     // the vertices found inside in the current try
+    std::vector<int> m_forgotten;  // starts whose failure the current cut forgot
     int m_stamps = 0;
 };
 

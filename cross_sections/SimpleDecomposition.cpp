@@ -84,7 +84,6 @@ public:
     void Bound(int, int) const {}
     int Candidate(int k, int, int) const { return k; }
     void Inside(int) const {}
-    bool KnownToFail(int) const { return false; }
     void Failed(int, int) const {}
 
 private:
