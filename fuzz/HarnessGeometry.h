@@ -14,11 +14,13 @@
 //     came out convex, the pieces and the merged ones tile the shape (Shapes.h,
 //     CheckPieces).
 //
-// Layout: [family][change][options] then, for family 0, loops on a 16 x 16 grid
-// (collinear runs, repeated points, touching holes and zero-length edges are
+// Layout: [family][change][options][size] then, for family 0, loops on a 16 x 16
+// grid (collinear runs, repeated points, touching holes and zero-length edges are
 // common), each [count][count bytes, low nibble x, high nibble y], the first loop
-// the outline; for the others (seeded stars, combs, plates, spirals) a size byte
-// and 8 bytes of seed. The change scales, moves, jitters, mirrors, rounds or breaks
+// the outline, `size` points long; for family 5, loops of any points, each [count,
+// 2 bytes][count x, y pairs of 8-byte doubles] (the real polygons of
+// tests/data/realworld are seeds: scripts/geometry-seeds.py); for the others
+// (seeded stars, combs, plates, spirals) 8 bytes of seed. The change scales, moves, jitters, mirrors, rounds or breaks
 // the points (see Change).
 #pragma once
 
@@ -71,18 +73,28 @@ inline bool Change(testing_support::Shape& shape, int change, std::mt19937_64& r
 }
 
 inline testing_support::Shape Input(Bytes& in, bool& valid, int& change) {
-    const int family = in.Byte() % 5;
+    const int family = in.Byte() % 6;
     change = in.Byte() % kChanges;
     in.Byte();  // the options
     testing_support::Shape shape;
     const int size = 1 + in.Byte() % 40;
-    const std::uint64_t seed = family == 0 ? 0 : in.U64();
+    const std::uint64_t seed = family == 0 || family == 5 ? 0 : in.U64();
     std::mt19937_64 random(seed);
     switch (family) {
         case 1: shape = testing_support::Star(4 + 3 * size, size % 10, seed); break;
         case 2: shape = testing_support::Comb(size, seed); break;
         case 3: shape = testing_support::Plate(1 + size % 5, 3 + size % 14, seed); break;
         case 4: shape = testing_support::Spiral(1 + size % 3, 6 + size % 20); break;
+        case 5:
+            for (std::size_t loop = 0; !in.Empty() && loop < 1024; ++loop) {
+                std::vector<int>& target = loop == 0 ? shape.outline : shape.holes.emplace_back();
+                const std::size_t count = in.Byte() | std::size_t{in.Byte()} << 8;
+                for (std::size_t i = 0; i < count && !in.Empty(); ++i) {
+                    const double x = in.RawDouble();
+                    target.push_back(shape.Add(x, in.RawDouble()));
+                }
+            }
+            break;
         default:
             for (std::size_t loop = 0; !in.Empty() && loop < 64; ++loop) {
                 std::vector<int>& target = loop == 0 ? shape.outline : shape.holes.emplace_back();
@@ -98,7 +110,7 @@ inline testing_support::Shape Input(Bytes& in, bool& valid, int& change) {
     // where the greedy cuts may leave a piece that is not convex: checked as tilings
     // only unchanged.
     const bool aligned = seed == 0 && family != 4;
-    valid = Change(shape, change, random) && family != 0 && !(aligned && change != 0);
+    valid = Change(shape, change, random) && family != 0 && family != 5 && !(aligned && change != 0);
     return shape;
 }
 
