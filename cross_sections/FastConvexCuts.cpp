@@ -6,14 +6,18 @@
 //     sets, and "the first corner of either kind after a node, in list order" (where
 //     the scan for a start and the run over corners that are not strictly convex
 //     stop) is a lookup, not a walk;
-//   - "the first vertex after the piece, in list order, that lies inside it" comes
-//     from a tree of bounding boxes over the nodes in list order: a subtree whose
-//     box lies wholly beyond the piece's diagonal or one of its edges is skipped, and
-//     every vertex that is not skipped gets the exact test of the simple steps, in
-//     the same order. A box is skipped only when the exact test would find each of
-//     its points outside: the turn measure is monotone in each coordinate of the
-//     point (rounding to nearest is monotone), so its largest value over the box is
-//     the one computed at the box's extreme corner, with the same arithmetic;
+//   - "the first vertex after the piece, in list order, that lies inside it": for a
+//     piece of 3 or 4 vertices, the vertices of a grid's cells around it, within the
+//     box outside which no point can pass the exact test (InsideBound), get that
+//     test, and the first one in list order that passes is the answer; for other
+//     pieces, or a box over too many cells, it comes from a tree of bounding boxes
+//     over the nodes in list order, and every vertex that is not skipped gets the
+//     exact test, in list order. A cell's box or a subtree's is skipped where it lies
+//     wholly beyond the piece's diagonal or one of its edges, only when the exact
+//     test would find each of its points outside: the turn measure is monotone in
+//     each coordinate of the point (rounding to nearest is monotone), so its largest
+//     value over the box is the one computed at the box's extreme corner, with the
+//     same arithmetic;
 //   - after each cut the search starts again from the first corner that is not
 //     strictly convex and would make the same failed tries again: a try that ended
 //     too small is remembered, filed under the vertices it read, until a cut
@@ -43,6 +47,15 @@ namespace {
 constexpr std::size_t kShortLoop = 24;
 // The link of a node that a cut removed.
 constexpr int kRemoved = -1;
+// Loops this long get a grid of places too: on shorter ones the box tree costs less
+// than building the grid.
+constexpr std::size_t kGridLoop = 256;
+// A piece whose InsideBound box meets more grid cells than this is looked up in the
+// box tree.
+constexpr std::size_t kGridCellsPerPiece = 64;
+// The grid's cells: about as wide as the loop's median edge, at most this many a
+// node over the loop's box.
+constexpr double kGridCellsPerNode = 4.0;
 // A piece with more edges than this is pruned against its diagonal and the edges at
 // its extreme vertices only (the exact test still sees every edge).
 constexpr std::size_t kPruningEdges = 8;
@@ -225,6 +238,78 @@ private:
     std::vector<Box> m_boxes;
 };
 
+// The nodes by place: a grid of square cells over the loop's box, each cell's nodes
+// in one array. Removed nodes stay (the caller passes over them).
+class PlaceGrid {
+public:
+    PlaceGrid() = default;
+    // `box`: the box of the points, which are finite.
+    PlaceGrid(const std::vector<Point>& points, const Box& box) : m_box(box) {
+        const std::size_t n = points.size();
+        std::vector<double> edges(n);
+        for (std::size_t i = 0; i < n; ++i) edges[i] = std::fabs(points[i].x() - points[(i + 1) % n].x()) +
+                                                       std::fabs(points[i].y() - points[(i + 1) % n].y());
+        std::nth_element(edges.begin(), edges.begin() + static_cast<std::ptrdiff_t>(n / 2), edges.end());
+        const double width = box.max.x() - box.min.x(), height = box.max.y() - box.min.y();
+        // At most 4096 columns and rows either way, so a thin box still makes few cells.
+        m_cell = std::max({edges[n / 2], std::sqrt(width * height / (kGridCellsPerNode * static_cast<double>(n))),
+                           width / 4096.0, height / 4096.0});
+        if (!(m_cell > 0.0)) m_cell = 1.0;
+        m_perCell = 1.0 / m_cell;
+        m_columns = static_cast<int>(width * m_perCell) + 1;
+        m_rows = static_cast<int>(height * m_perCell) + 1;
+        // A cell's box is widened by what rounding may move a point or a cell's side by.
+        m_slack = 1e-9 * m_cell + kTurnRounding * std::max({std::fabs(box.min.x()), std::fabs(box.min.y()),
+                                                            std::fabs(box.max.x()), std::fabs(box.max.y())});
+        m_first.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows) + 1, 0);
+        std::vector<int> cellOf(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            cellOf[i] = Row(points[i].y()) * m_columns + Column(points[i].x());
+            ++m_first[static_cast<std::size_t>(cellOf[i]) + 1];
+        }
+        for (std::size_t cell = 1; cell < m_first.size(); ++cell) m_first[cell] += m_first[cell - 1];
+        m_nodes.resize(n);
+        std::vector<int> filled(m_first.begin(), m_first.end() - 1);
+        for (std::size_t i = 0; i < n; ++i)
+            m_nodes[static_cast<std::size_t>(filled[static_cast<std::size_t>(cellOf[i])]++)] = static_cast<int>(i);
+    }
+
+    // The cells a box meets.
+    std::size_t Cells(const Box& box) const {
+        return static_cast<std::size_t>(Column(box.max.x()) - Column(box.min.x()) + 1) *
+               static_cast<std::size_t>(Row(box.max.y()) - Row(box.min.y()) + 1);
+    }
+
+    // Calls visit(node) for the nodes of the cells that the box meets and whose box
+    // `skip` does not exclude.
+    template <typename Skip, typename Visit>
+    void ForEachIn(const Box& box, const Skip& skip, const Visit& visit) const {
+        for (int row = Row(box.min.y()); row <= Row(box.max.y()); ++row)
+            for (int column = Column(box.min.x()); column <= Column(box.max.x()); ++column) {
+                const std::size_t cell = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+                                         static_cast<std::size_t>(column);
+                if (m_first[cell] == m_first[cell + 1]) continue;
+                const Point low(m_box.min.x() + column * m_cell - m_slack, m_box.min.y() + row * m_cell - m_slack);
+                const Point high(m_box.min.x() + (column + 1) * m_cell + m_slack,
+                                 m_box.min.y() + (row + 1) * m_cell + m_slack);
+                if (skip(Box(low, high))) continue;
+                for (int i = m_first[cell]; i < m_first[cell + 1]; ++i) visit(m_nodes[static_cast<std::size_t>(i)]);
+            }
+    }
+
+private:
+    // Quantising is monotone: a point of a box lies in a cell between those of its corners.
+    int Column(double x) const { return Quantised((x - m_box.min.x()) * m_perCell, m_columns); }
+    int Row(double y) const { return Quantised((y - m_box.min.y()) * m_perCell, m_rows); }
+    static int Quantised(double t, int cells) { return t > 0.0 ? (t < cells - 1 ? static_cast<int>(t) : cells - 1) : 0; }
+
+    Box m_box;
+    double m_cell = 1.0, m_perCell = 1.0, m_slack = 0.0;
+    int m_columns = 1, m_rows = 1;
+    std::vector<int> m_first;  // per cell, where its nodes begin in m_nodes
+    std::vector<int> m_nodes;
+};
+
 // One loop being cut into pieces.
 class RingCutter {
 public:
@@ -234,6 +319,8 @@ public:
           m_vertices(loop),
           m_points(PointsOf(loop, points)),
           m_tree(m_points),
+          m_hasGrid(loop.size() >= kGridLoop),
+          m_extent(m_hasGrid ? Extent(m_points) : 0.0),
           m_untried(m_size),
           m_notConvex(m_size),
           m_failed(loop.size(), 0),
@@ -245,6 +332,12 @@ public:
             m_prev[static_cast<std::size_t>(n)] = n == 0 ? m_size - 1 : n - 1;
         }
         for (int n = 0; n < m_size; ++n) Classify(n);
+        m_hasGrid = m_hasGrid && std::isfinite(m_extent);
+        if (m_hasGrid) {
+            Box box;
+            for (const Point& p : m_points) box.Extend(p);
+            m_grid = PlaceGrid(m_points, box);
+        }
     }
 
     // Cuts one piece off, as CutPiece does; false when the loop cannot be split.
@@ -266,6 +359,8 @@ public:
     // clearly beyond an edge of the piece (all of them for a small piece, else the
     // edges at its extreme vertices).
     void Bound(int a, int c) {
+        m_local = m_hasGrid && InsideBound(*this, a, c, m_extent, m_region) &&
+                  m_grid.Cells(m_region) <= kGridCellsPerPiece;
         m_boundCount = 0;
         m_bounds[m_boundCount++] = TurnBound(P(a), P(c), true);
         int extreme[4] = {c, c, c, c};  // smallest x, largest x, smallest y, largest y
@@ -288,12 +383,27 @@ public:
             if (e != c) addEdge(Next(e));
         }
     }
-    // The first node from k to a, in list order, that the boxes do not put outside
-    // the piece a..c; a when there is none.
-    int Candidate(int k, int a, int) const {
+    // The first node from k to a, in list order, that lies inside the piece a..c
+    // (from the grid) or that the boxes do not put outside it (from the tree); a
+    // when there is none.
+    int Candidate(int k, int a, int c) const {
         auto beyond = [this](const Box& box) { return Beyond(box); };
         if (k == a) return a;
         const int last = Prev(a);
+        if (m_local) {
+            // Nodes as places in list order from k: those up to `last` lie outside the piece.
+            auto place = [this, k](int n) { return n >= k ? n - k : n - k + m_size; };
+            const int lastPlace = place(last);
+            int first = lastPlace + 1;
+            m_grid.ForEachIn(m_region, beyond, [&](int n) {
+                const Point& p = P(n);
+                if (Next(n) != kRemoved && place(n) < first && p.x() >= m_region.min.x() &&
+                    p.x() <= m_region.max.x() && p.y() >= m_region.min.y() && p.y() <= m_region.max.y() &&
+                    InsidePiece(*this, n, a, c))
+                    first = place(n);
+            });
+            return first > lastPlace ? a : (first + k) % m_size;
+        }
         if (k <= last) {
             const int n = m_tree.First(k, last, beyond);
             return n >= 0 ? n : a;
@@ -329,6 +439,15 @@ public:
     }
 
 private:
+    // The larger side of the points' box; infinite when a point is not finite.
+    static double Extent(const std::vector<Point>& points) {
+        Box box;
+        for (const Point& p : points) {
+            if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return std::numeric_limits<double>::infinity();
+            box.Extend(p);
+        }
+        return points.empty() ? 0.0 : std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+    }
     static std::vector<Point> PointsOf(const VertexList& loop, const Points& points) {
         std::vector<Point> result;
         result.reserve(loop.size());
@@ -429,6 +548,11 @@ private:
     std::vector<int> m_next;
     std::vector<int> m_prev;
     BoxTree m_tree;
+    bool m_hasGrid;   // long enough, and every point finite
+    double m_extent;  // the larger side of the points' box, infinite when one is not finite
+    PlaceGrid m_grid;
+    bool m_local = false;  // whether the grid answers for the piece being checked
+    Box m_region;          // where its inside points can lie
     NodeSet m_untried;                      // strictly convex corners whose previous node's
                                             // try is not known to fail
     NodeSet m_notConvex;                    // the corners that are not strictly convex
