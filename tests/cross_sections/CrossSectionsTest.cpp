@@ -121,8 +121,7 @@ TEST(CrossSections, CopiesMovesAndAssignmentsAreIndependent) {
 TEST(CrossSections, CompatibilityAndBlending) {
     const kor::Dom cases = testing_support::LoadData("cross_sections/blend.json")["Cases"];
     ASSERT_GE(cases.size(), 10u);
-    for (std::size_t k = 0; k < cases.size(); ++k) {
-        const kor::Dom& c = cases[k];
+    for (const kor::Dom& c : testing_support::Elements(cases)) {
         SCOPED_TRACE(c["name"].asString());
         CrossSections a, b;
         a.From(c["a"]);
@@ -335,9 +334,8 @@ TEST(Loop, LeftMostVertexAndBox) {
 // was when the text is no cross-section document.
 TEST(ReadCrossSections, ReportsWhatWentWrong) {
     const char* const statuses[] = {"Read", "Empty", "Unreadable", "NotJson", "NotCrossSections"};
-    const kor::Dom cases = testing_support::LoadData("cross_sections/reading.json")["Cases"];
-    for (std::size_t k = 0; k < cases.size(); ++k) {
-        const kor::Dom& c = cases[k];
+    for (const kor::Dom& c :
+         testing_support::Elements(testing_support::LoadData("cross_sections/reading.json")["Cases"])) {
         SCOPED_TRACE(c["text"].asString());
         CrossSections set = SquareWithHole();
         const kor::ShapeExport::ReadResult r = kor::ShapeExport::ReadCrossSections(c["text"].asString(), set);

@@ -80,9 +80,7 @@ std::string Expand(std::string text, const std::string& data, const std::string&
 TEST(Tool, Runs) {
     const std::string data = std::string(std::getenv("SHAPEEXPORT_TEST_DATA")) + "/tools";
     const bool update = std::getenv("SHAPEEXPORT_UPDATE_GOLDEN") != nullptr;
-    const kor::Dom runs = testing_support::LoadData("tools/runs.json");
-    for (std::size_t n = 0; n < runs.size(); ++n) {
-        const kor::Dom& c = runs[n];
+    for (const kor::Dom& c : testing_support::Elements(testing_support::LoadData("tools/runs.json"))) {
         SCOPED_TRACE(c["name"].asString());
         if (kSanitized && c["unsanitized"].asBool(false)) continue;
         const Scratch dir;
