@@ -39,8 +39,6 @@ std::vector<std::string> PointTexts(const std::vector<kor::Vec<2, double>>& poin
 
 std::vector<std::string> PointTexts(const Dom& points) { return PointTexts(testing_support::PointsOfData(points)); }
 
-}  // namespace
-
 TEST(Cases, Decomposition) {
     for (const Dom& c : testing_support::Elements(testing_support::LoadData("cross_sections/decomposition.json"))) {
         SCOPED_TRACE(c["name"].asString());
@@ -127,8 +125,6 @@ TEST(Cases, Documents) {
 using kor::ShapeExport::ConvexMergeOptions;
 using kor::ShapeExport::MergeConvexLoops;
 
-namespace {
-
 void CheckOptions(const testing_support::Shape& shape, const std::string& name) {
     const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
     const auto& item = set.Items()[0];
@@ -155,8 +151,6 @@ void CheckOptions(const testing_support::Shape& shape, const std::string& name) 
     }
 }
 
-}  // namespace
-
 TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
     for (const kor::Dom& c :
          testing_support::Elements(testing_support::LoadData("cross_sections/decomposition.json"))) {
@@ -177,3 +171,5 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
         EXPECT_EQ(Texts(MergeConvexLoops(points, loops, options)), Strings(c["expected"])) << c["name"].asString();
     }
 }
+
+}  // namespace

@@ -52,20 +52,14 @@ void ExpectBoundTo(const CrossSections& set) {
     }
 }
 
-}  // namespace
-
 TEST(CrossSections, NormalizeVertical) {
-    struct Case {
-        double lowest;
-        double expectedLowest;
-    };
-    for (const Case& c : {Case{-2, 0}, Case{0.00005, 0.00005}, Case{0.0001, 0.0001}, Case{0.0002, 0}, Case{3, 0}}) {
-        CrossSections set(Points{{1, c.lowest}, {5, c.lowest + 4}}, true);
+    for (const auto& [lowest, expectedLowest] :
+         {std::pair{-2.0, 0.0}, {0.00005, 0.00005}, {0.0001, 0.0001}, {0.0002, 0.0}, {3.0, 0.0}}) {
+        CrossSections set(Points{{1, lowest}, {5, lowest + 4}}, true);
         set.NormalizeVertical();
-        EXPECT_EQ(set.Positions()[0], Point(1, c.expectedLowest)) << c.lowest;
-        const double top = c.lowest + 4;
-        EXPECT_EQ(set.Positions()[1].y(), c.expectedLowest == c.lowest ? top : top - c.lowest);
-        EXPECT_EQ(set.BBox().min.y(), c.expectedLowest);
+        EXPECT_EQ(set.Positions()[0], Point(1, expectedLowest)) << lowest;
+        EXPECT_EQ(set.Positions()[1].y(), expectedLowest == lowest ? lowest + 4 : lowest + 4 - lowest);
+        EXPECT_EQ(set.BBox().min.y(), expectedLowest);
     }
     CrossSections none;
     none.NormalizeVertical();
@@ -144,8 +138,6 @@ TEST(CrossSections, CompatibilityAndBlending) {
     }
 }
 
-namespace {
-
 // A stream whose length cannot be taken, like a pipe.
 struct PipeBuffer : std::stringbuf {
     using std::stringbuf::stringbuf;
@@ -161,8 +153,6 @@ struct FailingBuffer : std::streambuf {
     pos_type seekpos(pos_type to, std::ios_base::openmode) override { return at = to; }
     pos_type at = 0;
 };
-
-}  // namespace
 
 // Streams that fail (bad text read into a set is in documents.json): what is left of
 // a set of 7 positions, 1 item and 1 parameter.
@@ -183,8 +173,6 @@ TEST(Document, StreamsThatFail) {
 using kor::ShapeExport::Loop;
 using Strings = std::vector<std::string>;
 
-namespace {
-
 Points SquareWithHolePoints() { return {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {4, 4}, {4, 6}, {6, 6}, {6, 4}}; }
 
 // The steps of the decomposition, which the class offers to derived classes.
@@ -194,8 +182,6 @@ struct Steps : CrossSection {
     using CrossSection::CrossSection;
     using CrossSection::RemoveHole;
 };
-
-}  // namespace
 
 TEST(CrossSection, DecomposesOnFirstRequest) {
     const CrossSection plain;
@@ -277,13 +263,9 @@ TEST(CrossSection, StepsOneAtATime) {
 
 using testing_support::Text;
 
-namespace {
-
 Loop LoopOf(const Points& positions, const std::string& text) {
     return Loop(positions, testing_support::Vertices(text));
 }
-
-}  // namespace
 
 // Assignment copies the vertices only; the target keeps its array.
 TEST(Loop, AssignmentKeepsTheArray) {
@@ -373,3 +355,5 @@ TEST(LoopChecks, OrientationAndConvexity) {
                                        {"0 1", false}})
         EXPECT_EQ(kor::ShapeExport::IsConvex(LoopOf(p, loop), p), convex) << loop;
 }
+
+}  // namespace

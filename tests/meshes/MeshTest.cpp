@@ -34,8 +34,6 @@ void ExpectEqualMeshes(const Mesh& a, const Mesh& b) {
     EXPECT_EQ(a.Name(), b.Name());
 }
 
-}  // namespace
-
 TEST(Mesh, ConstructionCopiesAndMoves) {
     for (const wchar_t* name : {L"", L"short", L"a fairly long mesh name, beyond small-string storage"}) {
         const Mesh named = name;  // a name converts to a mesh
@@ -171,8 +169,6 @@ TEST(WeldRandom, MatchesReferenceOnSeededInputs) {
     }
 }
 
-namespace {
-
 // The weld under `placements` seeds of its grid gives the reference's result.
 void ExpectWeldAsReference(const std::vector<Position>& positions, std::uint64_t placements) {
     std::vector<long long> indices(positions.size());
@@ -186,8 +182,6 @@ void ExpectWeldAsReference(const std::vector<Position>& positions, std::uint64_t
         ASSERT_TRUE(fuzzing::SameBits(kept, expected.positions)) << "seed " << seed;
     }
 }
-
-}  // namespace
 
 // A run of representatives long enough to crowd several of the weld's coarse cells,
 // then positions beyond its end, each followed later by a partner 0.68 of a reach
@@ -213,3 +207,5 @@ TEST(WeldRandom, InputsBuiltAgainstGridsAndHashes) {
         ExpectWeldAsReference(weldinputs::Make(kind, 3000, 11), 4);
     }
 }
+
+}  // namespace

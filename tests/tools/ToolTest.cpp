@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <stdexcept>
 
 #include <sys/wait.h>
 
@@ -57,10 +57,8 @@ Result RunTool(const std::string& dir, const std::vector<std::string>& args, con
 
 // A fresh folder, removed with its content at the end.
 struct Scratch {
-    Scratch() {
-        std::random_device seed;
-        while (!fs::create_directory(
-            path = (fs::temp_directory_path() / ("shapeexport-" + std::to_string(seed()))).string())) {}
+    Scratch() : path((fs::temp_directory_path() / "shapeexport-XXXXXX").string()) {
+        if (!mkdtemp(path.data())) throw std::runtime_error("cannot make a folder " + path);
     }
     ~Scratch() {
         std::error_code ignored;
