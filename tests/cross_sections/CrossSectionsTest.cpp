@@ -243,9 +243,7 @@ TEST(CrossSection, CopiesAssignmentsAndReset) {
 TEST(CrossSection, StepsOneAtATime) {
     Points p = SquareWithHolePoints();
     Steps steps(p, false);
-    for (int i : {0, 1, 2, 3}) steps.GetExteriorLoop().AddVertex(i, true);
-    Loop& hole = steps.AddInteriorLoop();
-    for (int i : {4, 5, 6, 7}) hole.AddVertex(i, true);
+    testing_support::Fill(steps, {0, 1, 2, 3}, {{4, 5, 6, 7}});
     steps.AddConvexLoop() = steps.ExteriorLoop();
     steps.AddConvexLoop() = steps.InteriorLoops()[0];
     EXPECT_TRUE(steps.RemoveHole());
@@ -338,9 +336,8 @@ TEST(LoopChecks, OrientationAndConvexity) {
     const Points p{{0, 0}, {4, 0}, {4, 4}, {0, 4}, {1, 1}, {1, 2}, {2, 2}, {2, 2e-7}};
     CrossSections set(p, false);
     CrossSection& item = set.GetItems()[0];
-    for (const char* v : {"3", "2", "1", "0'"}) item.GetExteriorLoop().AddVertex(std::stoi(v), v[1] == 0);
-    Loop& hole = item.AddInteriorLoop();
-    for (int i : {4, 6, 5}) hole.AddVertex(i, true);  // counter-clockwise: wrong for a hole
+    item.GetExteriorLoop() = LoopOf(p, "3 2 1 0'");
+    item.AddInteriorLoop() = LoopOf(p, "4 6 5");  // counter-clockwise: wrong for a hole
     const auto wrong = kor::ShapeExport::FindWrongOrientations(set);
     ASSERT_EQ(wrong.size(), 2u);
     EXPECT_EQ(std::make_pair(wrong[1].item, wrong[1].hole), std::make_pair(std::size_t(0), 0));
