@@ -135,14 +135,10 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     const auto& item = set.Items()[0];
     const std::vector<kor::ShapeExport::Loop>& pieces = item.ConvexLoops();
     if (item.AddedVertices().size() != set.Positions().size() - shape.positions.size()) return "new positions recorded";
-    double magnitude = std::fabs(testing_support::SignedArea(item.ExteriorLoop(), set.Positions()));
-    for (const auto& hole : item.InteriorLoops())
-        magnitude += std::fabs(testing_support::SignedArea(hole, set.Positions()));
-    const double expected = shape.outline.empty() ? 0.0 : testing_support::ExpectedArea(item, set.Positions());
     // Areas are sums of products that may nearly cancel (a self-crossing outline):
     // the slack follows the size of the areas summed, not of the result.
     bool inside = true;
-    double summed = magnitude;
+    double summed = 0.0;
     auto total = [&](const std::vector<kor::ShapeExport::Loop>& loops) {
         double sum = 0.0;
         for (const auto& loop : loops) {
@@ -154,13 +150,12 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
         }
         return sum;
     };
-    const double piecesArea = total(pieces);
+    std::vector<kor::ShapeExport::Loop> input = item.InteriorLoops();
+    input.push_back(item.ExteriorLoop());
+    const double expected = total(input), piecesArea = total(pieces);
     // Each product is rounded relative to the squared coordinates: a shape of zero
     // area drawn at 1e149 sums to rounding noise of 1e283.
-    const kor::BBox<2, double> box = testing_support::FiniteBox(set.Positions());
-    const double extent = box.IsEmpty() ? 1.0
-                                        : std::max({1.0, std::fabs(box.min.x()), std::fabs(box.min.y()),
-                                                    std::fabs(box.max.x()), std::fabs(box.max.y())});
+    const double extent = testing_support::FiniteExtent(set.Positions(), 1.0);
     const double slack = 1e-9 * summed + 1e-12 * extent * extent;
     if (std::fabs(piecesArea - expected) > slack) return "the areas add up";
 
@@ -182,6 +177,7 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     if (!shapes.empty()) return "the merged pieces: " + shapes;
     if (!inside) return "indices inside the positions";
     if (const int slopShare = optionBits >> 6; slopShare != 0 && std::isfinite(piecesArea)) {
+        const kor::BBox<2, double> box = testing_support::FiniteBox(set.Positions());
         const double across = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
         options.slop = across * (slopShare == 1 ? 1e-4 : slopShare == 2 ? 1e-3 : 3e-2);
         const std::vector<kor::ShapeExport::Loop> slopped =

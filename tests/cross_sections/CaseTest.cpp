@@ -39,12 +39,8 @@ std::vector<std::string> PointTexts(const std::vector<kor::Vec<2, double>>& poin
 
 std::vector<std::string> PointTexts(const Dom& points) { return PointTexts(testing_support::PointsOfData(points)); }
 
-}  // namespace
-
 TEST(Cases, Decomposition) {
-    const Dom cases = testing_support::LoadData("cross_sections/decomposition.json");
-    for (std::size_t n = 0; n < cases.size(); ++n) {
-        const Dom& c = cases[n];
+    for (const Dom& c : testing_support::Elements(testing_support::LoadData("cross_sections/decomposition.json"))) {
         SCOPED_TRACE(c["name"].asString());
         const testing_support::Shape shape = testing_support::ShapeOf(c);
         // The steps one at a time: the list after hole removal.
@@ -81,9 +77,7 @@ TEST(Cases, Decomposition) {
 }
 
 TEST(Cases, Documents) {
-    const Dom cases = testing_support::LoadData("cross_sections/documents.json");
-    for (std::size_t n = 0; n < cases.size(); ++n) {
-        const Dom& c = cases[n];
+    for (const Dom& c : testing_support::Elements(testing_support::LoadData("cross_sections/documents.json"))) {
         SCOPED_TRACE(c["name"].asString());
         CrossSections set(c.has("factor") ? Number(c["factor"]) : 1.0);
         std::istringstream before(c["before"].asString());  // a set read before, when given
@@ -131,8 +125,6 @@ TEST(Cases, Documents) {
 using kor::ShapeExport::ConvexMergeOptions;
 using kor::ShapeExport::MergeConvexLoops;
 
-namespace {
-
 void CheckOptions(const testing_support::Shape& shape, const std::string& name) {
     const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
     const auto& item = set.Items()[0];
@@ -159,12 +151,9 @@ void CheckOptions(const testing_support::Shape& shape, const std::string& name) 
     }
 }
 
-}  // namespace
-
 TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
-    const kor::Dom cases = testing_support::LoadData("cross_sections/decomposition.json");
-    for (std::size_t n = 0; n < cases.size(); ++n) {
-        const kor::Dom& c = cases[n];
+    for (const kor::Dom& c :
+         testing_support::Elements(testing_support::LoadData("cross_sections/decomposition.json"))) {
         if (!c.has("convex") || c.has("invalid")) continue;  // not an outline with its holes inside it
         CheckOptions(testing_support::ShapeOf(c), c["name"].asString());
     }
@@ -173,9 +162,7 @@ TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
 // tests/data/cross_sections/merge.json: pieces joined only where their union is
 // convex, cleaned, bounded, and loops that are not convex cut and joined again.
 TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
-    const Dom cases = testing_support::LoadData("cross_sections/merge.json");
-    for (std::size_t n = 0; n < cases.size(); ++n) {
-        const Dom& c = cases[n];
+    for (const Dom& c : testing_support::Elements(testing_support::LoadData("cross_sections/merge.json"))) {
         const testing_support::Points points = testing_support::PointsOfData(c["points"]);
         std::vector<kor::ShapeExport::Loop> loops;
         for (const std::string& text : Strings(c["loops"])) loops.emplace_back(points, testing_support::Vertices(text));
@@ -184,3 +171,5 @@ TEST(ConvexMerge, JoinsAcrossConvexUnionsOnly) {
         EXPECT_EQ(Texts(MergeConvexLoops(points, loops, options)), Strings(c["expected"])) << c["name"].asString();
     }
 }
+
+}  // namespace

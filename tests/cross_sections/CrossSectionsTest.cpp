@@ -52,20 +52,14 @@ void ExpectBoundTo(const CrossSections& set) {
     }
 }
 
-}  // namespace
-
 TEST(CrossSections, NormalizeVertical) {
-    struct Case {
-        double lowest;
-        double expectedLowest;
-    };
-    for (const Case& c : {Case{-2, 0}, Case{0.00005, 0.00005}, Case{0.0001, 0.0001}, Case{0.0002, 0}, Case{3, 0}}) {
-        CrossSections set(Points{{1, c.lowest}, {5, c.lowest + 4}}, true);
+    for (const auto& [lowest, expectedLowest] :
+         {std::pair{-2.0, 0.0}, {0.00005, 0.00005}, {0.0001, 0.0001}, {0.0002, 0.0}, {3.0, 0.0}}) {
+        CrossSections set(Points{{1, lowest}, {5, lowest + 4}}, true);
         set.NormalizeVertical();
-        EXPECT_EQ(set.Positions()[0], Point(1, c.expectedLowest)) << c.lowest;
-        const double top = c.lowest + 4;
-        EXPECT_EQ(set.Positions()[1].y(), c.expectedLowest == c.lowest ? top : top - c.lowest);
-        EXPECT_EQ(set.BBox().min.y(), c.expectedLowest);
+        EXPECT_EQ(set.Positions()[0], Point(1, expectedLowest)) << lowest;
+        EXPECT_EQ(set.Positions()[1].y(), expectedLowest == lowest ? lowest + 4 : lowest + 4 - lowest);
+        EXPECT_EQ(set.BBox().min.y(), expectedLowest);
     }
     CrossSections none;
     none.NormalizeVertical();
@@ -121,8 +115,7 @@ TEST(CrossSections, CopiesMovesAndAssignmentsAreIndependent) {
 TEST(CrossSections, CompatibilityAndBlending) {
     const kor::Dom cases = testing_support::LoadData("cross_sections/blend.json")["Cases"];
     ASSERT_GE(cases.size(), 10u);
-    for (std::size_t k = 0; k < cases.size(); ++k) {
-        const kor::Dom& c = cases[k];
+    for (const kor::Dom& c : testing_support::Elements(cases)) {
         SCOPED_TRACE(c["name"].asString());
         CrossSections a, b;
         a.From(c["a"]);
@@ -145,8 +138,6 @@ TEST(CrossSections, CompatibilityAndBlending) {
     }
 }
 
-namespace {
-
 // A stream whose length cannot be taken, like a pipe.
 struct PipeBuffer : std::stringbuf {
     using std::stringbuf::stringbuf;
@@ -162,8 +153,6 @@ struct FailingBuffer : std::streambuf {
     pos_type seekpos(pos_type to, std::ios_base::openmode) override { return at = to; }
     pos_type at = 0;
 };
-
-}  // namespace
 
 // Streams that fail (bad text read into a set is in documents.json): what is left of
 // a set of 7 positions, 1 item and 1 parameter.
@@ -184,8 +173,6 @@ TEST(Document, StreamsThatFail) {
 using kor::ShapeExport::Loop;
 using Strings = std::vector<std::string>;
 
-namespace {
-
 Points SquareWithHolePoints() { return {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {4, 4}, {4, 6}, {6, 6}, {6, 4}}; }
 
 // The steps of the decomposition, which the class offers to derived classes.
@@ -195,8 +182,6 @@ struct Steps : CrossSection {
     using CrossSection::CrossSection;
     using CrossSection::RemoveHole;
 };
-
-}  // namespace
 
 TEST(CrossSection, DecomposesOnFirstRequest) {
     const CrossSection plain;
@@ -258,9 +243,7 @@ TEST(CrossSection, CopiesAssignmentsAndReset) {
 TEST(CrossSection, StepsOneAtATime) {
     Points p = SquareWithHolePoints();
     Steps steps(p, false);
-    for (int i : {0, 1, 2, 3}) steps.GetExteriorLoop().AddVertex(i, true);
-    Loop& hole = steps.AddInteriorLoop();
-    for (int i : {4, 5, 6, 7}) hole.AddVertex(i, true);
+    testing_support::Fill(steps, {0, 1, 2, 3}, {{4, 5, 6, 7}});
     steps.AddConvexLoop() = steps.ExteriorLoop();
     steps.AddConvexLoop() = steps.InteriorLoops()[0];
     EXPECT_TRUE(steps.RemoveHole());
@@ -278,13 +261,9 @@ TEST(CrossSection, StepsOneAtATime) {
 
 using testing_support::Text;
 
-namespace {
-
 Loop LoopOf(const Points& positions, const std::string& text) {
     return Loop(positions, testing_support::Vertices(text));
 }
-
-}  // namespace
 
 // Assignment copies the vertices only; the target keeps its array.
 TEST(Loop, AssignmentKeepsTheArray) {
@@ -335,9 +314,8 @@ TEST(Loop, LeftMostVertexAndBox) {
 // was when the text is no cross-section document.
 TEST(ReadCrossSections, ReportsWhatWentWrong) {
     const char* const statuses[] = {"Read", "Empty", "Unreadable", "NotJson", "NotCrossSections"};
-    const kor::Dom cases = testing_support::LoadData("cross_sections/reading.json")["Cases"];
-    for (std::size_t k = 0; k < cases.size(); ++k) {
-        const kor::Dom& c = cases[k];
+    for (const kor::Dom& c :
+         testing_support::Elements(testing_support::LoadData("cross_sections/reading.json")["Cases"])) {
         SCOPED_TRACE(c["text"].asString());
         CrossSections set = SquareWithHole();
         const kor::ShapeExport::ReadResult r = kor::ShapeExport::ReadCrossSections(c["text"].asString(), set);
@@ -358,9 +336,8 @@ TEST(LoopChecks, OrientationAndConvexity) {
     const Points p{{0, 0}, {4, 0}, {4, 4}, {0, 4}, {1, 1}, {1, 2}, {2, 2}, {2, 2e-7}};
     CrossSections set(p, false);
     CrossSection& item = set.GetItems()[0];
-    for (const char* v : {"3", "2", "1", "0'"}) item.GetExteriorLoop().AddVertex(std::stoi(v), v[1] == 0);
-    Loop& hole = item.AddInteriorLoop();
-    for (int i : {4, 6, 5}) hole.AddVertex(i, true);  // counter-clockwise: wrong for a hole
+    item.GetExteriorLoop() = LoopOf(p, "3 2 1 0'");
+    item.AddInteriorLoop() = LoopOf(p, "4 6 5");  // counter-clockwise: wrong for a hole
     const auto wrong = kor::ShapeExport::FindWrongOrientations(set);
     ASSERT_EQ(wrong.size(), 2u);
     EXPECT_EQ(std::make_pair(wrong[1].item, wrong[1].hole), std::make_pair(std::size_t(0), 0));
@@ -375,3 +352,5 @@ TEST(LoopChecks, OrientationAndConvexity) {
                                        {"0 1", false}})
         EXPECT_EQ(kor::ShapeExport::IsConvex(LoopOf(p, loop), p), convex) << loop;
 }
+
+}  // namespace

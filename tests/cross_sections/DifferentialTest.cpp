@@ -36,8 +36,6 @@ kor::ShapeExport::CrossSections SetOf(const std::vector<kor::Vec<2, double>>& po
     return set;
 }
 
-}  // namespace
-
 // Every shape family with every change of fuzz/HarnessGeometry.h, twenty times.
 TEST(Differential, FastStepsGiveWhatTheSimpleStepsGive) {
     std::mt19937_64 random(20261206);
@@ -89,8 +87,6 @@ TEST(Differential, DecomposeAllGivesTheOneAfterTheOtherResult) {
         }
     }
 }
-
-namespace {
 
 std::vector<std::string> BaseDocuments() {
     std::vector<std::string> documents = testing_support::DataLines("cross_sections/set_documents.txt");

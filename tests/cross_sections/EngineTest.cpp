@@ -75,11 +75,9 @@ void ExpectTakenByBox2D(const CrossSections& set, const std::string& name) {
 }  // namespace
 
 TEST(Engine, Box2DTakesEveryPiece) {
-    const kor::Dom cases = testing_support::LoadData("cross_sections/decomposition.json");
-    for (std::size_t n = 0; n < cases.size(); ++n)
-        if (!cases[n].has("invalid"))
-            ExpectTakenByBox2D(testing_support::MakeSet(testing_support::ShapeOf(cases[n])),
-                               cases[n]["name"].asString());
+    for (const kor::Dom& c : testing_support::Elements(testing_support::LoadData("cross_sections/decomposition.json")))
+        if (!c.has("invalid"))
+            ExpectTakenByBox2D(testing_support::MakeSet(testing_support::ShapeOf(c)), c["name"].asString());
     for (std::uint64_t seed = 1; seed <= 30; ++seed)
         for (const double scale : {1e-4, 1.0, 1e4}) {
             const int size = static_cast<int>(seed % 13) + 3;

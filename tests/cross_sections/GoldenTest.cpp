@@ -83,14 +83,13 @@ std::map<std::string, std::string> Results() {
         for (double scale : {1.0, 1e-3, 1e4}) {
             const std::string suffix = "/" + std::to_string(seed) + "@" + std::to_string(scale);
             const int size = static_cast<int>(seed % 13) + 3;
-            results["star" + suffix] =
-                Result(testing_support::MakeSet(Scaled(testing_support::Star(4 * size, size % 10, seed), scale)));
-            results["comb" + suffix] =
-                Result(testing_support::MakeSet(Scaled(testing_support::Comb(size, seed), scale)));
-            results["spiral" + suffix] =
-                Result(testing_support::MakeSet(Scaled(testing_support::Spiral(1 + size % 3, 5 + size), scale)));
-            results["plate" + suffix] = Result(
-                testing_support::MakeSet(Scaled(testing_support::Plate(1 + size % 4, 3 + size % 9, seed), scale)));
+            const std::pair<const char*, Shape> families[] = {
+                {"star", testing_support::Star(4 * size, size % 10, seed)},
+                {"comb", testing_support::Comb(size, seed)},
+                {"spiral", testing_support::Spiral(1 + size % 3, 5 + size)},
+                {"plate", testing_support::Plate(1 + size % 4, 3 + size % 9, seed)}};
+            for (const auto& [family, shape] : families)
+                results[family + suffix] = Result(testing_support::MakeSet(Scaled(shape, scale)));
         }
     for (std::uint64_t seed = 1; seed <= 3000; ++seed)
         results["knot/" + std::to_string(seed)] = Result(testing_support::MakeSet(Knot(seed)));

@@ -75,9 +75,7 @@ std::string ReadAll(const Dom& documents) {
 }  // namespace
 
 TEST(Readers, Cases) {
-    const Dom cases = testing_support::LoadData("extrusions/readers.json");
-    for (std::size_t n = 0; n < cases.size(); ++n) {
-        const Dom& c = cases[n];
+    for (const Dom& c : testing_support::Elements(testing_support::LoadData("extrusions/readers.json"))) {
         const std::string reader = c["reader"].asString();
         const Dom& documents = c["documents"];
         const std::string actual = reader == "position"   ? ReadAll<Position>(documents)
@@ -99,45 +97,26 @@ TEST(Readers, PositionWrittenAfterWhatTheArrayHolds) {
 }
 
 using testing_support::Number;
-
-namespace {
-
-Position PositionOf(const Dom& node) {
-    return node.isEmpty() ? Position() : Position(Number(node[0]), Number(node[1]), Number(node[2]));
-}
-
-// Equal doubles, or both NaN.
-void ExpectSame(double actual, double expected) {
-    if (std::isnan(expected))
-        EXPECT_TRUE(std::isnan(actual)) << actual;
-    else
-        EXPECT_EQ(actual, expected);
-}
-
-}  // namespace
+using testing_support::PositionOf;
 
 TEST(Position, Cases) {
+    auto text = [](double v) { return kor::DomWriterJson::ToString(NumberNode(v)); };  // NaN equal to NaN
     const Dom data = testing_support::LoadData("extrusions/positions.json");
-    for (std::size_t k = 0; k < data["Valid"].size(); ++k)
-        EXPECT_EQ(PositionOf(data["Valid"][k][0]).IsValid(), data["Valid"][k][1].asBool(false)) << k;
-    for (std::size_t k = 0; k < data["Distance"].size(); ++k) {
-        const Dom& c = data["Distance"][k];
+    for (const Dom& c : testing_support::Elements(data["Valid"]))
+        EXPECT_EQ(PositionOf(c[0]).IsValid(), c[1].asBool(false)) << kor::DomWriterJson::ToString(c);
+    for (const Dom& c : testing_support::Elements(data["Distance"])) {
         SCOPED_TRACE(c["name"].asString());
         const Position a = PositionOf(c["a"]), b = PositionOf(c["b"]);
-        ExpectSame(a.Distance2(b), Number(c["distance2"]));
-        ExpectSame(b.Distance2(a), Number(c["distance2"]));
+        EXPECT_EQ(text(a.Distance2(b)), text(Number(c["distance2"])));
+        EXPECT_EQ(text(b.Distance2(a)), text(Number(c["distance2"])));
         EXPECT_EQ(a.Near(b), c["near"].asBool(false));
         EXPECT_EQ(b.Near(a), c["near"].asBool(false));
     }
-    for (std::size_t k = 0; k < data["Placement"].size(); ++k) {
-        const Dom& c = data["Placement"][k];
-        SCOPED_TRACE(c["name"].asString());
+    for (const Dom& c : testing_support::Elements(data["Placement"])) {
         kor::Mat<4, double> matrix = kor::Mat<4, double>::Identity();
         for (const Dom::Member& entry : c["set"].objects()) matrix.m[std::stoi(entry.first)] = Number(entry.second);
         const Position point = PositionOf(c["point"]), placed(point.X(), point.Y(), point.Z(), Matrix(matrix));
-        const Position expected = PositionOf(c["placed"]);
-        ExpectSame(placed.X(), expected.X());
-        ExpectSame(placed.Y(), expected.Y());
-        ExpectSame(placed.Z(), expected.Z());
+        EXPECT_EQ(kor::DomWriterJson::ToString(Of(placed)), kor::DomWriterJson::ToString(Of(PositionOf(c["placed"]))))
+            << c["name"].asString();
     }
 }

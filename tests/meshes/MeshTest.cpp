@@ -27,20 +27,12 @@ const std::vector<Vec3f> kFour = {{0.1f, 0.2f, 0.3f}, {1.f, 0.f, 0.f}, {0.f, 1.f
 // A placement with a weight that depends on x, every element of it read.
 const Mat4 kPlacement{{2.0, 0, 0, 0.25, 0, 0.1, 0, 0, 0, 0, 1, 0, 5.0, 0, -1.0, 2.0}};
 
-std::vector<Position> Placed(const std::vector<Vec3f>& vertices, const Mat4& m) {
-    std::vector<Position> out;
-    for (const Vec3f& v : vertices) out.emplace_back(double(v.x), double(v.y), double(v.z), Matrix(m));
-    return out;
-}
-
 void ExpectEqualMeshes(const Mesh& a, const Mesh& b) {
     EXPECT_TRUE(fuzzing::SameBits(a.Positions(), b.Positions()));
     EXPECT_EQ(a.Indices(), b.Indices());
     EXPECT_EQ(a.Transform(), b.Transform());
     EXPECT_EQ(a.Name(), b.Name());
 }
-
-}  // namespace
 
 TEST(Mesh, ConstructionCopiesAndMoves) {
     for (const wchar_t* name : {L"", L"short", L"a fairly long mesh name, beyond small-string storage"}) {
@@ -52,6 +44,7 @@ TEST(Mesh, ConstructionCopiesAndMoves) {
         Mesh a(name);
         a.fromOBJ(MakeAiMesh(kFour, {{0, 1, 2}, {2, 1, 3}}).get(), Matrix(kPlacement));
         const Mesh expected(a);
+        EXPECT_EQ(Mesh(a, true).Transform(), kPlacement);  // the welded copy keeps the transform
         ExpectEqualMeshes(Mesh(a, false), expected);
         Mesh assigned(L"x");
         assigned = a;
@@ -91,8 +84,7 @@ TEST(FromOBJ, AppendsVerticesAndTriangles) {
     Mat4 m = kIdentity;
     for (const auto& [faces, triangles] : cases) {
         mesh.fromOBJ(MakeAiMesh(kFour, faces).get(), Matrix(m));
-        const std::vector<Position> placed = Placed(kFour, m);
-        positions.insert(positions.end(), placed.begin(), placed.end());
+        for (const Vec3f& v : kFour) positions.emplace_back(double(v.x), double(v.y), double(v.z), Matrix(m));
         indices.insert(indices.end(), triangles.begin(), triangles.end());
         EXPECT_TRUE(fuzzing::SameBits(mesh.Positions(), positions));
         EXPECT_EQ(mesh.Indices(), indices);
@@ -138,24 +130,17 @@ TEST(FromOBJ, NullPointers) {
 TEST(MeshWeld, Cases) {
     auto positionsOf = [](const kor::Dom& list) {
         std::vector<Position> out;
-        for (std::size_t k = 0; k < list.size(); ++k) {
-            const kor::Dom& p = list[k];
-            out.push_back(p.isEmpty() ? Position()
-                                      : Position(testing_support::Number(p[0]), testing_support::Number(p[1]),
-                                                 testing_support::Number(p[2])));
-        }
+        for (const kor::Dom& p : testing_support::Elements(list)) out.push_back(testing_support::PositionOf(p));
         return out;
     };
     const kor::Dom cases = testing_support::LoadData("meshes/weld.json")["Cases"];
     ASSERT_GT(cases.size(), 10u);
-    for (std::size_t c = 0; c < cases.size(); ++c) {
-        const kor::Dom& row = cases[c];
+    for (const kor::Dom& row : testing_support::Elements(cases)) {
         SCOPED_TRACE(row["Name"].asString());
         std::vector<unsigned> corners;
         std::vector<long long> indices;
-        for (std::size_t k = 0; k < row["Corners"].size(); ++k)
-            corners.push_back(static_cast<unsigned>(row["Corners"][k].asInt(0)));
-        for (std::size_t k = 0; k < row["Indices"].size(); ++k) indices.push_back(row["Indices"][k].asInt(-1));
+        for (const kor::Dom& k : testing_support::Elements(row["Corners"])) corners.push_back(unsigned(k.asInt(0)));
+        for (const kor::Dom& k : testing_support::Elements(row["Indices"])) indices.push_back(k.asInt(-1));
         const std::vector<Position> expected = positionsOf(row["Welded"]);
         const Mesh source = MakeMesh(positionsOf(row["Positions"]), corners);
         const Mesh welded(source, true);
@@ -167,12 +152,6 @@ TEST(MeshWeld, Cases) {
         EXPECT_TRUE(fuzzing::SameBits(ref.positions, expected));
         EXPECT_EQ(ref.indices, indices);
     }
-    const Mesh placed = [] {
-        Mesh mesh(L"welded");
-        mesh.fromOBJ(MakeAiMesh(kFour, {{0, 1, 2}}).get(), Matrix(kPlacement));
-        return mesh;
-    }();
-    EXPECT_EQ(Mesh(placed, true).Transform(), kPlacement);
 }
 
 TEST(WeldRandom, MatchesReferenceOnSeededInputs) {
@@ -190,8 +169,6 @@ TEST(WeldRandom, MatchesReferenceOnSeededInputs) {
     }
 }
 
-namespace {
-
 // The weld under `placements` seeds of its grid gives the reference's result.
 void ExpectWeldAsReference(const std::vector<Position>& positions, std::uint64_t placements) {
     std::vector<long long> indices(positions.size());
@@ -205,8 +182,6 @@ void ExpectWeldAsReference(const std::vector<Position>& positions, std::uint64_t
         ASSERT_TRUE(fuzzing::SameBits(kept, expected.positions)) << "seed " << seed;
     }
 }
-
-}  // namespace
 
 // A run of representatives long enough to crowd several of the weld's coarse cells,
 // then positions beyond its end, each followed later by a partner 0.68 of a reach
@@ -232,3 +207,5 @@ TEST(WeldRandom, InputsBuiltAgainstGridsAndHashes) {
         ExpectWeldAsReference(weldinputs::Make(kind, 3000, 11), 4);
     }
 }
+
+}  // namespace

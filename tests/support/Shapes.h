@@ -196,6 +196,13 @@ inline kor::BBox<2, double> FiniteBox(const Points& positions) {
     return box;
 }
 
+// The largest magnitude of a finite coordinate, at least `least`.
+inline double FiniteExtent(const Points& positions, double least = 0.0) {
+    const kor::BBox<2, double> box = FiniteBox(positions);
+    if (box.IsEmpty()) return least;
+    return std::max({least, -box.min.x(), -box.min.y(), box.max.x(), box.max.y()});
+}
+
 // Twice the signed area of a polygon and its largest coordinate magnitude.
 inline std::pair<double, double> TwiceAreaAndExtent(const Points& polygon) {
     double twice = 0.0, extent = 0.0;
@@ -205,24 +212,6 @@ inline std::pair<double, double> TwiceAreaAndExtent(const Points& polygon) {
         extent = std::max({extent, std::fabs(a.x()), std::fabs(a.y())});
     }
     return {twice, extent};
-}
-
-// Whether a piece is convex and counter-clockwise: no corner turns right, beyond
-// the rounding of its terms (of the shape's extent, when larger), and the area is
-// not negative. A piece flat to within
-// rounding (a point on the segment of two others) has a computed area of either
-// sign: clockwise only beyond the rounding of its terms.
-inline std::string ConvexityOf(const Points& polygon, double shapeExtent = 0.0) {
-    const std::size_t n = polygon.size();
-    auto [twice, extent] = TwiceAreaAndExtent(polygon);
-    extent = std::max(extent, shapeExtent);
-    for (std::size_t i = 0; i < n; ++i) {
-        const Point &a = polygon[(i + n - 1) % n], &b = polygon[i], &c = polygon[(i + 1) % n];
-        if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-6 - 1e-12 * extent * extent)
-            return "a piece is not convex";
-    }
-    if (twice < -1e-12 * extent * extent) return "a piece runs clockwise";
-    return std::string();
 }
 
 // Collects the points of a loop: false at the first index outside the positions,
@@ -253,30 +242,27 @@ inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Poi
     return area;
 }
 
-// The largest coordinate magnitude of the finite positions the loops name.
-inline double ExtentOf(const Points& positions, const std::vector<kor::ShapeExport::Loop>& loops) {
-    double extent = 0.0;
-    for (const auto& loop : loops)
-        for (const auto& v : loop.Vertices())
-            if (v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < positions.size()) {
-                const Point& p = positions[static_cast<std::size_t>(v.Index())];
-                if (std::isfinite(p.x()) && std::isfinite(p.y()))
-                    extent = std::max({extent, std::fabs(p.x()), std::fabs(p.y())});
-            }
-    return extent;
-}
-
 // Whether every loop is convex and counter-clockwise (at most `maxVertices` each,
-// when given).
+// when given): no corner turns right, beyond the rounding of its terms (of the
+// shape's extent, or the piece's when larger), and the area is not negative. A
+// piece flat to within rounding (a point on the segment of two others) has a
+// computed area of either sign: clockwise only beyond the rounding of its terms.
 inline std::string ConvexWithin(const Points& positions, const std::vector<kor::ShapeExport::Loop>& loops,
                                 std::size_t maxVertices = 0) {
-    Points points;
-    const double shapeExtent = ExtentOf(positions, loops);
+    Points p;
+    const double shapeExtent = FiniteExtent(positions);
     for (const auto& loop : loops) {
-        if (!PointsOf(positions, loop, points)) return "index outside the positions";
-        if (maxVertices != 0 && points.size() > maxVertices) return "a piece has more vertices than the bound";
-        const std::string convexity = ConvexityOf(points, shapeExtent);
-        if (!convexity.empty()) return convexity;
+        if (!PointsOf(positions, loop, p)) return "index outside the positions";
+        const std::size_t n = p.size();
+        if (maxVertices != 0 && n > maxVertices) return "a piece has more vertices than the bound";
+        auto [twice, extent] = TwiceAreaAndExtent(p);
+        const double rounding = 1e-12 * std::max(extent, shapeExtent) * std::max(extent, shapeExtent);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Point &a = p[(i + n - 1) % n], &b = p[i], &c = p[(i + 1) % n];
+            if ((b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x()) < -1e-6 - rounding)
+                return "a piece is not convex";
+        }
+        if (twice < -rounding) return "a piece runs clockwise";
     }
     return std::string();
 }
@@ -288,34 +274,28 @@ inline std::string ConvexWithin(const Points& positions, const std::vector<kor::
 // `droppedTurns`: the sum of the turns (twice the triangle areas) of corners that
 // were dropped from the pieces as straight, which the areas and overlaps may be
 // off by. Returns what is wrong, or an empty text.
-inline std::string CheckPieces(const std::vector<kor::Vec<2, double>>& positions,
-                               const std::vector<kor::ShapeExport::Loop>& pieces, double expectedArea,
-                               std::size_t maxVertices = 0, double droppedTurns = 0.0) {
-    using P = kor::Vec<2, double>;
-    std::vector<std::vector<P>> polygons;
-    double total = 0.0, scale = std::fabs(expectedArea);
+inline std::string CheckPieces(const Points& positions, const std::vector<kor::ShapeExport::Loop>& pieces,
+                               double expectedArea, std::size_t maxVertices = 0, double droppedTurns = 0.0) {
     const std::string convexity = ConvexWithin(positions, pieces, maxVertices);
     if (!convexity.empty()) return convexity;
-    for (const auto& piece : pieces) {
-        std::vector<P> polygon;
-        PointsOf(positions, piece, polygon);
-        const auto [twice, extent] = TwiceAreaAndExtent(polygon);
+    std::vector<Points> polygons(pieces.size());
+    double total = 0.0, scale = std::fabs(expectedArea);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        PointsOf(positions, pieces[i], polygons[i]);
+        const auto [twice, extent] = TwiceAreaAndExtent(polygons[i]);
         total += twice / 2.0;
         scale = std::max(scale, extent * extent);
-        polygons.push_back(polygon);
     }
     if (std::fabs(total - expectedArea) > 1e-9 * std::max(std::fabs(expectedArea), 1e-300) + droppedTurns / 2)
         return "the areas do not add up: " + std::to_string(total) + " instead of " + std::to_string(expectedArea);
     // Two convex pieces overlap unless an edge of one separates them (touching allowed).
-    const double slack = 1e-9 * scale + droppedTurns;
-    auto separates = [slack](const std::vector<P>& a, const std::vector<P>& b) {
+    auto separates = [slack = 1e-9 * scale + droppedTurns](const Points& a, const Points& b) {
         for (std::size_t i = 0; i < a.size(); ++i) {
-            const P& p = a[i];
-            const P& q = a[(i + 1) % a.size()];
-            bool all = true;
-            for (const P& r : b)
-                all = all && (q.x() - p.x()) * (r.y() - p.y()) - (q.y() - p.y()) * (r.x() - p.x()) <= slack;
-            if (all) return true;
+            const Point &p = a[i], &q = a[(i + 1) % a.size()];
+            if (std::all_of(b.begin(), b.end(), [&](const Point& r) {
+                    return (q.x() - p.x()) * (r.y() - p.y()) - (q.y() - p.y()) * (r.x() - p.x()) <= slack;
+                }))
+                return true;
         }
         return false;
     };

@@ -15,6 +15,7 @@
 #include <kor/Dom.h>
 #include <kor/DomReaderJson.h>
 #include <kor/ShapeExport/Loop.h>
+#include <kor/ShapeExport/Position.h>
 
 namespace testing_support {
 
@@ -68,9 +69,22 @@ inline double Number(const kor::Dom& node) {
     return node.asDouble(0.0);
 }
 
+// A position of the data, [x, y, z] (null for an unset one).
+inline kor::ShapeExport::Position PositionOf(const kor::Dom& node) {
+    return node.isEmpty() ? kor::ShapeExport::Position()
+                          : kor::ShapeExport::Position(Number(node[0]), Number(node[1]), Number(node[2]));
+}
+
+// The elements of an array node (copies), for range-for.
+inline std::vector<kor::Dom> Elements(const kor::Dom& array) {
+    std::vector<kor::Dom> elements;
+    for (std::size_t i = 0; i < array.size(); ++i) elements.push_back(array[i]);
+    return elements;
+}
+
 inline std::vector<std::string> Strings(const kor::Dom& array) {
     std::vector<std::string> texts;
-    for (std::size_t i = 0; i < array.size(); ++i) texts.push_back(array[i].asString());
+    for (const kor::Dom& element : Elements(array)) texts.push_back(element.asString());
     return texts;
 }
 

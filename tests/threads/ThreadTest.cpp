@@ -17,15 +17,10 @@
 
 namespace {
 
-std::string DumpOf(const kor::ShapeExport::CrossSections& set) {
+// The set as the dump writes it, or as JSON.
+std::string TextOf(const kor::ShapeExport::CrossSections& set, bool dump) {
     std::ostringstream out;
-    set.Dump(out, "");
-    return out.str();
-}
-
-std::string JsonOf(const kor::ShapeExport::CrossSections& set) {
-    std::ostringstream out;
-    set.Write(out);
+    dump ? set.Dump(out, "") : set.Write(out);
     return out.str();
 }
 
@@ -47,26 +42,26 @@ std::size_t Weld(int count) {
 TEST(Threads, OwnObjectsAndOneSharedDecomposedSet) {
     kor::ShapeExport::CrossSections shared = testing_support::MakeSet(testing_support::Plate(4, 12, 1));
     shared.DecomposeAll();
-    const std::string sharedDump = DumpOf(shared), sharedJson = JsonOf(shared);
+    const std::string sharedDump = TextOf(shared, true), sharedJson = TextOf(shared, false);
 
     auto work = [&](int seed) {
         for (int round = 0; round < 20; ++round) {
             // Its own set: read, decomposed, blended, written, dumped, copied.
             kor::ShapeExport::CrossSections own =
                 testing_support::MakeSet(testing_support::Star(30 + seed, 1 + round % 8, seed * 100 + round));
-            std::istringstream in(JsonOf(own));
+            std::istringstream in(TextOf(own, false));
             kor::ShapeExport::CrossSections read;
             read.From(in);
             read.DecomposeAll(2);
             const kor::ShapeExport::CrossSections blend(read, own, 0.5, true);
-            EXPECT_EQ(DumpOf(kor::ShapeExport::CrossSections(blend)), DumpOf(blend));
+            EXPECT_EQ(TextOf(kor::ShapeExport::CrossSections(blend), true), TextOf(blend, true));
             kor::Dom document;
-            EXPECT_TRUE(kor::DomReaderJson::FromString(document, JsonOf(blend).c_str(), nullptr));
+            EXPECT_TRUE(kor::DomReaderJson::FromString(document, TextOf(blend, false).c_str(), nullptr));
             EXPECT_EQ(Weld(50 + round), static_cast<std::size_t>(50 + round + 2));
 
             // The shared set, read only.
-            EXPECT_EQ(DumpOf(shared), sharedDump);
-            EXPECT_EQ(JsonOf(shared), sharedJson);
+            EXPECT_EQ(TextOf(shared, true), sharedDump);
+            EXPECT_EQ(TextOf(shared, false), sharedJson);
             EXPECT_TRUE(shared.IsCompatible(shared, true));
             const kor::ShapeExport::CrossSections copy(shared), mix(shared, shared, 0.25, true);
             EXPECT_EQ(copy.Positions(), shared.Positions());

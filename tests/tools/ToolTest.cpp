@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <stdexcept>
 
 #include <sys/wait.h>
 
@@ -57,10 +57,8 @@ Result RunTool(const std::string& dir, const std::vector<std::string>& args, con
 
 // A fresh folder, removed with its content at the end.
 struct Scratch {
-    Scratch() {
-        std::random_device seed;
-        while (!fs::create_directory(
-            path = (fs::temp_directory_path() / ("shapeexport-" + std::to_string(seed()))).string())) {}
+    Scratch() : path((fs::temp_directory_path() / "shapeexport-XXXXXX").string()) {
+        if (!mkdtemp(path.data())) throw std::runtime_error("cannot make a folder " + path);
     }
     ~Scratch() {
         std::error_code ignored;
@@ -80,9 +78,7 @@ std::string Expand(std::string text, const std::string& data, const std::string&
 TEST(Tool, Runs) {
     const std::string data = std::string(std::getenv("SHAPEEXPORT_TEST_DATA")) + "/tools";
     const bool update = std::getenv("SHAPEEXPORT_UPDATE_GOLDEN") != nullptr;
-    const kor::Dom runs = testing_support::LoadData("tools/runs.json");
-    for (std::size_t n = 0; n < runs.size(); ++n) {
-        const kor::Dom& c = runs[n];
+    for (const kor::Dom& c : testing_support::Elements(testing_support::LoadData("tools/runs.json"))) {
         SCOPED_TRACE(c["name"].asString());
         if (kSanitized && c["unsanitized"].asBool(false)) continue;
         const Scratch dir;
