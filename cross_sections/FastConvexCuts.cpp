@@ -7,17 +7,17 @@
 //     the scan for a start and the run over corners that are not strictly convex
 //     stop) is a lookup, not a walk;
 //   - "the first vertex after the piece, in list order, that lies inside it": for a
-//     piece of 3 or 4 vertices, the vertices of a grid's cells around it, within the
-//     box outside which no point can pass the exact test (InsideBound), get that
-//     test, and the first one in list order that passes is the answer; for other
-//     pieces, or a box over too many cells, it comes from a tree of bounding boxes
-//     over the nodes in list order, and every vertex that is not skipped gets the
-//     exact test, in list order. A cell's box or a subtree's is skipped where it lies
-//     wholly beyond the piece's diagonal or one of its edges, only when the exact
-//     test would find each of its points outside: the turn measure is monotone in
-//     each coordinate of the point (rounding to nearest is monotone), so its largest
-//     value over the box is the one computed at the box's extreme corner, with the
-//     same arithmetic;
+//     piece of 3 or 4 vertices of a long loop, the vertices of a grid's cells around
+//     it, within the box outside which no point can pass the exact test
+//     (InsideBound), get that test, and the first one in list order that passes is
+//     the answer; for other pieces, or a box over too many cells, it comes from a
+//     tree of bounding boxes over the nodes in list order, and every vertex that is
+//     not skipped gets the exact test, in list order. A cell's box or a subtree's
+//     is skipped where it lies wholly beyond the piece's diagonal or one of its
+//     edges, only when the exact test would find each of its points outside: the
+//     turn measure is monotone in each coordinate of the point (rounding to nearest
+//     is monotone), so its largest value over the box is the one computed at the
+//     box's extreme corner, with the same arithmetic;
 //   - after each cut the search starts again from the first corner that is not
 //     strictly convex and would make the same failed tries again: a try that ended
 //     too small is remembered, filed under the vertices it read, until a cut
@@ -247,8 +247,9 @@ public:
     PlaceGrid(const std::vector<Point>& points, const Box& box) : m_box(box) {
         const std::size_t n = points.size();
         std::vector<double> edges(n);
-        for (std::size_t i = 0; i < n; ++i) edges[i] = std::fabs(points[i].x() - points[(i + 1) % n].x()) +
-                                                       std::fabs(points[i].y() - points[(i + 1) % n].y());
+        for (std::size_t i = 0; i < n; ++i)
+            edges[i] =
+                std::fabs(points[i].x() - points[(i + 1) % n].x()) + std::fabs(points[i].y() - points[(i + 1) % n].y());
         std::nth_element(edges.begin(), edges.begin() + static_cast<std::ptrdiff_t>(n / 2), edges.end());
         const double width = box.max.x() - box.min.x(), height = box.max.y() - box.min.y();
         // At most 4096 columns and rows either way, so a thin box still makes few cells.
@@ -301,7 +302,9 @@ private:
     // Quantising is monotone: a point of a box lies in a cell between those of its corners.
     int Column(double x) const { return Quantised((x - m_box.min.x()) * m_perCell, m_columns); }
     int Row(double y) const { return Quantised((y - m_box.min.y()) * m_perCell, m_rows); }
-    static int Quantised(double t, int cells) { return t > 0.0 ? (t < cells - 1 ? static_cast<int>(t) : cells - 1) : 0; }
+    static int Quantised(double t, int cells) {
+        return t > 0.0 ? (t < cells - 1 ? static_cast<int>(t) : cells - 1) : 0;
+    }
 
     Box m_box;
     double m_cell = 1.0, m_perCell = 1.0, m_slack = 0.0;
@@ -359,8 +362,8 @@ public:
     // clearly beyond an edge of the piece (all of them for a small piece, else the
     // edges at its extreme vertices).
     void Bound(int a, int c) {
-        m_local = m_hasGrid && InsideBound(*this, a, c, m_extent, m_region) &&
-                  m_grid.Cells(m_region) <= kGridCellsPerPiece;
+        m_local =
+            m_hasGrid && InsideBound(*this, a, c, m_extent, m_region) && m_grid.Cells(m_region) <= kGridCellsPerPiece;
         m_boundCount = 0;
         m_bounds[m_boundCount++] = TurnBound(P(a), P(c), true);
         int extreme[4] = {c, c, c, c};  // smallest x, largest x, smallest y, largest y
@@ -397,9 +400,8 @@ public:
             int first = lastPlace + 1;
             m_grid.ForEachIn(m_region, beyond, [&](int n) {
                 const Point& p = P(n);
-                if (Next(n) != kRemoved && place(n) < first && p.x() >= m_region.min.x() &&
-                    p.x() <= m_region.max.x() && p.y() >= m_region.min.y() && p.y() <= m_region.max.y() &&
-                    InsidePiece(*this, n, a, c))
+                if (Next(n) != kRemoved && place(n) < first && p.x() >= m_region.min.x() && p.x() <= m_region.max.x() &&
+                    p.y() >= m_region.min.y() && p.y() <= m_region.max.y() && InsidePiece(*this, n, a, c))
                     first = place(n);
             });
             return first > lastPlace ? a : (first + k) % m_size;
@@ -551,8 +553,8 @@ private:
     bool m_hasGrid;   // long enough, and every point finite
     double m_extent;  // the larger side of the points' box, infinite when one is not finite
     PlaceGrid m_grid;
-    bool m_local = false;  // whether the grid answers for the piece being checked
-    Box m_region;          // where its inside points can lie
+    bool m_local = false;                   // whether the grid answers for the piece being checked
+    Box m_region;                           // where its inside points can lie
     NodeSet m_untried;                      // strictly convex corners whose previous node's
                                             // try is not known to fail
     NodeSet m_notConvex;                    // the corners that are not strictly convex

@@ -48,7 +48,8 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
                     for (int s = 0; s < 40; ++s) {
                         const double t = unit(random) * 5.0 - 2.0;
                         const double out = (unit(random) * 3.0 - 1.0) * detail::kTurnTolerance / length;
-                        q.points.emplace_back(from.x() + t * dx + out * dy / length, from.y() + t * dy - out * dx / length);
+                        q.points.emplace_back(from.x() + t * dx + out * dy / length,
+                                              from.y() + t * dy - out * dx / length);
                     }
                 }
                 // Points near where the lines at a corner, pushed out within the band, meet:
