@@ -12,12 +12,12 @@
 //     (InsideBound), get that test, and the first one in list order that passes is
 //     the answer; for other pieces, or a box over too many cells, it comes from a
 //     tree of bounding boxes over the nodes in list order, and every vertex that is
-//     not skipped gets the exact test, in list order. A cell's box or a subtree's
-//     is skipped where it lies wholly beyond the piece's diagonal or one of its
-//     edges, only when the exact test would find each of its points outside: the
-//     turn measure is monotone in each coordinate of the point (rounding to nearest
-//     is monotone), so its largest value over the box is the one computed at the
-//     box's extreme corner, with the same arithmetic;
+//     not skipped gets the exact test, in list order. A subtree is skipped where its
+//     box lies wholly beyond the piece's diagonal or one of its edges, only when the
+//     exact test would find each of its points outside: the turn measure is
+//     monotone in each coordinate of the point (rounding to nearest is monotone),
+//     so its largest value over the box is the one computed at the box's extreme
+//     corner, with the same arithmetic;
 //   - after each cut the search starts again from the first corner that is not
 //     strictly convex and would make the same failed tries again: a try that ended
 //     too small is remembered, filed under the vertices it read, until a cut
@@ -31,6 +31,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 
 #include <kor/math/BBox.h>
 
@@ -253,22 +254,19 @@ public:
         std::nth_element(edges.begin(), edges.begin() + static_cast<std::ptrdiff_t>(n / 2), edges.end());
         const double width = box.max.x() - box.min.x(), height = box.max.y() - box.min.y();
         // At most 4096 columns and rows either way, so a thin box still makes few cells.
-        m_cell = std::max({edges[n / 2], std::sqrt(width * height / (kGridCellsPerNode * static_cast<double>(n))),
-                           width / 4096.0, height / 4096.0});
-        if (!(m_cell > 0.0)) m_cell = 1.0;
-        m_perCell = 1.0 / m_cell;
+        double cell = std::max({edges[n / 2], std::sqrt(width * height / (kGridCellsPerNode * static_cast<double>(n))),
+                                width / 4096.0, height / 4096.0});
+        if (!(cell > 0.0)) cell = 1.0;
+        m_perCell = 1.0 / cell;
         m_columns = static_cast<int>(width * m_perCell) + 1;
         m_rows = static_cast<int>(height * m_perCell) + 1;
-        // A cell's box is widened by what rounding may move a point or a cell's side by.
-        m_slack = 1e-9 * m_cell + kTurnRounding * std::max({std::fabs(box.min.x()), std::fabs(box.min.y()),
-                                                            std::fabs(box.max.x()), std::fabs(box.max.y())});
         m_first.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows) + 1, 0);
         std::vector<int> cellOf(n);
         for (std::size_t i = 0; i < n; ++i) {
             cellOf[i] = Row(points[i].y()) * m_columns + Column(points[i].x());
             ++m_first[static_cast<std::size_t>(cellOf[i]) + 1];
         }
-        for (std::size_t cell = 1; cell < m_first.size(); ++cell) m_first[cell] += m_first[cell - 1];
+        std::partial_sum(m_first.begin(), m_first.end(), m_first.begin());
         m_nodes.resize(n);
         std::vector<int> filled(m_first.begin(), m_first.end() - 1);
         for (std::size_t i = 0; i < n; ++i)
@@ -281,21 +279,16 @@ public:
                static_cast<std::size_t>(Row(box.max.y()) - Row(box.min.y()) + 1);
     }
 
-    // Calls visit(node) for the nodes of the cells that the box meets and whose box
-    // `skip` does not exclude.
-    template <typename Skip, typename Visit>
-    void ForEachIn(const Box& box, const Skip& skip, const Visit& visit) const {
-        for (int row = Row(box.min.y()); row <= Row(box.max.y()); ++row)
-            for (int column = Column(box.min.x()); column <= Column(box.max.x()); ++column) {
-                const std::size_t cell = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
-                                         static_cast<std::size_t>(column);
-                if (m_first[cell] == m_first[cell + 1]) continue;
-                const Point low(m_box.min.x() + column * m_cell - m_slack, m_box.min.y() + row * m_cell - m_slack);
-                const Point high(m_box.min.x() + (column + 1) * m_cell + m_slack,
-                                 m_box.min.y() + (row + 1) * m_cell + m_slack);
-                if (skip(Box(low, high))) continue;
-                for (int i = m_first[cell]; i < m_first[cell + 1]; ++i) visit(m_nodes[static_cast<std::size_t>(i)]);
-            }
+    // Calls visit(node) for the nodes of the cells that the box meets: every node
+    // whose point lies in the box, and others.
+    template <typename Visit>
+    void ForEachIn(const Box& box, const Visit& visit) const {
+        for (int row = Row(box.min.y()); row <= Row(box.max.y()); ++row) {
+            const std::size_t first = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns);
+            const int end = m_first[first + static_cast<std::size_t>(Column(box.max.x())) + 1];
+            for (int i = m_first[first + static_cast<std::size_t>(Column(box.min.x()))]; i < end; ++i)
+                visit(m_nodes[static_cast<std::size_t>(i)]);
+        }
     }
 
 private:
@@ -307,7 +300,7 @@ private:
     }
 
     Box m_box;
-    double m_cell = 1.0, m_perCell = 1.0, m_slack = 0.0;
+    double m_perCell = 1.0;  // cells per unit
     int m_columns = 1, m_rows = 1;
     std::vector<int> m_first;  // per cell, where its nodes begin in m_nodes
     std::vector<int> m_nodes;
@@ -398,7 +391,7 @@ public:
             auto place = [this, k](int n) { return n >= k ? n - k : n - k + m_size; };
             const int lastPlace = place(last);
             int first = lastPlace + 1;
-            m_grid.ForEachIn(m_region, beyond, [&](int n) {
+            m_grid.ForEachIn(m_region, [&](int n) {
                 const Point& p = P(n);
                 if (Next(n) != kRemoved && place(n) < first && p.x() >= m_region.min.x() && p.x() <= m_region.max.x() &&
                     p.y() >= m_region.min.y() && p.y() <= m_region.max.y() && InsidePiece(*this, n, a, c))
