@@ -351,12 +351,14 @@ public:
     const Point& P(int n) const { return m_points[static_cast<std::size_t>(n)]; }
     int FirstNotConvex() const { return FirstFrom(m_notConvex, m_head, Prev(m_head)); }
     int FirstConvex(int k, int r) const { return FirstFrom(m_untried, k, Prev(r)); }
-    // The half-planes that boxes are pruned with: beyond the diagonal c -> a, and
-    // clearly beyond an edge of the piece (all of them for a small piece, else the
-    // edges at its extreme vertices).
+    // Where the grid answers for the piece, the box its inside points can lie in;
+    // else the half-planes that the tree's boxes are pruned with: beyond the diagonal
+    // c -> a, and clearly beyond an edge of the piece (all of them for a small piece,
+    // else the edges at its extreme vertices).
     void Bound(int a, int c) {
         m_local =
             m_hasGrid && InsideBound(*this, a, c, m_extent, m_region) && m_grid.Cells(m_region) <= kGridCellsPerPiece;
+        if (m_local) return;  // the grid needs no half-planes
         m_boundCount = 0;
         m_bounds[m_boundCount++] = TurnBound(P(a), P(c), true);
         int extreme[4] = {c, c, c, c};  // smallest x, largest x, smallest y, largest y
