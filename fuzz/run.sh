@@ -7,7 +7,9 @@
 # with the dictionary fuzz/<target>.dict when there is one, and the seed FUZZ_SEED
 # (default 1).
 # Exits non-zero on any crash, sanitizer report, failed check, leak, out-of-memory
-# (4 GB) or hang (timeout 10 s); the failing input is left in build/fuzz/artifacts.
+# (4 GB) or hang (timeout 60 s: the geometry target's real polygons take seconds
+# under the sanitizers, through the quadratic simple steps it compares with); the
+# failing input is left in build/fuzz/artifacts.
 #
 # A failing input is kept as a regression input once minimised and fixed:
 #   build/fuzz/fuzz/<target> -minimize_crash=1 -runs=100000 \
@@ -47,7 +49,7 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
         options+=(-max_total_time="$seconds")
         echo "== $name: ${seconds}s"
     fi
-    if ! "$fuzzer" "$corpus" "${options[@]}" -timeout=10 -rss_limit_mb=4096 \
+    if ! "$fuzzer" "$corpus" "${options[@]}" -timeout=60 -rss_limit_mb=4096 \
         -artifact_prefix="$build/artifacts/$name/" -print_final_stats=1 2> "$build/$name.log"; then
         echo "$name FAILED; see $build/$name.log and $build/artifacts/$name/"
         tail -n 40 "$build/$name.log"
