@@ -43,7 +43,7 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
                     q.points.emplace_back(offset + scale * std::cos(angle), offset + scale * squash * std::sin(angle));
                 // Points in the band of each line, along it and past its ends.
                 for (int k = 0; k < q.corners; ++k) {
-                    const Point &from = q.P(k), &to = q.P(q.Next(k));
+                    const Point from = q.P(k), to = q.P(q.Next(k));  // copies: the samples grow the array
                     const double dx = to.x() - from.x(), dy = to.y() - from.y(), length = std::hypot(dx, dy);
                     for (int s = 0; s < 40; ++s) {
                         const double t = unit(random) * 5.0 - 2.0;
@@ -55,7 +55,7 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
                 // Points near where the lines at a corner, pushed out within the band, meet:
                 // the bound is needed most there, beyond a sharp corner.
                 for (int k = 0; k < q.corners; ++k) {
-                    const Point &before = q.P(q.Prev(k)), &at = q.P(k), &after = q.P(q.Next(k));
+                    const Point before = q.P(q.Prev(k)), at = q.P(k), after = q.P(q.Next(k));
                     const double ix = at.x() - before.x(), iy = at.y() - before.y();  // the line arriving
                     const double ox = after.x() - at.x(), oy = after.y() - at.y();    // the line leaving
                     const double det = ix * oy - iy * ox;
