@@ -72,6 +72,21 @@ inline double Coordinate(Bytes& in) {
 
 }  // namespace weld
 
+// What differs between the weld, 32-bit and 64-bit, with its grid placed by `seed`, and
+// the reference ("" when nothing).
+inline std::string WeldDifference(const std::vector<kor::ShapeExport::Position>& positions,
+                                  const std::vector<long long>& indices, std::uint64_t seed) {
+    const reference::Welded expected = reference::Weld(positions, indices);
+    for (auto weld : {&kor::ShapeExport::detail::Weld, &kor::ShapeExport::detail::WeldWide}) {
+        std::vector<kor::ShapeExport::Position> kept;
+        std::vector<long long> welded;
+        weld(positions, indices, kept, welded, seed);
+        if (!SameBits(kept, expected.positions)) return "positions";
+        if (welded != expected.indices) return "indices";
+    }
+    return "";
+}
+
 // What differs between the weld and the reference for these bytes ("" when nothing).
 inline std::string WeldDifference(const std::uint8_t* data, std::size_t size) {
     using kor::ShapeExport::Position;
@@ -109,18 +124,10 @@ inline std::string WeldDifference(const std::uint8_t* data, std::size_t size) {
         const std::uint8_t b = in.Byte();
         indices.push_back(b < 240 ? b % n : kOutside[b % std::size(kOutside)]);
     }
-    const reference::Welded expected = reference::Weld(positions, indices);
     // The grid's place comes from the bytes too (FNV-1a), so that a run repeats.
     std::uint64_t seed = 0xCBF29CE484222325ull;
     for (std::size_t k = 0; k < size; ++k) seed = (seed ^ data[k]) * 0x100000001B3ull;
-    for (auto weld : {&kor::ShapeExport::detail::Weld, &kor::ShapeExport::detail::WeldWide}) {
-        std::vector<Position> kept;
-        std::vector<long long> welded;
-        weld(positions, indices, kept, welded, seed);
-        if (!SameBits(kept, expected.positions)) return "positions";
-        if (welded != expected.indices) return "indices";
-    }
-    return "";
+    return WeldDifference(positions, indices, seed);
 }
 
 inline void CheckWeld(const std::uint8_t* data, std::size_t size) {
