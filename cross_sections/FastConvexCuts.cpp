@@ -315,8 +315,6 @@ public:
           m_vertices(loop),
           m_points(PointsOf(loop, points)),
           m_tree(m_points),
-          m_hasGrid(loop.size() >= kGridLoop),
-          m_extent(m_hasGrid ? Extent(m_points) : 0.0),
           m_untried(m_size),
           m_notConvex(m_size),
           m_failed(loop.size(), 0),
@@ -328,10 +326,10 @@ public:
             m_prev[static_cast<std::size_t>(n)] = n == 0 ? m_size - 1 : n - 1;
         }
         for (int n = 0; n < m_size; ++n) Classify(n);
-        m_hasGrid = m_hasGrid && std::isfinite(m_extent);
-        if (m_hasGrid) {
-            Box box;
-            for (const Point& p : m_points) box.Extend(p);
+        Box box;
+        if (loop.size() >= kGridLoop && FiniteBox(m_points, box)) {
+            m_hasGrid = true;
+            m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
             m_grid = PlaceGrid(m_points, box);
         }
     }
@@ -436,14 +434,13 @@ public:
     }
 
 private:
-    // The larger side of the points' box; infinite when a point is not finite.
-    static double Extent(const std::vector<Point>& points) {
-        Box box;
+    // The box of the points; false when a point is not finite.
+    static bool FiniteBox(const std::vector<Point>& points, Box& box) {
         for (const Point& p : points) {
-            if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return std::numeric_limits<double>::infinity();
+            if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
             box.Extend(p);
         }
-        return points.empty() ? 0.0 : std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+        return true;
     }
     static std::vector<Point> PointsOf(const VertexList& loop, const Points& points) {
         std::vector<Point> result;
@@ -545,8 +542,8 @@ private:
     std::vector<int> m_next;
     std::vector<int> m_prev;
     BoxTree m_tree;
-    bool m_hasGrid;   // long enough, and every point finite
-    double m_extent;  // the larger side of the points' box, infinite when one is not finite
+    bool m_hasGrid = false;  // long enough, and every point finite
+    double m_extent = 0.0;   // the larger side of the points' box, where there is a grid
     PlaceGrid m_grid;
     bool m_local = false;                   // whether the grid answers for the piece being checked
     Box m_region;                           // where its inside points can lie
