@@ -1,7 +1,7 @@
 // The worked examples and golden results of tests/data/cross_sections: each
-// decomposition case step by step and through the public API, and merged, cleaned and bounded with every option
-// combination (a tiling by convex counter-clockwise pieces within the bound, never more pieces than given); each
-// document case through reading, writing and the dump.
+// decomposition case step by step and through the public API (the merged pieces of
+// each are handed to Box2D in EngineTest.cpp), each merge case, and each document
+// case through reading, writing and the dump.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -124,35 +124,6 @@ TEST(Cases, Documents) {
 
 using kor::ShapeExport::ConvexMergeOptions;
 using kor::ShapeExport::MergeConvexLoops;
-
-// Every decomposition case that is an outline with its holes inside it, merged,
-// cleaned and bounded with every combination of the options.
-TEST(ConvexMerge, KeepsATilingOfConvexPieces) {
-    for (const kor::Dom& c :
-         testing_support::Elements(testing_support::LoadData("cross_sections/decomposition.json"))) {
-        if (!c.has("convex") || c.has("invalid")) continue;
-        SCOPED_TRACE(c["name"].asString());
-        const kor::ShapeExport::CrossSections set = testing_support::MakeSet(testing_support::ShapeOf(c));
-        const auto& greedy = set.Items()[0].ConvexLoops();
-        const double area = testing_support::ExpectedArea(set.Items()[0], set.Positions());
-        ASSERT_EQ(testing_support::CheckPieces(set.Positions(), greedy, area), "") << "the decomposition itself";
-        std::size_t merged = 0;
-        for (const ConvexMergeOptions& o : {ConvexMergeOptions{true, false, 0}, {true, true, 0}, {false, true, 0},
-                                            {true, true, 3}, {true, false, 4}, {false, false, 8}}) {
-            SCOPED_TRACE("merge " + std::to_string(o.merge) + ", clean " + std::to_string(o.clean) + ", at most " +
-                         std::to_string(o.maxVertices));
-            const std::vector<kor::ShapeExport::Loop> pieces = MergeConvexLoops(set.Positions(), greedy, o);
-            ASSERT_EQ(testing_support::CheckPieces(set.Positions(), pieces, area, o.maxVertices), "");
-            for (const auto& piece : pieces) ASSERT_EQ(&piece.Positions(), &set.Positions());
-            if (o.maxVertices != 0) continue;
-            ASSERT_LE(pieces.size(), greedy.size());
-            if (o.merge && !o.clean) merged = pieces.size();
-            if (o.merge && o.clean) {  // cleaning keeps the number of merged pieces
-                EXPECT_EQ(pieces.size(), merged);
-            }
-        }
-    }
-}
 
 // tests/data/cross_sections/merge.json: pieces joined only where their union is
 // convex, cleaned, bounded, and loops that are not convex cut and joined again.
