@@ -164,9 +164,9 @@ TEST(Document, StreamsThatFail) {
         FailingBuffer failing;
         std::istream in(seekable ? static_cast<std::streambuf*>(&failing) : &pipe);
         set.From(in);
-        EXPECT_EQ(set.Positions().size(), 7u);
-        EXPECT_EQ(set.Items().size(), 1u);
-        EXPECT_EQ(set.Parameters().size(), seekable ? 0u : 1u);  // a pipe is not read at all
+        const std::size_t parameters = seekable ? 0 : 1;  // a pipe is not read at all
+        EXPECT_EQ(std::make_tuple(set.Positions().size(), set.Items().size(), set.Parameters().size()),
+                  std::make_tuple(std::size_t(7), std::size_t(1), parameters));
     }
 }
 
@@ -175,18 +175,9 @@ using Strings = std::vector<std::string>;
 
 Points SquareWithHolePoints() { return {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {4, 4}, {4, 6}, {6, 6}, {6, 4}}; }
 
-// The steps of the decomposition, which the class offers to derived classes.
-struct Steps : CrossSection {
-    using CrossSection::BuildConvexLoop;
-    using CrossSection::BuildConvexLoops;
-    using CrossSection::CrossSection;
-    using CrossSection::RemoveHole;
-};
-
 TEST(CrossSection, DecomposesOnFirstRequest) {
     const CrossSection plain;
-    EXPECT_TRUE(plain.ConvexLoops().empty());
-    EXPECT_EQ(&plain.Positions(), &CrossSection::m_emptyPositions);
+    EXPECT_TRUE(plain.ConvexLoops().empty() && &plain.Positions() == &CrossSection::m_emptyPositions);
 
     Points p{{0, 0}, {4, 0}, {4, 4}, {0, 4}};
     CrossSection square(p, true);
@@ -243,12 +234,11 @@ TEST(CrossSection, CopiesAssignmentsAndReset) {
 
 TEST(CrossSection, StepsOneAtATime) {
     Points p = SquareWithHolePoints();
-    Steps steps(p, false);
+    testing_support::Steps steps(p, false);
     testing_support::Fill(steps, {0, 1, 2, 3}, {{4, 5, 6, 7}});
     steps.AddConvexLoop() = steps.ExteriorLoop();
     steps.AddConvexLoop() = steps.InteriorLoops()[0];
-    EXPECT_TRUE(steps.RemoveHole());
-    EXPECT_EQ(Texts(steps.ConvexLoops()), Strings{"8 4' 5 6 7 4 8' 0 1 2 3"});
+    EXPECT_TRUE(steps.RemoveHole());  // the loops it leaves: the cases' "holeRemoval"
     EXPECT_FALSE(steps.RemoveHole());
     EXPECT_FALSE(steps.BuildConvexLoop(0));  // a piece was cut
     EXPECT_TRUE(steps.BuildConvexLoop(7));   // no such entry
@@ -297,8 +287,7 @@ TEST(Loop, LeftMostVertexAndBox) {
     EXPECT_EQ(box.min, (kor::Vec<2, double>(1, -5)));
     EXPECT_EQ(box.max, (kor::Vec<2, double>(1, 5)));
     const auto empty = Loop().BBox();
-    EXPECT_EQ(empty.min.x(), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(empty.max.y(), -std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(empty.min.x() == std::numeric_limits<double>::infinity() && empty.max.y() == -empty.min.x());
 }
 
 // tests/data/cross_sections/reading.json: what each text gives, and a set left as it

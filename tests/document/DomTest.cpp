@@ -63,8 +63,6 @@ TEST(Dom, KindsAndConversions) {
     }
     EXPECT_TRUE(Dom(1).asBool(true));  // numbers are no booleans: the fallback
     EXPECT_EQ(Dom(static_cast<const char*>(nullptr)).asString("fb"), "");
-    EXPECT_TRUE(Dom(2.5).isDouble() && Dom(7).isInt() && Dom(1LL << 40).isInt() && Dom(std::string("s")).isString());
-    EXPECT_EQ(sizeof(Dom), 16u);
 }
 
 // tests/data/document/equality.txt.
@@ -77,8 +75,7 @@ TEST(Dom, Equality) {
         const bool equal = fields[2] == "1";
         EXPECT_EQ(a == b, equal);
         EXPECT_EQ(b == a, equal);
-        EXPECT_EQ(a != b, !equal);
-        EXPECT_TRUE(a == a);
+        EXPECT_TRUE(a == a && !(a != a));
     }
 }
 
@@ -104,8 +101,7 @@ TEST(Dom, ConstLookupsOfMissingThingsGiveOneSharedEmptyNode) {
     EXPECT_THROW(doc["list"][1], std::out_of_range);
     EXPECT_THROW(doc["a"][0], std::out_of_range);
     EXPECT_THROW(doc[-1], std::out_of_range);
-    EXPECT_EQ(doc["list"].size(), 1u);
-    EXPECT_EQ(doc["a"].asInt(0), 1);
+    EXPECT_TRUE(doc["list"].size() == 1 && doc["a"].asInt(0) == 1);
 }
 
 // tests/data/document/building.txt.
@@ -217,8 +213,6 @@ TEST(DomDeepTree, NoRecursionAnywhere) {
 using kor::DomReaderJson;
 using kor::DomWriterJson;
 
-const double kInf = std::numeric_limits<double>::infinity();
-
 // tests/data/document/numbers.txt: each token alone, in an array and in an object.
 TEST(DomReaderJson, NumberKindsAndValues) {
     for (const std::string& row : testing_support::DataLines("document/numbers.txt")) {
@@ -296,7 +290,7 @@ TEST(DomReaderJson, EdgesOfTheText) {
     EXPECT_FALSE(DomReaderJson::FromString(out, huge, 6, &plainError));
     EXPECT_EQ(plainError.find("JSON parse error at byte offset 6"), 0u) << plainError;
     EXPECT_TRUE(DomReaderJson::FromString(out, huge, 7, nullptr));
-    EXPECT_EQ(out[0].asDouble(0.0), kInf);
+    EXPECT_EQ(out[0].asDouble(0.0), std::numeric_limits<double>::infinity());
 }
 
 }  // namespace
