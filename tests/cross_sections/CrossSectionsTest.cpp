@@ -231,6 +231,10 @@ TEST(CrossSection, CopiesAssignmentsAndReset) {
     EXPECT_EQ(testing_support::MakeSection(beyond, {0, 1, 2}, {{3, 3, 3}}).BBox().min, (kor::Vec<2, double>(0, -5)));
 }
 
+Loop LoopOf(const Points& positions, const std::string& text) {
+    return Loop(positions, testing_support::Vertices(text));
+}
+
 TEST(CrossSection, StepsOneAtATime) {
     Points p = SquareWithHolePoints();
     testing_support::Steps steps(p, false);
@@ -247,13 +251,17 @@ TEST(CrossSection, StepsOneAtATime) {
     const CrossSection whole = testing_support::MakeSection(q, {0, 1, 2, 3}, {{4, 5, 6, 7}});
     EXPECT_EQ(Texts(steps.ConvexLoops()), Texts(whole.ConvexLoops()));
     EXPECT_EQ(steps.AddedVertices(), whole.AddedVertices());
+
+    // A notched square is cut while there are fewer loops than its 8 positions.
+    Points r = SquareWithHolePoints();
+    for (const std::size_t loops : {7, 8}) {
+        testing_support::Steps notched(r, false);
+        for (std::size_t k = 0; k < loops; ++k) notched.AddConvexLoop() = LoopOf(r, "0 1 2 6 3");
+        EXPECT_EQ(notched.BuildConvexLoop(0), loops == 8) << loops;
+    }
 }
 
 using testing_support::Text;
-
-Loop LoopOf(const Points& positions, const std::string& text) {
-    return Loop(positions, testing_support::Vertices(text));
-}
 
 // tests/data/cross_sections/loop_edits.txt.
 TEST(Loop, EditingPrimitives) {
