@@ -280,6 +280,7 @@ bool TurnsOnce(const VertexList& ring, const std::vector<Point>& positions) {
 // The run of the ring from i to j, closed by the diagonal j -> i (a cut).
 VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
     VertexList part;
+    part.reserve((j + ring.size() - i) % ring.size() + 1);
     for (std::size_t k = i;; k = (k + 1) % ring.size()) {
         part.push_back(ring[k]);
         if (k == j) break;
@@ -550,15 +551,18 @@ bool HasArea(const VertexList& loop, const std::vector<Point>& positions) {
     return twice > 0.0;
 }
 
-// A ring being cut into triangles: a doubly linked list over its vertices.
+// A ring being cut into triangles: a doubly linked list over its vertices, with
+// each corner's convexity kept as its neighbours change (the ear test reads it for
+// every other corner).
 class EarRing {
 public:
     EarRing(const VertexList& ring, const std::vector<Point>& positions)
-        : m_v(ring), m_positions(positions), m_next(ring.size()), m_prev(ring.size()) {
+        : m_v(ring), m_positions(positions), m_next(ring.size()), m_prev(ring.size()), m_reflex(ring.size()) {
         for (std::size_t i = 0; i < ring.size(); ++i) {
             m_next[i] = (i + 1) % ring.size();
             m_prev[i] = (i + ring.size() - 1) % ring.size();
         }
+        for (std::size_t i = 0; i < ring.size(); ++i) Classify(i);
     }
 
     // Cuts the ring of `count` vertices from `start` on into strictly convex
@@ -591,6 +595,8 @@ public:
             }
             m_next[a] = c;
             m_prev[c] = a;
+            Classify(a);
+            Classify(c);
             --count;
             start = a;
         }
@@ -600,14 +606,15 @@ public:
 private:
     const Point& At(std::size_t i) const { return m_positions[static_cast<std::size_t>(m_v[i].Index())]; }
     bool Convex(std::size_t i) const { return Turn(At(m_prev[i]), At(i), At(m_next[i])) < 0.0; }
+    void Classify(std::size_t i) { m_reflex[i] = !Convex(i); }
 
     // A strictly convex corner whose triangle holds no corner that is not, its
     // border included (a position repeated there blocks it unless it is convex).
     bool IsEar(std::size_t i) const {
         const std::size_t a = m_prev[i], c = m_next[i];
-        if (!Convex(i)) return false;
+        if (m_reflex[i]) return false;
         for (std::size_t j = m_next[c]; j != a; j = m_next[j])
-            if (!Convex(j) && Turn(At(i), At(a), At(j)) >= 0.0 && Turn(At(c), At(i), At(j)) >= 0.0 &&
+            if (m_reflex[j] && Turn(At(i), At(a), At(j)) >= 0.0 && Turn(At(c), At(i), At(j)) >= 0.0 &&
                 Turn(At(a), At(c), At(j)) >= 0.0)
                 return false;
         return true;
@@ -689,12 +696,15 @@ private:
         m_prev[afterA] = a2;
         m_next[beforeB] = b2;
         m_prev[b2] = beforeB;
+        m_reflex.resize(b2 + 1);
+        for (const std::size_t corner : {a, b, a2, b2}) Classify(corner);
         return b2;
     }
 
     VertexList m_v;
     const std::vector<Point>& m_positions;
     std::vector<std::size_t> m_next, m_prev;
+    std::vector<char> m_reflex;  // per vertex: whether its corner is not convex
 };
 
 // Cuts a ring of positive area whose corners do not all turn left (a loop the exact
@@ -750,6 +760,7 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     }
 
     std::vector<Loop> result;
+    result.reserve(joined.size());
     std::vector<VertexList> bounded, cut;
     // Cleaning or halving a ring with corners that turn the wrong way within the
     // tolerance (between two tiny edges) can leave a part that turns the wrong way

@@ -30,6 +30,8 @@ void DropCorners(VertexList& ring, const std::vector<Point>& positions, std::siz
     auto at = [&](const Vertex& v) -> const Point& { return positions[static_cast<std::size_t>(v.Index())]; };
     std::vector<double> carried(ring.size(), 0.0), keptCarried;
     VertexList kept;
+    kept.reserve(ring.size());
+    keptCarried.reserve(ring.size());
     for (bool changed = true; changed && ring.size() > fewest;) {
         changed = false;
         const std::size_t n = ring.size();

@@ -192,19 +192,22 @@ bool InsideBound(const Ring& q, int a, int c, double extent, kor::BBox<2, double
 
 // Shrinks the piece a..c while a vertex outside it, checked in list order from c+1
 // to a-1, lies inside it. Returns the final c, or -1 when the piece became too small.
-// A vertex found outside stays outside the smaller piece, so the check goes on.
+// A vertex found outside stays outside the smaller piece, so the check goes on; a
+// vertex found inside is checked again against the smaller piece first, so that the
+// ring bounds a piece for its search only once the piece no longer holds it.
 template <typename Ring>
 int ShrinkPiece(Ring& q, int a, int c) {
     q.Bound(a, c);
+    int bounded = c;  // the piece a..bounded is the one the ring's search is bounded to
     for (int k = q.Candidate(q.Next(c), a, c); k != a;) {
-        if (!InsidePiece(q, k, a, c)) {
-            k = q.Candidate(q.Next(k), a, c);
+        if (InsidePiece(q, k, a, c)) {
+            q.Inside(k);
+            c = q.Prev(c);
+            if (c == a || c == q.Next(a)) return -1;
             continue;
         }
-        q.Inside(k);
-        c = q.Prev(c);
-        if (c == a || c == q.Next(a)) return -1;
-        q.Bound(a, c);
+        if (bounded != c) q.Bound(a, bounded = c);
+        k = q.Candidate(q.Next(k), a, c);
     }
     return c;
 }

@@ -85,17 +85,8 @@ void Loop::Cut(int first, int last) {
 
 int Loop::LeftMostVertex() {
     if (Inside(m_leftMost, m_vertices.size())) return m_leftMost;
-    m_leftMost = -1;
-    double best = std::numeric_limits<double>::max();
-    for (std::size_t i = 0; i < m_vertices.size(); ++i) {
-        const int index = m_vertices[i].Index();
-        if (!Inside(index, m_positions->size())) continue;
-        const double x = (*m_positions)[static_cast<std::size_t>(index)].x();
-        if (!(x >= best)) {
-            m_leftMost = static_cast<int>(i);
-            best = x;
-        }
-    }
+    m_leftMost = detail::LeftMostPlace(m_vertices, m_positions->size(),
+                                       [this](int i) { return (*m_positions)[static_cast<std::size_t>(i)]; });
     return m_leftMost;
 }
 

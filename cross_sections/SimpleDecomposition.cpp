@@ -14,20 +14,6 @@ namespace detail {
 
 namespace {
 
-// The first vertex with the smallest x, by the rule of Loop::LeftMostVertex.
-int LeftMost(const VertexList& loop, const Points& points) {
-    int found = -1;
-    double best = std::numeric_limits<double>::max();
-    for (std::size_t i = 0; i < loop.size(); ++i) {
-        const double x = points[loop[i].Index()].x();
-        if (!(x >= best)) {
-            found = static_cast<int>(i);
-            best = x;
-        }
-    }
-    return found;
-}
-
 // ---- Hole removal ----
 
 // The hole entry with the smallest leftmost x (the earlier entry on a tie), or 0.
@@ -108,7 +94,8 @@ bool RemoveHole(WorkingList& list, Points& points) {
     const Point M = points[list.loops[hole][static_cast<std::size_t>(m)].Index()];
 
     VertexList& outline = list.loops[0];
-    const int leftMost = LeftMost(outline, points);  // as the outline stands now
+    // The outline's leftmost vertex as the outline stands now.
+    const int leftMost = LeftMostPlace(outline, points.Size(), [&points](int i) { return points[i]; });
     if (leftMost < 0) return false;
     const RayHit<int> hit =
         CastRay(outline, points, M, points[outline[static_cast<std::size_t>(leftMost)].Index()].x() - 1.0);

@@ -4,6 +4,8 @@
 // the lists; the callers check them.
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <vector>
 
 #include <kor/ShapeExport/Vertex.h>
@@ -28,6 +30,26 @@ void SpliceBridge(VertexList& into, int at, const VertexList& from, int first, i
 // the edge now joining them as a cut. When the run wraps (last <= first) the list
 // then begins at `last`.
 void CutRun(VertexList& list, int first, int last);
+
+// The list position of the first vertex with the smallest x (`at(index)` gives a
+// vertex's point), vertices whose index is outside [0, count) passed over; -1 when
+// no vertex names a point. A vertex takes the place when its x is not at least the
+// smallest so far: a NaN x takes it, and so does whatever x comes next.
+template <typename PointAt>
+int LeftMostPlace(const VertexList& list, std::size_t count, PointAt at) {
+    int found = -1;
+    double best = std::numeric_limits<double>::max();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const int index = list[i].Index();
+        if (index < 0 || static_cast<std::size_t>(index) >= count) continue;
+        const double x = at(index).x();
+        if (!(x >= best)) {
+            found = static_cast<int>(i);
+            best = x;
+        }
+    }
+    return found;
+}
 
 // A list position taken cyclically: `count` added while negative, then the
 // remainder. `count` must be positive.

@@ -26,10 +26,8 @@ inline std::string& CurrentInput() {
 }
 
 [[noreturn]] inline void Fail(const char* what) {
-    if (CurrentInput().empty())
-        std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    else
-        std::fprintf(stderr, "fuzz check failed: %s (input %s)\n", what, CurrentInput().c_str());
+    const std::string input = CurrentInput().empty() ? "" : " (input " + CurrentInput() + ")";
+    std::fprintf(stderr, "fuzz check failed: %s%s\n", what, input.c_str());
     std::fflush(stderr);
     std::abort();
 }

@@ -32,6 +32,10 @@ void Weld(const std::vector<Position>& positions, const std::vector<long long>& 
 void WeldWide(const std::vector<Position>& positions, const std::vector<long long>& indices,
               std::vector<Position>& keptOut, std::vector<long long>& indicesOut, std::uint64_t seed = FreshSeed());
 
+// The same result by the plain quadratic steps: the reference the fast weld is held to.
+void WeldSimply(const std::vector<Position>& positions, const std::vector<long long>& indices,
+                std::vector<Position>& keptOut, std::vector<long long>& indicesOut);
+
 }  // namespace detail
 }  // namespace ShapeExport
 }  // namespace kor

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/LoopChecks.h>
 
 namespace kor {
 namespace ShapeExport {
@@ -97,16 +98,6 @@ bool LoopPoints(const Loop& loop, const std::vector<Point>& positions, std::vect
     return out.size() >= 2;
 }
 
-double SignedArea(const std::vector<Point>& points) {
-    double twice = 0.0;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const Point& p = points[i];
-        const Point& q = points[(i + 1) % points.size()];
-        twice += p.x() * q.y() - q.x() * p.y();
-    }
-    return twice / 2.0;
-}
-
 // Maps an item's coordinates into its cell: scaled to fit, centred, y up.
 class Frame {
 public:
@@ -161,7 +152,7 @@ void DrawItem(std::ostringstream& svg, const CrossSection& item, const std::vect
     for (const Loop& loop : convex) {
         if (!LoopPoints(loop, positions, points)) continue;
         extend(points);
-        if (SignedArea(points) > 0.0) pieces.push_back(points);
+        if (kor::ShapeExport::SignedArea(loop, positions) > 0.0) pieces.push_back(points);
         const std::vector<Vertex>& v = loop.Vertices();
         for (std::size_t i = 0; i < v.size(); ++i) {
             if (v[i].Exterior()) continue;

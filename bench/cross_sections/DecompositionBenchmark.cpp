@@ -371,7 +371,7 @@ int main(int argc, char** argv) {
             benchmark::RegisterBenchmark(("cgal_optimal/" + c.name).c_str(), Run, c, OptimalPartition)
                 ->Unit(benchmark::kMillisecond);
         // Hertel-Mehlhorn grows as the square of large outlines (seconds at 16,003).
-        if (!c.holes && c.shapes.front().VertexCount() < 10000)
+        if (!c.holes && c.shapes.front().outline.size() < 10000)
             benchmark::RegisterBenchmark(("cgal_hertel_mehlhorn/" + c.name).c_str(), Run, c, HertelMehlhorn)
                 ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("cgal_triangulation/" + c.name).c_str(), Run, c, Triangulation)

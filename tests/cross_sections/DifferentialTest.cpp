@@ -24,18 +24,6 @@ using testing_support::Shape;
 
 namespace {
 
-// A set over `points` with one item per shape, the shapes' indices taken as they are.
-kor::ShapeExport::CrossSections SetOf(const std::vector<kor::Vec<2, double>>& points, const std::vector<Shape>& items) {
-    kor::ShapeExport::CrossSections set(points, false);
-    const kor::ShapeExport::CrossSection blank = set.Items()[0];  // on the set's array, without loops
-    set.GetItems().clear();
-    for (const Shape& s : items) {
-        set.GetItems().push_back(blank);
-        testing_support::Fill(set.GetItems().back(), s.outline, s.holes);
-    }
-    return set;
-}
-
 // Every shape family with every change of fuzz/HarnessGeometry.h, twenty times.
 TEST(Differential, FastStepsGiveWhatTheSimpleStepsGive) {
     std::mt19937_64 random(20261206);
@@ -73,10 +61,10 @@ TEST(Differential, DecomposeAllGivesTheOneAfterTheOtherResult) {
     Shape knot{{}, {0, 2, 5, 1, 7, 3, 4, 6, 1, 2, 0, 3, 5, 7, 2, 4, 6, 0, 1, 5}, {}};
     for (const auto& scenario :
          {std::make_pair(many, items), std::make_pair(square.positions, std::vector<Shape>{square, knot})}) {
-        kor::ShapeExport::CrossSections oneByOne = SetOf(scenario.first, scenario.second);
+        kor::ShapeExport::CrossSections oneByOne = testing_support::MakeSet(scenario.first, scenario.second);
         for (const auto& item : oneByOne.Items()) item.ConvexLoops();
         for (unsigned threads : {0u, 1u, 3u}) {
-            kor::ShapeExport::CrossSections all = SetOf(scenario.first, scenario.second);
+            kor::ShapeExport::CrossSections all = testing_support::MakeSet(scenario.first, scenario.second);
             all.DecomposeAll(threads);
             ASSERT_TRUE(fuzzing::SameBits(all.Positions(), oneByOne.Positions())) << threads << " threads";
             for (std::size_t i = 0; i < all.Items().size(); ++i) {

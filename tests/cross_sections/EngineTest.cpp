@@ -5,8 +5,9 @@
 // (each shape moved to the origin and scaled to about 10 m, as Box2D wants it); so
 // are those of at most 8 vertices made without a bound. Box2D keeps every vertex (it
 // welds points closer than half its slop and drops those on a line), the polygon
-// validates and has a positive mass; what the slop takes stays within a strip of
-// twice the slop along the pieces.
+// validates and has a positive mass, and the slop takes no more than a strip of
+// twice the slop along the pieces. (The slop's other promises the geometry fuzz
+// harness checks, on these families and on the real polygons.)
 #include <gtest/gtest.h>
 
 #include <box2d/box2d.h>
@@ -29,6 +30,12 @@ using testing_support::Points;
 
 constexpr double kMetres = 10.0;  // the size a shape is given for the engine
 
+double Area(const std::vector<Loop>& pieces, const Points& positions) {
+    double sum = 0.0;
+    for (const Loop& piece : pieces) sum += testing_support::SignedArea(piece, positions);
+    return sum;
+}
+
 void ExpectTakenByBox2D(const CrossSections& set, const std::string& name) {
     SCOPED_TRACE(name);
     const kor::BBox<2, double> box = testing_support::FiniteBox(set.Positions());
@@ -38,20 +45,16 @@ void ExpectTakenByBox2D(const CrossSections& set, const std::string& name) {
     const double slop = b2_linearSlop / scale;
     for (const auto& item : set.Items())
         for (const std::size_t bound : {std::size_t(b2_maxPolygonVertices), std::size_t(0)}) {
-            const std::vector<Loop>& loops = item.ConvexLoops();
-            const std::vector<Loop> exact =
-                kor::ShapeExport::MergeConvexLoops(set.Positions(), loops, {true, true, bound});
-            const std::vector<Loop> pieces =
-                kor::ShapeExport::MergeConvexLoops(set.Positions(), loops, {true, true, bound, slop});
-            EXPECT_EQ(testing_support::SlopViolation(set.Positions(), pieces, slop), "");
-            double kept = 0.0, before = 0.0;
-            for (const Loop& piece : exact) before += testing_support::SignedArea(piece, set.Positions());
+            const auto merge = [&](double s) {
+                return kor::ShapeExport::MergeConvexLoops(set.Positions(), item.ConvexLoops(), {true, true, bound, s});
+            };
+            const std::vector<Loop> exact = merge(0.0), pieces = merge(slop);
+            // Nothing worn away beyond a strip of twice the slop along the pieces.
+            EXPECT_GE(Area(pieces, set.Positions()),
+                      Area(exact, set.Positions()) - 2 * slop * testing_support::Perimeter(set.Positions(), exact));
             for (const Loop& piece : pieces) {
-                kept += testing_support::SignedArea(piece, set.Positions());
                 const std::vector<kor::ShapeExport::Vertex>& vertices = piece.Vertices();
-                if (bound != 0) {
-                    ASSERT_LE(vertices.size(), bound);
-                }
+                ASSERT_TRUE(bound == 0 || vertices.size() <= bound) << testing_support::Text(piece);
                 if (vertices.size() > static_cast<std::size_t>(b2_maxPolygonVertices)) continue;
                 b2Vec2 points[b2_maxPolygonVertices];
                 for (std::size_t i = 0; i < vertices.size(); ++i) {
@@ -67,8 +70,6 @@ void ExpectTakenByBox2D(const CrossSections& set, const std::string& name) {
                 polygon.ComputeMass(&mass, 1.0f);
                 EXPECT_GT(mass.mass, 0.0f);
             }
-            EXPECT_LE(kept, before * (1 + 1e-9));
-            EXPECT_GE(kept, before - 2 * slop * testing_support::Perimeter(set.Positions(), exact));
         }
 }
 

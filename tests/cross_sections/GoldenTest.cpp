@@ -51,11 +51,6 @@ Shape Knot(std::uint64_t seed) {
     return s;
 }
 
-Shape Scaled(Shape s, double scale) {
-    for (auto& p : s.positions) p = {p.x() * scale, p.y() * scale};
-    return s;
-}
-
 // Pieces, flags and bridge points of every item (FNV-1a of their text and bits).
 std::string Result(const CrossSections& set) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -88,8 +83,10 @@ std::map<std::string, std::string> Results() {
                 {"comb", testing_support::Comb(size, seed)},
                 {"spiral", testing_support::Spiral(1 + size % 3, 5 + size)},
                 {"plate", testing_support::Plate(1 + size % 4, 3 + size % 9, seed)}};
-            for (const auto& [family, shape] : families)
-                results[family + suffix] = Result(testing_support::MakeSet(Scaled(shape, scale)));
+            for (auto [family, shape] : families) {
+                for (auto& p : shape.positions) p = {p.x() * scale, p.y() * scale};
+                results[family + suffix] = Result(testing_support::MakeSet(shape));
+            }
         }
     for (std::uint64_t seed = 1; seed <= 3000; ++seed)
         results["knot/" + std::to_string(seed)] = Result(testing_support::MakeSet(Knot(seed)));

@@ -26,6 +26,10 @@ struct PieceRing {
     const Point& P(int k) const { return points[static_cast<std::size_t>(k)]; }
 };
 
+bool Holds(const kor::BBox<2, double>& box, const Point& p) {
+    return p.x() >= box.min.x() && p.x() <= box.max.x() && p.y() >= box.min.y() && p.y() <= box.max.y();
+}
+
 TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
     std::mt19937_64 random(11);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -75,11 +79,8 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
                 ++bounded;
                 for (int k = q.corners; k < static_cast<int>(q.points.size()); ++k) {
                     if (!detail::InsidePiece(q, k, 0, q.corners - 1)) continue;
-                    const Point& p = q.P(k);
-                    takenOutsideThePiecesBox += !(p.x() >= pieceBox.min.x() && p.x() <= pieceBox.max.x() &&
-                                                  p.y() >= pieceBox.min.y() && p.y() <= pieceBox.max.y());
-                    ASSERT_TRUE(p.x() >= box.min.x() && p.x() <= box.max.x() && p.y() >= box.min.y() &&
-                                p.y() <= box.max.y())
+                    takenOutsideThePiecesBox += !Holds(pieceBox, q.P(k));
+                    ASSERT_TRUE(Holds(box, q.P(k)))
                         << "scale " << scale << " offset " << offset << " trial " << trial << " point " << k;
                 }
             }

@@ -89,11 +89,9 @@ TEST(Readers, Cases) {
 
 // Position::to appends to what the array holds; an unset component is +infinity.
 TEST(Readers, PositionWrittenAfterWhatTheArrayHolds) {
-    Dom target;
-    target.append() = Dom(7);
-    target.append() = Dom(8);
+    Dom target = ArrayOf(std::vector<double>{7, 8}, NumberNode);
     Position(1, 2, std::numeric_limits<double>::infinity()).to(target);
-    EXPECT_EQ(kor::DomWriterJson::ToString(target), "[7,8,1.0,2.0,Infinity]");
+    EXPECT_EQ(kor::DomWriterJson::ToString(target), "[7.0,8.0,1.0,2.0,Infinity]");
 }
 
 using testing_support::Number;

@@ -35,36 +35,30 @@ void ExpectEqualMeshes(const Mesh& a, const Mesh& b) {
 }
 
 TEST(Mesh, ConstructionCopiesAndMoves) {
-    for (const wchar_t* name : {L"", L"short", L"a fairly long mesh name, beyond small-string storage"}) {
+    for (const wchar_t* name : {L"", L"a fairly long mesh name, beyond small-string storage"}) {
         const Mesh named = name;  // a name converts to a mesh
-        EXPECT_EQ(named.Name(), name);
-        EXPECT_TRUE(named.Positions().empty() && named.Indices().empty());
+        EXPECT_TRUE(named.Name() == name && named.Positions().empty() && named.Indices().empty());
         EXPECT_EQ(named.Transform(), kIdentity);
 
         Mesh a(name);
         a.fromOBJ(MakeAiMesh(kFour, {{0, 1, 2}, {2, 1, 3}}).get(), Matrix(kPlacement));
         const Mesh expected(a);
-        EXPECT_EQ(Mesh(a, true).Transform(), kPlacement);  // the welded copy keeps the transform
         ExpectEqualMeshes(Mesh(a, false), expected);
         Mesh assigned(L"x");
         assigned = a;
         ExpectEqualMeshes(assigned, expected);
-        const auto more = MakeAiMesh({{5, 5, 5}}, {{0, 0, 0}});
-        assigned.fromOBJ(more.get(), Matrix(kIdentity));  // the copy is independent
+        assigned.fromOBJ(MakeAiMesh({{5, 5, 5}}, {{0, 0, 0}}).get(), Matrix(kIdentity));  // the copy is independent
         ExpectEqualMeshes(a, expected);
 
-        Mesh b(std::move(a));
-        ExpectEqualMeshes(b, expected);
-        Mesh c(L"target");
+        Mesh b(std::move(a)), c(L"target");
         c = std::move(b);
+        Mesh& alias = c;
+        c = std::move(alias);
         ExpectEqualMeshes(c, expected);
         for (const Mesh* moved : {&a, &b}) {  // emptied, the transform kept
             EXPECT_TRUE(moved->Positions().empty() && moved->Indices().empty() && moved->Name().empty());
             EXPECT_EQ(moved->Transform(), kPlacement);
         }
-        Mesh& alias = c;
-        c = std::move(alias);
-        ExpectEqualMeshes(c, expected);
     }
 }
 
@@ -92,8 +86,8 @@ TEST(FromOBJ, AppendsVerticesAndTriangles) {
         EXPECT_EQ(mesh.Name(), L"name kept");
         m = kPlacement;
     }
-    EXPECT_EQ(mesh.Positions()[0].X(), static_cast<double>(0.1f));  // widened, not reparsed
-    EXPECT_EQ(mesh.Positions()[3].Z(), static_cast<double>(3e30f));
+    // Widened, not reparsed.
+    EXPECT_TRUE(mesh.Positions()[0].X() == double(0.1f) && mesh.Positions()[3].Z() == double(3e30f));
 }
 
 TEST(FromOBJ, NullPointers) {
@@ -125,7 +119,7 @@ TEST(FromOBJ, NullPointers) {
     EXPECT_EQ(mesh.Indices(), (std::vector<long long>{0, 0, 0, 0, 1, 2, 2, 1, 0, 0, 1, 1}));
 }
 
-// tests/data/meshes/weld.json: the welded copy and the reference weld give the
+// tests/data/meshes/weld.json: the welded copy and the plain weld give the
 // expected positions and indices; the name and the transform are copied.
 TEST(MeshWeld, Cases) {
     auto positionsOf = [](const kor::Dom& list) {
@@ -148,9 +142,7 @@ TEST(MeshWeld, Cases) {
         EXPECT_EQ(welded.Indices(), indices);
         EXPECT_EQ(welded.Name(), source.Name());
         EXPECT_EQ(welded.Transform(), source.Transform());
-        const reference::Welded ref = reference::Weld(source.Positions(), source.Indices());
-        EXPECT_TRUE(fuzzing::SameBits(ref.positions, expected));
-        EXPECT_EQ(ref.indices, indices);
+        EXPECT_EQ(fuzzing::WeldDifference(source.Positions(), source.Indices(), 7), "");  // both widths, the plain weld
     }
 }
 

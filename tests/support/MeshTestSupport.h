@@ -1,5 +1,5 @@
 // Helpers for mesh tests: Assimp meshes built in memory, meshes with exact double
-// positions, bitwise comparison of position arrays, and the reference weld.
+// positions.
 #pragma once
 
 #include <kor/ShapeExport/Matrix.h>
@@ -63,35 +63,3 @@ inline Mesh MakeMesh(const std::vector<Position>& positions, const std::vector<u
 }
 
 }  // namespace meshtest
-
-// The straightforward welding algorithm, step by step: each position of the source,
-// in order, is compared with every kept position from the first; one that is near
-// none is kept only if some index names it (found by scanning all indices). The fast
-// weld of the library must give exactly the same positions and indices.
-namespace reference {
-
-struct Welded {
-    std::vector<kor::ShapeExport::Position> positions;
-    std::vector<long long> indices;
-};
-
-inline Welded Weld(const std::vector<kor::ShapeExport::Position>& positions, const std::vector<long long>& indices) {
-    Welded out;
-    std::vector<long long> entry(positions.size(), -1);
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-        const auto near = std::find_if(out.positions.begin(), out.positions.end(),
-                                       [&](const kor::ShapeExport::Position& kept) { return positions[i].Near(kept); });
-        if (near != out.positions.end()) {
-            entry[i] = near - out.positions.begin();
-        } else if (std::find(indices.begin(), indices.end(), static_cast<long long>(i)) != indices.end()) {
-            entry[i] = static_cast<long long>(out.positions.size());
-            out.positions.push_back(positions[i]);
-        }
-    }
-    for (const long long v : indices)
-        if (v >= 0 && v < static_cast<long long>(positions.size()) && entry[static_cast<std::size_t>(v)] >= 0)
-            out.indices.push_back(entry[static_cast<std::size_t>(v)]);
-    return out;
-}
-
-}  // namespace reference

@@ -1,7 +1,7 @@
 // Shapes for tests, fuzz harnesses and benchmarks: seeded outlines with holes
 // (counter-clockwise outlines, clockwise holes), the cases of the data files as
-// shapes, both decompositions of a shape, the areas the pieces must add up to, and
-// the check that pieces tile a shape.
+// shapes, both decompositions of a shape, and the checks that pieces are convex,
+// tile a shape and keep the promises of a slop.
 #pragma once
 
 #include <algorithm>
@@ -36,11 +36,6 @@ struct Shape {
     int Add(double x, double y) {
         positions.emplace_back(x, y);
         return static_cast<int>(positions.size()) - 1;
-    }
-    std::size_t VertexCount() const {
-        std::size_t count = outline.size();
-        for (const std::vector<int>& hole : holes) count += hole.size();
-        return count;
     }
 };
 
@@ -127,12 +122,25 @@ inline void Fill(kor::ShapeExport::CrossSection& item, const std::vector<int>& o
     }
 }
 
-// A set of one cross section holding the shape.
-inline kor::ShapeExport::CrossSections MakeSet(const Shape& shape) {
-    kor::ShapeExport::CrossSections set(shape.positions, false);
-    Fill(set.GetItems()[0], shape.outline, shape.holes);
+// The steps of the decomposition, which the class offers to derived classes.
+struct Steps : kor::ShapeExport::CrossSection {
+    using CrossSection::BuildConvexLoop;
+    using CrossSection::BuildConvexLoops;
+    using CrossSection::CrossSection;
+    using CrossSection::RemoveHole;
+    using CrossSection::RemoveHoles;
+};
+
+// A set over `positions` with one cross section per shape, the shapes' indices taken
+// as they are; by default, of one cross section holding the shape.
+inline kor::ShapeExport::CrossSections MakeSet(const Points& positions, const std::vector<Shape>& shapes) {
+    kor::ShapeExport::CrossSections set(positions, false);
+    const kor::ShapeExport::CrossSection blank = set.Items()[0];  // on the set's array, without loops
+    set.GetItems().clear();
+    for (const Shape& s : shapes) Fill(set.GetItems().emplace_back(blank), s.outline, s.holes);
     return set;
 }
+inline kor::ShapeExport::CrossSections MakeSet(const Shape& shape) { return MakeSet(shape.positions, {shape}); }
 
 // A cross section on `positions` with the given exterior indices and holes.
 inline kor::ShapeExport::CrossSection MakeSection(Points& positions, const std::vector<int>& exterior,
@@ -167,7 +175,7 @@ inline Points PointsOfData(const kor::Dom& list) {
 // Calls f(set, name) for every real polygon of tests/data/realworld, read as a set.
 template <typename F>
 void ForEachRealWorldSet(F f) {
-    for (const auto& file : std::filesystem::directory_iterator(SHAPEEXPORT_SOURCE_DIR "/tests/data/realworld")) {
+    for (const auto& file : std::filesystem::directory_iterator(DataPath("realworld"))) {
         if (file.path().extension() != ".json") continue;
         std::ifstream in(file.path(), std::ios::binary);
         kor::ShapeExport::CrossSections set;
@@ -231,15 +239,6 @@ inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& posit
     Points points;
     PointsOf(positions, loop, points);
     return TwiceAreaAndExtent(points).first / 2.0;
-}
-
-// The outline's area minus the holes' (counter-clockwise outlines and clockwise
-// holes), which the pieces of the item's decomposition must add up to.
-inline double ExpectedArea(const kor::ShapeExport::CrossSection& item, const Points& positions) {
-    double area = testing_support::SignedArea(item.ExteriorLoop(), positions);
-    for (const kor::ShapeExport::Loop& hole : item.InteriorLoops())
-        area += testing_support::SignedArea(hole, positions);
-    return area;
 }
 
 // Whether every loop is convex and counter-clockwise (at most `maxVertices` each,

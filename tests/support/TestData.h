@@ -3,7 +3,6 @@
 // false marked with a trailing apostrophe ("8 4' 5 3'").
 #pragma once
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -19,11 +18,14 @@
 
 namespace testing_support {
 
+// The path of tests/data/<path>.
+inline std::string DataPath(const std::string& path) { return SHAPEEXPORT_SOURCE_DIR "/tests/data/" + path; }
+
 // The lines of the text file tests/data/<path>, comment lines (starting with '#')
 // left out, with \xNN standing for the byte NN.
 inline std::vector<std::string> DataLines(const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(SHAPEEXPORT_SOURCE_DIR "/tests/data/" + path, std::ios::binary);
+    std::ifstream in(DataPath(path), std::ios::binary);
     for (std::string line; std::getline(in, line);) {
         if (line.rfind('#', 0) == 0) continue;
         for (std::size_t k = line.find("\\x"); k != std::string::npos; k = line.find("\\x", k + 1))
@@ -50,13 +52,11 @@ inline std::vector<std::string> Fields(const std::string& row, const std::string
 
 // The parsed JSON file tests/data/<path>.
 inline kor::Dom LoadData(const std::string& path) {
-    const char* root = std::getenv("SHAPEEXPORT_TEST_DATA");
-    const std::string file = std::string(root ? root : "tests/data") + "/" + path;
-    const std::string text = ReadText(file);
+    const std::string text = ReadText(DataPath(path));
     kor::Dom data;
     std::string error;
     if (text.empty() || !kor::DomReaderJson::FromString(data, text.c_str(), &error))
-        throw std::runtime_error("cannot read test data " + file + ": " + error);
+        throw std::runtime_error("cannot read test data " + DataPath(path) + ": " + error);
     return data;
 }
 

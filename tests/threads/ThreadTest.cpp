@@ -12,7 +12,6 @@
 #include <kor/DomReaderJson.h>
 #include <kor/ShapeExport/ShapeExport.h>
 
-#include "MeshTestSupport.h"
 #include "Shapes.h"
 
 namespace {
@@ -24,17 +23,15 @@ std::string TextOf(const kor::ShapeExport::CrossSections& set, bool dump) {
     return out.str();
 }
 
-// A mesh of `count` triangles whose corners repeat, welded.
+// `count` triangles along a line, each at the places of two corners of the next, welded.
 std::size_t Weld(int count) {
-    std::vector<meshtest::Vec3f> vertices;
-    std::vector<std::vector<unsigned>> faces;
-    for (unsigned f = 0; f < static_cast<unsigned>(count); ++f) {
-        faces.push_back({3 * f, 3 * f + 1, 3 * f + 2});
-        for (unsigned c = 0; c < 3; ++c) vertices.push_back({static_cast<float>(f + c), 0.f, 1.f});
+    std::vector<double> xyz;
+    std::vector<long long> corners;
+    for (int k = 0; k < 3 * count; ++k) {
+        xyz.insert(xyz.end(), {k / 3 + k % 3 + 0.0, 0.0, 1.0});
+        corners.push_back(k);
     }
-    kor::ShapeExport::Mesh mesh = L"triangles";
-    mesh.fromOBJ(meshtest::MakeAiMesh(vertices, faces).get(), kor::ShapeExport::Matrix(meshtest::kIdentity));
-    return kor::ShapeExport::Mesh(mesh, true).Positions().size();
+    return kor::ShapeExport::WeldPositions(xyz.data(), corners.size(), corners.data(), corners.size()).xyz.size() / 3;
 }
 
 }  // namespace
