@@ -326,8 +326,9 @@ public:
             m_prev[static_cast<std::size_t>(n)] = n == 0 ? m_size - 1 : n - 1;
         }
         for (int n = 0; n < m_size; ++n) Classify(n);
-        Box box;
-        if (loop.size() >= kGridLoop && FiniteBox(m_points, box)) {
+        if (loop.size() >= kGridLoop) {  // the points are finite (the fast steps' precondition)
+            Box box;
+            for (const Point& p : m_points) box.Extend(p);
             m_hasGrid = true;
             m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
             m_grid = PlaceGrid(m_points, box);
@@ -392,9 +393,7 @@ public:
             const int lastPlace = place(last);
             int first = lastPlace + 1;
             m_grid.ForEachIn(m_region, [&](int n) {
-                const Point& p = P(n);
-                if (Next(n) != kRemoved && place(n) < first && p.x() >= m_region.min.x() && p.x() <= m_region.max.x() &&
-                    p.y() >= m_region.min.y() && p.y() <= m_region.max.y() && InsidePiece(*this, n, a, c))
+                if (Next(n) != kRemoved && place(n) < first && m_region.Contains(P(n)) && InsidePiece(*this, n, a, c))
                     first = place(n);
             });
             return first > lastPlace ? a : (first + k) % m_size;
@@ -434,14 +433,6 @@ public:
     }
 
 private:
-    // The box of the points; false when a point is not finite.
-    static bool FiniteBox(const std::vector<Point>& points, Box& box) {
-        for (const Point& p : points) {
-            if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
-            box.Extend(p);
-        }
-        return true;
-    }
     static std::vector<Point> PointsOf(const VertexList& loop, const Points& points) {
         std::vector<Point> result;
         result.reserve(loop.size());
@@ -542,7 +533,7 @@ private:
     std::vector<int> m_next;
     std::vector<int> m_prev;
     BoxTree m_tree;
-    bool m_hasGrid = false;  // long enough, and every point finite
+    bool m_hasGrid = false;  // whether the loop is long enough
     double m_extent = 0.0;   // the larger side of the points' box, where there is a grid
     PlaceGrid m_grid;
     bool m_local = false;                   // whether the grid answers for the piece being checked

@@ -20,8 +20,8 @@
 // the outline, `size` points long; for family 5, loops of any points, each [count,
 // 2 bytes][count x, y pairs of 8-byte doubles] (the real polygons of
 // tests/data/realworld are seeds: scripts/geometry-seeds.py); for the others
-// (seeded stars, combs, plates, spirals) 8 bytes of seed. The change scales, moves, jitters, mirrors, rounds or breaks
-// the points (see Change).
+// (seeded stars, combs, plates, spirals) 8 bytes of seed. The change scales, moves,
+// jitters, mirrors, rounds or breaks the points (see Change).
 #pragma once
 
 #include <algorithm>

@@ -26,10 +26,6 @@ struct PieceRing {
     const Point& P(int k) const { return points[static_cast<std::size_t>(k)]; }
 };
 
-bool Holds(const kor::BBox<2, double>& box, const Point& p) {
-    return p.x() >= box.min.x() && p.x() <= box.max.x() && p.y() >= box.min.y() && p.y() <= box.max.y();
-}
-
 TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
     std::mt19937_64 random(11);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -79,8 +75,8 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
                 ++bounded;
                 for (int k = q.corners; k < static_cast<int>(q.points.size()); ++k) {
                     if (!detail::InsidePiece(q, k, 0, q.corners - 1)) continue;
-                    takenOutsideThePiecesBox += !Holds(pieceBox, q.P(k));
-                    ASSERT_TRUE(Holds(box, q.P(k)))
+                    takenOutsideThePiecesBox += !pieceBox.Contains(q.P(k));
+                    ASSERT_TRUE(box.Contains(q.P(k)))
                         << "scale " << scale << " offset " << offset << " trial " << trial << " point " << k;
                 }
             }

@@ -33,6 +33,13 @@ struct BBox {
         return false;
     }
 
+    // Whether the point lies in the box, its border included (a NaN component never does).
+    bool Contains(const Vec<N, T>& p) const {
+        for (std::size_t i = 0; i < N; ++i)
+            if (!(p[i] >= min[i] && p[i] <= max[i])) return false;
+        return true;
+    }
+
     // Component-wise minimum into min, maximum into max. The comparisons are
     // written so that a NaN component of the point leaves the corner as it was.
     void Extend(const Vec<N, T>& p) {
