@@ -15,13 +15,7 @@ ExtrudedSection::ExtrudedSection(const ExtrudedSection& other) = default;
 ExtrudedSection::ExtrudedSection(ExtrudedSection&& other) noexcept = default;
 ExtrudedSection::~ExtrudedSection() = default;
 
-ExtrudedSection& ExtrudedSection::operator=(const ExtrudedSection& other) {
-    if (this != &other) {
-        m_profiles = other.m_profiles;
-        m_exterior = other.m_exterior;
-    }
-    return *this;
-}
+ExtrudedSection& ExtrudedSection::operator=(const ExtrudedSection& other) = default;
 
 ExtrudedSection& ExtrudedSection::operator=(ExtrudedSection&& other) noexcept {
     if (this != &other) {

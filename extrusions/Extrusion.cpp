@@ -15,10 +15,7 @@ Extrusion::Extrusion(const Extrusion& other) = default;
 Extrusion::Extrusion(Extrusion&& other) noexcept = default;
 Extrusion::~Extrusion() = default;
 
-Extrusion& Extrusion::operator=(const Extrusion& other) {
-    if (this != &other) m_sections = other.m_sections;
-    return *this;
-}
+Extrusion& Extrusion::operator=(const Extrusion& other) = default;
 
 Extrusion& Extrusion::operator=(Extrusion&& other) noexcept {
     if (this != &other) m_sections = std::move(other.m_sections);

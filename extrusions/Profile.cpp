@@ -15,10 +15,7 @@ Profile::Profile(const Profile& other) = default;
 Profile::Profile(Profile&& other) noexcept = default;
 Profile::~Profile() = default;
 
-Profile& Profile::operator=(const Profile& other) {
-    if (this != &other) m_positions = other.m_positions;
-    return *this;
-}
+Profile& Profile::operator=(const Profile& other) = default;
 
 Profile& Profile::operator=(Profile&& other) noexcept {
     // A vector moved into itself would be emptied; guard it.

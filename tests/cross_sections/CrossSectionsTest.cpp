@@ -288,6 +288,9 @@ TEST(Loop, LeftMostVertexAndBox) {
     EXPECT_EQ(loop.LeftMostVertex(), 1);  // cached
     loop.AddVertex(3, true);              // an edit forgets it
     EXPECT_EQ(loop.LeftMostVertex(), 3);
+    const Loop other = LoopOf(p, "3 0 2");
+    loop = other;  // an assignment forgets it too
+    EXPECT_EQ(loop.LeftMostVertex(), 0);
     EXPECT_EQ(Loop().LeftMostVertex(), -1);
 
     const auto box = LoopOf(p, "1 9 -1 2").BBox();  // indices outside the array are skipped
@@ -336,7 +339,8 @@ TEST(LoopChecks, OrientationAndConvexity) {
                                        {"0 7 1 2 3", true},
                                        {"0 1 2 3 5", false},
                                        {"3 2 1 0", false},
-                                       {"0 1", false}})
+                                       {"0 1", false},
+                                       {"0 1 0", true}})  // no area: not negative
         EXPECT_EQ(kor::ShapeExport::IsConvex(LoopOf(p, loop), p), convex) << loop;
 }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <kor/Dom.h>
@@ -69,7 +70,15 @@ template <typename T>
 std::string ReadAll(const Dom& documents) {
     T object;
     for (std::size_t i = 0; i < documents.size(); ++i) EXPECT_TRUE(object.from(documents[i]));
-    return kor::DomWriterJson::ToString(Of(object));
+    // Copy-assigned, moved into itself, then move-assigned: still all that was read.
+    T copy, moved;
+    copy = object;
+    T& same = copy;
+    copy = std::move(same);
+    moved = std::move(copy);
+    const std::string read = kor::DomWriterJson::ToString(Of(object));
+    EXPECT_EQ(kor::DomWriterJson::ToString(Of(moved)), read);
+    return read;
 }
 
 }  // namespace
