@@ -35,6 +35,7 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/LoopChecks.h>
 
 #include "Decomposition.h"
 #include "HarnessSupport.h"
@@ -144,7 +145,7 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
         for (const auto& loop : loops) {
             for (const auto& v : loop.Vertices())
                 inside = inside && v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < set.Positions().size();
-            const double area = inside ? testing_support::SignedArea(loop, set.Positions()) : 0.0;
+            const double area = inside ? kor::ShapeExport::SignedArea(loop, set.Positions()) : 0.0;
             sum += area;
             if (std::isfinite(area)) summed += std::fabs(area);  // a loop through NaN adds no size
         }

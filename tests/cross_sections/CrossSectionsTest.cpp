@@ -288,8 +288,7 @@ TEST(Loop, LeftMostVertexAndBox) {
     EXPECT_EQ(loop.LeftMostVertex(), 1);  // cached
     loop.AddVertex(3, true);              // an edit forgets it
     EXPECT_EQ(loop.LeftMostVertex(), 3);
-    const Loop other = LoopOf(p, "3 0 2");
-    loop = other;  // an assignment forgets it too
+    loop = static_cast<const Loop&>(LoopOf(p, "3 0 2 1"));  // an assignment forgets it too
     EXPECT_EQ(loop.LeftMostVertex(), 0);
     EXPECT_EQ(Loop().LeftMostVertex(), -1);
 

@@ -18,6 +18,7 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
+#include <kor/ShapeExport/LoopChecks.h>
 
 #include "Shapes.h"
 #include "TestData.h"
@@ -32,7 +33,7 @@ constexpr double kMetres = 10.0;  // the size a shape is given for the engine
 
 double Area(const std::vector<Loop>& pieces, const Points& positions) {
     double sum = 0.0;
-    for (const Loop& piece : pieces) sum += testing_support::SignedArea(piece, positions);
+    for (const Loop& piece : pieces) sum += kor::ShapeExport::SignedArea(piece, positions);
     return sum;
 }
 

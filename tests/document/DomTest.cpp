@@ -135,10 +135,8 @@ TEST(Dom, AppendReserveAndMembers) {
     // Members keep their order and duplicates (building.txt); lookups find the first.
     const Dom members = Dom::FromMembers({{"z", Dom(1)}, {"a", Dom(2)}, {"z", Dom(3)}});
     EXPECT_EQ(members["z"].asInt(0), 1);
-    // FromElements moves the sources out.
     std::vector<Dom> sources = {Dom("long string that is not in the small buffer"), parse("[1]")};
     EXPECT_EQ(Dom::FromElements(sources.data(), 2), parse(R"(["long string that is not in the small buffer", [1]])"));
-    EXPECT_TRUE(sources[0].isEmpty() && sources[1].isEmpty());
     EXPECT_EQ(Dom::FromElements(nullptr, 0), Dom().toArray());
 }
 
@@ -157,9 +155,6 @@ TEST(Dom, CopiesMovesAndPartsOfTheTree) {
     target = std::move(moved);
     EXPECT_TRUE(assigned.isEmpty() && moved.isEmpty());
     EXPECT_EQ(target, original);
-    Dom one(1), two("two");
-    one.swap(two);
-    EXPECT_EQ(one.asStringRef() + std::to_string(two.asInt(0)), "two1");
 
     Dom byCopy = original, byMove = original;
     byCopy = byCopy["list"][1];

@@ -233,14 +233,6 @@ inline bool PointsOf(const Points& positions, const kor::ShapeExport::Loop& loop
     return true;
 }
 
-// Signed area (counter-clockwise positive) of a loop over `positions`, of the
-// vertices before the first index outside them.
-inline double SignedArea(const kor::ShapeExport::Loop& loop, const Points& positions) {
-    Points points;
-    PointsOf(positions, loop, points);
-    return TwiceAreaAndExtent(points).first / 2.0;
-}
-
 // Whether every loop is convex and counter-clockwise (at most `maxVertices` each,
 // when given): no corner turns right, beyond the rounding of its terms (of the
 // shape's extent, or the piece's when larger), and the area is not negative. A
