@@ -13,7 +13,8 @@ const CASES = JSON.parse(read('cross_sections/decomposition.json')).filter((c) =
 const DOCUMENTS = JSON.parse(read('cross_sections/documents.json'))
     .filter((c) => !c.reads && !c.before && typeof c.factor !== 'string');
 const REALWORLD = readdirSync(new URL('realworld/', DATA)).filter((f) => f.endsWith('.json'));
-const GOLDEN = new Map(read('cross_sections/golden.txt').split('\n').map((l) => l.split(/ (.*)/)));
+// Per shape: its name, then the pieces' count and hash as decomposed (before those of the pieces merged).
+const GOLDEN = new Map(read('cross_sections/golden.txt').split('\n').map((l) => [l.split(' ')[0], l.split(' ', 3).slice(1).join(' ')]));
 const text = (indices, flags) => Array.from(indices, (i, k) => i + (!flags || flags[k] ? '' : "'")).join(' ');
 const texts = (d) => d.pieces.map((p, k) => text(p, d.exterior[k]));
 const numbers = (list) => list.split(' ').map(Number);

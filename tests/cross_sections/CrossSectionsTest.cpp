@@ -63,9 +63,6 @@ TEST(CrossSections, NormalizeVertical) {
         EXPECT_EQ(set.Positions()[1].y(), expectedLowest == lowest ? lowest + 4 : lowest + 4 - lowest);
         EXPECT_EQ(set.BBox().min.y(), expectedLowest);
     }
-    CrossSections none;
-    none.NormalizeVertical();
-    EXPECT_TRUE(none.Positions().empty());
 }
 
 TEST(CrossSections, ResetErasesTheAddedPositionsOnce) {
@@ -183,7 +180,6 @@ TEST(CrossSection, DecomposesOnFirstRequest) {
     const auto& first = square.ConvexLoops();
     EXPECT_EQ(Texts(first), Strings{"0 1 2 3"});
     EXPECT_EQ(&square.ConvexLoops(), &first);
-    EXPECT_EQ(p.size(), 4u);
 
     CrossSection marked(p, true);
     marked.AddConvexLoop();

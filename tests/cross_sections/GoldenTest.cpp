@@ -1,7 +1,7 @@
 // The decomposition of thousands of shapes against the results recorded in
 // tests/data/cross_sections/golden.txt (a count of pieces and a hash of the pieces,
-// their flags and the bridge points, per shape): the real polygons of
-// tests/data/realworld, the seeded families of Shapes.h at three scales, and seeded
+// their flags and the bridge points, per shape, then the same of the pieces merged):
+// the real polygons of tests/data/realworld, the seeded families of Shapes.h at three scales, and seeded
 // knots on a lattice where turn measures and touching products land exactly on the
 // tolerances, with repeated points, so that every comparison at a tolerance and the
 // guard "no more loops than positions" decide pieces. The simple and the fast steps
@@ -20,12 +20,14 @@
 #include <sstream>
 #include <string>
 
+#include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
 
 #include "Shapes.h"
 #include "TestData.h"
 
 using kor::ShapeExport::CrossSections;
+using kor::ShapeExport::MergeConvexLoops;
 using testing_support::Shape;
 
 namespace {
@@ -51,22 +53,27 @@ Shape Knot(std::uint64_t seed) {
     return s;
 }
 
-// Pieces, flags and bridge points of every item (FNV-1a of their text and bits).
+// Pieces, flags and bridge points of every item (FNV-1a of their text and bits): of
+// the pieces as decomposed, then merged (cleaned, at most 8 vertices each).
 std::string Result(const CrossSections& set) {
-    std::uint64_t hash = 14695981039346656037ull;
-    auto mix = [&hash](const void* data, std::size_t size) {
-        for (std::size_t k = 0; k < size; ++k)
-            hash = (hash ^ static_cast<const unsigned char*>(data)[k]) * 1099511628211ull;
-    };
-    std::size_t pieces = 0;
-    for (const auto& item : set.Items()) {
-        pieces += item.ConvexLoops().size();
-        for (const std::string& loop : testing_support::Texts(item.ConvexLoops())) mix(loop.c_str(), loop.size() + 1);
-        for (int added : item.AddedVertices())
-            mix(&set.Positions()[static_cast<std::size_t>(added)], sizeof(double) * 2);
-    }
     std::ostringstream out;
-    out << pieces << " " << std::hex << hash;
+    for (const bool merged : {false, true}) {
+        std::uint64_t hash = 14695981039346656037ull;
+        auto mix = [&hash](const void* data, std::size_t size) {
+            for (std::size_t k = 0; k < size; ++k)
+                hash = (hash ^ static_cast<const unsigned char*>(data)[k]) * 1099511628211ull;
+        };
+        std::size_t pieces = 0;
+        for (const auto& item : set.Items()) {
+            const std::vector<kor::ShapeExport::Loop> loops =
+                merged ? MergeConvexLoops(set.Positions(), item.ConvexLoops(), {true, true, 8}) : item.ConvexLoops();
+            pieces += loops.size();
+            for (const std::string& loop : testing_support::Texts(loops)) mix(loop.c_str(), loop.size() + 1);
+            for (int added : item.AddedVertices())
+                mix(&set.Positions()[static_cast<std::size_t>(added)], sizeof(double) * 2);
+        }
+        out << (merged ? " " : "") << pieces << " " << std::hex << hash << std::dec;
+    }
     return out.str();
 }
 
@@ -99,7 +106,7 @@ TEST(Golden, DecompositionsAsRecorded) {
     const std::map<std::string, std::string> results = Results();
     if (const char* path = std::getenv("SHAPEEXPORT_WRITE_GOLDEN")) {
         std::ofstream out(path);
-        out << "# shape, pieces, hash of pieces and bridge points (tests/cross_sections/GoldenTest.cpp)\n";
+        out << "# shape, pieces, hash of pieces and bridge points, merged pieces, their hash (GoldenTest.cpp)\n";
         for (const auto& [name, result] : results) out << name << " " << result << "\n";
         return;
     }
