@@ -1,12 +1,12 @@
 // The decomposition of thousands of shapes against the results recorded in
 // tests/data/cross_sections/golden.txt (a count of pieces and a hash of the pieces,
 // their flags and the bridge points, per shape, then the same of the pieces merged):
-// the real polygons of tests/data/realworld, the seeded families of Shapes.h at three scales, and seeded
-// knots on a lattice where turn measures and touching products land exactly on the
-// tolerances, with repeated points, so that every comparison at a tolerance and the
-// guard "no more loops than positions" decide pieces. The simple and the fast steps
-// share their rules, so that comparing the two cannot see a rule changed in both;
-// these results can.
+// the real polygons of tests/data/realworld, the seeded families of Shapes.h at
+// three scales, and seeded knots on a lattice where turn measures and touching
+// products land exactly on the tolerances, with repeated points, so that every
+// comparison at a tolerance and the guard "no more loops than positions" decide
+// pieces. The simple and the fast steps share their rules, so that comparing the
+// two cannot see a rule changed in both; these results can.
 //
 // SHAPEEXPORT_WRITE_GOLDEN=<file> writes the results instead of comparing them.
 #include <gtest/gtest.h>
