@@ -4,7 +4,8 @@
 Each fault is [name, file, text, replacement]: the text must occur exactly once.
 The faults are applied one at a time to a worktree of HEAD (default: /tmp/shapeexport-faults),
 which is built with the default preset and tested with ctest; a fault the suite does
-not fail on is reported MISSED. Arguments: fault numbers to run (default: all).
+not fail on is reported MISSED (ctest only: a fault that only the Python or JavaScript tests
+see is not listed). Arguments: fault numbers to run (default: all).
 """
 import json, os, subprocess, sys
 
