@@ -45,7 +45,7 @@ public:
     bool String(const char*, rapidjson::SizeType, bool) { return Value(kor::Dom()); }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
         const kor::Dom value = kor::detail::NumberNode(text, length);
-        if (!m_open.empty() && m_open.back().role == Role::Point && m_open.back().count < 2 &&
+        if (!m_open.empty() && m_open.back().role == Role::Point && m_open.back().count < kCoordinates &&
             m_pointNonFinite == kNone && !std::isfinite(value.asDouble(0.0)))
             m_pointNonFinite = static_cast<std::size_t>(text - m_text);
         return Value(value);
@@ -70,6 +70,8 @@ public:
     }
 
 private:
+    // A point's coordinates: the first two elements of its array (any more are passed over).
+    static constexpr std::size_t kCoordinates = 2;
     enum class Role : std::uint8_t { Skip, Root, Outlines, Points, Point, Sections, Section, Entry, Indices, Params };
     struct Frame {
         Role role;
@@ -83,7 +85,7 @@ private:
         Frame& parent = m_open.back();
         switch (parent.role) {
             case Role::Point:
-                if (parent.count < 2) m_point[parent.count] = value.asDouble(0.0);
+                if (parent.count < kCoordinates) m_point[parent.count] = value.asDouble(0.0);
                 break;
             case Role::Indices: m_builder.Index(value.asInt(0)); break;
             case Role::Params: m_builder.Parameter(m_key, value.asDouble(0.0)); break;
@@ -152,7 +154,7 @@ private:
     std::size_t m_nonFinite = kNone, m_pointNonFinite = kNone;
     Role m_memberRole = Role::Skip;
     std::string m_key;
-    double m_point[2] = {0.0, 0.0};
+    double m_point[kCoordinates] = {0.0, 0.0};
     bool m_flag = false;
 };
 
