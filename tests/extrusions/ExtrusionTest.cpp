@@ -66,11 +66,12 @@ Dom Normalized(const Dom& d) {
     return copy;
 }
 
+// What the documents read one after the other give, written twice: as read, and
+// after a copy assignment, a move into itself and a move assignment.
 template <typename T>
 std::string ReadAll(const Dom& documents) {
     T object;
     for (std::size_t i = 0; i < documents.size(); ++i) EXPECT_TRUE(object.from(documents[i]));
-    // Copy-assigned, moved into itself, then move-assigned: still all that was read.
     T copy, moved;
     copy = object;
     T& same = copy;
