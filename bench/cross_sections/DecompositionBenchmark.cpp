@@ -36,7 +36,6 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
-#include <kor/ShapeExport/LoopChecks.h>
 #include <kor/math/BBox.h>
 
 #include "Shapes.h"
@@ -188,8 +187,8 @@ double SlopLoss(const Case& c) {
         const kor::ShapeExport::CrossSections set = testing_support::MakeSet(shape);
         const auto bounded =
             kor::ShapeExport::MergeConvexLoops(set.Positions(), set.Items()[0].ConvexLoops(), {true, true, 8});
-        for (const auto& piece : bounded) before += kor::ShapeExport::SignedArea(piece, set.Positions());
-        for (const auto& piece : EngineReady(set, shape)) after += kor::ShapeExport::SignedArea(piece, set.Positions());
+        before += testing_support::Area(set.Positions(), bounded);
+        after += testing_support::Area(set.Positions(), EngineReady(set, shape));
     }
     return before > 0.0 ? (before - after) / before : 0.0;
 }

@@ -18,7 +18,6 @@
 
 #include <kor/ShapeExport/ConvexMerge.h>
 #include <kor/ShapeExport/CrossSections.h>
-#include <kor/ShapeExport/LoopChecks.h>
 
 #include "Shapes.h"
 #include "TestData.h"
@@ -30,12 +29,6 @@ using kor::ShapeExport::Loop;
 using testing_support::Points;
 
 constexpr double kMetres = 10.0;  // the size a shape is given for the engine
-
-double Area(const std::vector<Loop>& pieces, const Points& positions) {
-    double sum = 0.0;
-    for (const Loop& piece : pieces) sum += kor::ShapeExport::SignedArea(piece, positions);
-    return sum;
-}
 
 void ExpectTakenByBox2D(const CrossSections& set, const std::string& name) {
     SCOPED_TRACE(name);
@@ -51,8 +44,9 @@ void ExpectTakenByBox2D(const CrossSections& set, const std::string& name) {
             };
             const std::vector<Loop> exact = merge(0.0), pieces = merge(slop);
             // Nothing worn away beyond a strip of twice the slop along the pieces.
-            EXPECT_GE(Area(pieces, set.Positions()),
-                      Area(exact, set.Positions()) - 2 * slop * testing_support::Perimeter(set.Positions(), exact));
+            EXPECT_GE(testing_support::Area(set.Positions(), pieces),
+                      testing_support::Area(set.Positions(), exact) -
+                          2 * slop * testing_support::Perimeter(set.Positions(), exact));
             for (const Loop& piece : pieces) {
                 const std::vector<kor::ShapeExport::Vertex>& vertices = piece.Vertices();
                 ASSERT_TRUE(bound == 0 || vertices.size() <= bound) << testing_support::Text(piece);

@@ -17,6 +17,7 @@
 #include <kor/ShapeExport/CrossSection.h>
 #include <kor/ShapeExport/CrossSections.h>
 #include <kor/ShapeExport/Loop.h>
+#include <kor/ShapeExport/LoopChecks.h>
 #include <kor/math/BBox.h>
 #include <kor/math/Vec.h>
 
@@ -325,6 +326,13 @@ inline std::string SlopViolation(const Points& positions, const std::vector<kor:
         }
     }
     return std::string();
+}
+
+// The sum of the pieces' signed areas (the library's SignedArea).
+inline double Area(const Points& positions, const std::vector<kor::ShapeExport::Loop>& pieces) {
+    double sum = 0.0;
+    for (const auto& piece : pieces) sum += kor::ShapeExport::SignedArea(piece, positions);
+    return sum;
 }
 
 // The sum of the pieces' perimeters.
