@@ -38,9 +38,11 @@ using detail::VertexList;
 // that a shape decides alike at any scale.
 constexpr double kRelativeTurn = 1e-12;
 
-// The position of the ring's corner i, counted around (i modulo the ring's size).
+// The position of the ring's corner i, counted around (i modulo the ring's size;
+// callers count at most a few times around, so subtracting beats dividing).
 const Point& CornerAt(const VertexList& ring, std::size_t i, const std::vector<Point>& positions) {
-    return positions[static_cast<std::size_t>(ring[i % ring.size()].Index())];
+    while (i >= ring.size()) i -= ring.size();
+    return positions[static_cast<std::size_t>(ring[i].Index())];
 }
 
 // Whether the loop is a convex piece that takes part: at least three vertices on
@@ -129,6 +131,9 @@ public:
     PieceRings(const std::vector<Point>& positions, const std::vector<const VertexList*>& pieces, double tolerance,
                std::size_t limit, bool clean)
         : m_positions(positions), m_tolerance(tolerance), m_limit(limit), m_clean(clean) {
+        std::size_t nodes = 0;
+        for (const VertexList* piece : pieces) nodes += piece->size();
+        m_nodes.reserve(nodes);
         for (std::size_t p = 0; p < pieces.size(); ++p) {
             const std::size_t first = m_nodes.size();
             const std::size_t n = pieces[p]->size();
@@ -267,8 +272,11 @@ bool TurnsOnce(const VertexList& ring, const std::vector<Point>& positions) {
     auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
     // The half-plane of the last edge: 1 upper, -1 lower, 0 none yet.
     int crossings = 0, last = 0;
+    const Point* from = &at(0);
     for (std::size_t i = 0; i < 2 * n; ++i) {  // twice around, to start from a known half-plane
-        const double dx = at(i + 1).x() - at(i).x(), dy = at(i + 1).y() - at(i).y();
+        const Point& to = at(i + 1);
+        const double dx = to.x() - from->x(), dy = to.y() - from->y();
+        from = &to;
         if (dx == 0.0 && dy == 0.0) continue;
         const int half = dy > 0.0 || (dy == 0.0 && dx > 0.0) ? 1 : -1;
         if (i >= n && last == -1 && half == 1) ++crossings;
@@ -289,6 +297,20 @@ VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
     return part;
 }
 
+// A corner of a ring: a position and its neighbours.
+struct Corner {
+    const Point* before;
+    const Point* at;
+    const Point* after;
+};
+
+// Whether the diagonal between the corners p and q of a ring leaves strictly convex
+// corners at both of its ends, on both sides.
+bool CutsConvex(const Corner& p, const Corner& q, double tolerance) {
+    return !(Turn(*q.at, *p.at, *p.after) > -tolerance || Turn(*p.before, *p.at, *q.at) > -tolerance ||
+             Turn(*q.before, *q.at, *p.at) > -tolerance || Turn(*p.at, *q.at, *q.after) > -tolerance);
+}
+
 // The union of three pieces as one convex piece, or as two split by a diagonal from
 // a reflex corner (to the other one, if there are two; else the first, in ring
 // order, that works), or nothing. A diagonal works when the four corners it makes
@@ -296,6 +318,7 @@ VertexList Part(const VertexList& ring, std::size_t i, std::size_t j) {
 std::vector<VertexList> SplitIntoConvex(const VertexList& ring, const std::vector<Point>& positions, double tolerance) {
     const std::size_t n = ring.size();
     auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
+    auto corner = [&](std::size_t i) { return Corner{&at(i + n - 1), &at(i), &at(i + 1)}; };
     std::size_t reflex[2], reflexCount = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (!IsReflex(at(i + n - 1), at(i), at(i + 1), tolerance)) continue;
@@ -303,12 +326,10 @@ std::vector<VertexList> SplitIntoConvex(const VertexList& ring, const std::vecto
         reflex[reflexCount++] = i;
     }
     if (reflexCount == 0) return TurnsOnce(ring, positions) ? std::vector<VertexList>{ring} : std::vector<VertexList>{};
-    const std::size_t i = reflex[0];
+    const std::size_t i = reflex[0], beforeI = i == 0 ? n - 1 : i - 1, afterI = i + 1 == n ? 0 : i + 1;
     for (std::size_t j = 0; j < n; ++j) {
-        if ((reflexCount == 2 && j != reflex[1]) || j == i || (j + 1) % n == i || (i + 1) % n == j) continue;
-        if (Turn(at(j), at(i), at(i + 1)) > -tolerance || Turn(at(i + n - 1), at(i), at(j)) > -tolerance ||
-            Turn(at(j + n - 1), at(j), at(i)) > -tolerance || Turn(at(i), at(j), at(j + 1)) > -tolerance)
-            continue;
+        if ((reflexCount == 2 && j != reflex[1]) || j == i || j == beforeI || j == afterI) continue;
+        if (!CutsConvex(corner(i), corner(j), tolerance)) continue;
         std::vector<VertexList> parts{Part(ring, i, j), Part(ring, j, i)};
         if (TurnsOnce(parts[0], positions) && TurnsOnce(parts[1], positions)) return parts;
     }
@@ -411,21 +432,22 @@ private:
 
     const Point& At(const VertexList& ring, std::size_t i) const { return CornerAt(ring, i, m_positions); }
 
-    // How many corners of the union of b, x.piece and y.piece (x.edge < y.edge) turn
-    // the wrong way: only the corners where they are spliced can.
-    int ReflexCorners(std::size_t b, const SharedEdge& x, const SharedEdge& y) const {
+    // The corners of the union of b, x.piece and y.piece (x.edge < y.edge) that turn
+    // the wrong way, and how many: only the corners where they are spliced can.
+    int ReflexCorners(std::size_t b, const SharedEdge& x, const SharedEdge& y, Corner reflex[4]) const {
         const VertexList &own = m_pieces[b], &a = m_pieces[x.piece], &c = m_pieces[y.piece];
         const std::size_t m = own.size(), na = a.size(), nc = c.size();
         const bool yBeforeX = (y.edge + 1) % m == x.edge, xBeforeY = x.edge + 1 == y.edge;
         int count = 0;
+        auto test = [&](const Point& before, const Point& at, const Point& after) {
+            if (IsReflex(before, at, after, m_tolerance)) reflex[count++] = Corner{&before, &at, &after};
+        };
         // At u of x, and at v of x.
-        count += IsReflex(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge),
-                          At(a, x.twin + 2), m_tolerance);
-        count += IsReflex(At(a, x.twin + na - 1), At(own, x.edge + 1),
-                          xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2), m_tolerance);
+        test(yBeforeX ? At(c, y.twin + nc - 1) : At(own, x.edge + m - 1), At(own, x.edge), At(a, x.twin + 2));
+        test(At(a, x.twin + na - 1), At(own, x.edge + 1), xBeforeY ? At(c, y.twin + 2) : At(own, x.edge + 2));
         // At u of y, and at v of y, where they are not the corners above.
-        if (!xBeforeY) count += IsReflex(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2), m_tolerance);
-        if (!yBeforeX) count += IsReflex(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2), m_tolerance);
+        if (!xBeforeY) test(At(own, y.edge + m - 1), At(own, y.edge), At(c, y.twin + 2));
+        if (!yBeforeX) test(At(c, y.twin + nc - 1), At(own, y.edge + 1), At(own, y.edge + 2));
         return count;
     }
 
@@ -478,9 +500,13 @@ private:
             for (std::size_t y = x + 1; y < m_shared.size(); ++y) {
                 const std::size_t a = m_shared[x].piece, c = m_shared[y].piece;
                 if (a == c || !(fresh[a] || fresh[b] || fresh[c]) ||
-                    m + m_pieces[a].size() + m_pieces[c].size() - 4 > kRecutVertexLimit ||
-                    ReflexCorners(b, m_shared[x], m_shared[y]) > 2)
+                    m + m_pieces[a].size() + m_pieces[c].size() - 4 > kRecutVertexLimit)
                     continue;
+                // The union's other corners are the pieces' own, which do not turn the
+                // wrong way: with two that do, only the diagonal between them can work.
+                Corner reflex[4];
+                const int reflexCount = ReflexCorners(b, m_shared[x], m_shared[y], reflex);
+                if (reflexCount > 2 || (reflexCount == 2 && !CutsConvex(reflex[0], reflex[1], m_tolerance))) continue;
                 Union(b, m_shared[x], m_shared[y], m_ring);
                 if (RepeatsAPosition(m_ring)) continue;
                 std::vector<VertexList> parts = SplitIntoConvex(m_ring, m_positions, m_tolerance);
@@ -745,9 +771,8 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     }
     trianglesOf[loops.size()] = triangles.size();
     std::vector<const VertexList*> pieces;
-    std::vector<int> pieceOf(loops.size(), -1);  // per loop, its first piece
+    pieces.reserve(loops.size() + triangles.size());
     for (std::size_t i = 0; i < loops.size(); ++i) {
-        pieceOf[i] = static_cast<int>(pieces.size());
         if (convex[i]) pieces.push_back(&loops[i].Vertices());
         for (std::size_t t = trianglesOf[i]; t < trianglesOf[i + 1]; ++t) pieces.push_back(&triangles[t]);
     }
@@ -792,7 +817,10 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     for (std::size_t k = 0; k < joined.size(); ++k) {
         VertexList& ring = joined[k];
         if (ring.empty()) continue;  // joined into an earlier piece, or left empty by a re-cut
-        if (ring.size() > 3 && (!IsPiece(ring, positions, tolerance) || !TurnsOnce(ring, positions))) {
+        // The size at which the ring passed as a piece (0: not tested). Cleaning and the
+        // slop only drop vertices, so a ring of that size still is the piece it was.
+        const std::size_t tested = ring.size() > 3 ? ring.size() : 0;
+        if (tested != 0 && (!IsPiece(ring, positions, tolerance) || !TurnsOnce(ring, positions))) {
             // Pieces that overlap (the triangles of a loop that crosses itself) can join
             // into a ring that is not convex: cut into triangles again, in its place
             // (a triangle the cutting makes turns left, and stays as it is).
@@ -809,13 +837,16 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
         if (slop > 0.0 && limit != 0 && IsPiece(ring, positions, tolerance) &&
             detail::ApplySlop(ring, positions, slop, tolerance) == detail::SlopOutcome::LeftOut)
             continue;
-        if (limit == 0) {
+        const bool fits = limit == 0 || ring.size() <= limit;
+        if (fits && ring.size() == tested) {
+            keep(std::move(ring));
+        } else if (fits) {
             emit(std::move(ring));
-            continue;
+        } else {
+            bounded.clear();
+            Bound(ring, limit, bounded);
+            for (VertexList& piece : bounded) emit(std::move(piece));
         }
-        bounded.clear();
-        Bound(ring, limit, bounded);
-        for (VertexList& piece : bounded) emit(std::move(piece));
     }
     return result;
 }
