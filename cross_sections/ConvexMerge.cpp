@@ -144,6 +144,7 @@ public:
         }
         m_group.resize(pieces.size());
         std::iota(m_group.begin(), m_group.end(), 0);
+        m_size.reserve(pieces.size());
         for (const VertexList* piece : pieces) m_size.push_back(piece->size());
     }
 
@@ -270,17 +271,23 @@ std::vector<VertexList> Joined(const std::vector<Point>& positions, const std::v
 bool TurnsOnce(const VertexList& ring, const std::vector<Point>& positions) {
     const std::size_t n = ring.size();
     auto at = [&](std::size_t i) -> const Point& { return CornerAt(ring, i, positions); };
-    // The half-plane of the last edge: 1 upper, -1 lower, 0 none yet.
-    int crossings = 0, last = 0;
+    // The half-plane of an edge: 1 upper, -1 lower, 0 none (no length).
+    auto half = [](const Point& from, const Point& to) {
+        const double dx = to.x() - from.x(), dy = to.y() - from.y();
+        if (dx == 0.0 && dy == 0.0) return 0;
+        return dy > 0.0 || (dy == 0.0 && dx > 0.0) ? 1 : -1;
+    };
+    // Around once, from the half-plane of the last edge that has a length.
+    int last = 0, crossings = 0;
+    for (std::size_t i = n; last == 0 && i > 0; --i) last = half(at(i - 1), at(i));
     const Point* from = &at(0);
-    for (std::size_t i = 0; i < 2 * n; ++i) {  // twice around, to start from a known half-plane
-        const Point& to = at(i + 1);
-        const double dx = to.x() - from->x(), dy = to.y() - from->y();
+    for (std::size_t i = 1; i <= n; ++i) {
+        const Point& to = at(i);
+        const int side = half(*from, to);
         from = &to;
-        if (dx == 0.0 && dy == 0.0) continue;
-        const int half = dy > 0.0 || (dy == 0.0 && dx > 0.0) ? 1 : -1;
-        if (i >= n && last == -1 && half == 1) ++crossings;
-        last = half;
+        if (side == 0) continue;
+        if (last == -1 && side == 1) ++crossings;
+        last = side;
     }
     return crossings == 1;
 }
