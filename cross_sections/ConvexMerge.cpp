@@ -45,18 +45,24 @@ const Point& CornerAt(const VertexList& ring, std::size_t i, const std::vector<P
     return positions[static_cast<std::size_t>(ring[i].Index())];
 }
 
-// Whether the loop is a convex piece that takes part: at least three vertices on
-// finite positions, no corner turning the other way beyond the tolerance, positive
-// area. Corners are taken between distinct positions: a repeated position turns by
-// nothing and would hide the corner it repeats.
-bool IsPiece(const VertexList& loop, const std::vector<Point>& positions, double tolerance) {
-    const std::size_t m = loop.size();
-    if (m < 3) return false;
+// Whether every index of the loop names a position, and a finite one. The loops
+// handed in are checked once; what the step makes of them is on their positions.
+bool OnFinitePositions(const VertexList& loop, const std::vector<Point>& positions) {
     for (const Vertex& v : loop) {
         if (v.Index() < 0 || static_cast<std::size_t>(v.Index()) >= positions.size()) return false;
         const Point& p = positions[static_cast<std::size_t>(v.Index())];
         if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
     }
+    return true;
+}
+
+// Whether the loop (on finite positions) is a convex piece that takes part: at least
+// three vertices, no corner turning the other way beyond the tolerance, positive
+// area. Corners are taken between distinct positions: a repeated position turns by
+// nothing and would hide the corner it repeats.
+bool IsPiece(const VertexList& loop, const std::vector<Point>& positions, double tolerance) {
+    const std::size_t m = loop.size();
+    if (m < 3) return false;
     auto at = [&](std::size_t i) -> const Point& { return positions[static_cast<std::size_t>(loop[i].Index())]; };
     // The corners, in one pass: a position that repeats the one before it is none,
     // and the vertices at the end that repeat the first position belong to it.
@@ -570,15 +576,11 @@ void Bound(const VertexList& ring, std::size_t limit, std::vector<VertexList>& o
     Bound(Part(ring, m / 2, 0), limit, out);
 }
 
-// Whether every index names a finite position and the loop encloses area.
+// Whether the loop (on finite positions) encloses area.
 bool HasArea(const VertexList& loop, const std::vector<Point>& positions) {
     double twice = 0.0;
     for (std::size_t i = 0; i < loop.size(); ++i) {
-        const int index = loop[i].Index();
-        if (index < 0 || static_cast<std::size_t>(index) >= positions.size()) return false;
-        const Point& p = positions[static_cast<std::size_t>(index)];
-        if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
-        const Point& q = CornerAt(loop, i + 1, positions);
+        const Point &p = CornerAt(loop, i, positions), &q = CornerAt(loop, i + 1, positions);
         twice += p.x() * q.y() - q.x() * p.y();
     }
     return twice > 0.0;
@@ -773,8 +775,9 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     for (std::size_t i = 0; i < loops.size(); ++i) {
         trianglesOf[i] = triangles.size();
         const VertexList& loop = loops[i].Vertices();
-        convex[i] = IsPiece(loop, positions, tolerance);
-        if (!convex[i] && HasArea(loop, positions)) Triangulate(loop, positions, triangles);
+        const bool valid = OnFinitePositions(loop, positions);
+        convex[i] = valid && IsPiece(loop, positions, tolerance);
+        if (valid && !convex[i] && HasArea(loop, positions)) Triangulate(loop, positions, triangles);
     }
     trianglesOf[loops.size()] = triangles.size();
     std::vector<const VertexList*> pieces;
