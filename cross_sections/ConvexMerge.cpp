@@ -748,6 +748,31 @@ void Triangulate(const VertexList& ring, const std::vector<Point>& positions, st
     EarRing(ring, positions).Cut(0, ring.size(), out);
 }
 
+// Coordinates up to this size square and multiply without overflow.
+constexpr double kLargestPlainCoordinate = 0x1p500;
+
+// The largest magnitude of a finite coordinate of the positions the loops name.
+double LargestCoordinate(const std::vector<Point>& positions, const std::vector<Loop>& loops) {
+    double largest = 0.0;
+    for (const Loop& loop : loops)
+        for (const Vertex& v : loop.Vertices())
+            if (v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < positions.size()) {
+                const Point& p = positions[static_cast<std::size_t>(v.Index())];
+                if (std::isfinite(p.x()) && std::isfinite(p.y()))
+                    largest = std::max({largest, std::fabs(p.x()), std::fabs(p.y())});
+            }
+    return largest;
+}
+
+// The power of two that brings coordinates up to `largest` within
+// kLargestPlainCoordinate: 1 where they are.
+double ScaleFor(double largest) {
+    if (!(largest > kLargestPlainCoordinate)) return 1.0;
+    int exponent = 0;
+    std::frexp(largest, &exponent);  // largest < 2^exponent
+    return std::ldexp(1.0, 500 - exponent);
+}
+
 // The squared extent of the finite positions the loops name.
 double SquaredExtent(const std::vector<Point>& positions, const std::vector<Loop>& loops) {
     kor::BBox<2, double> box;
@@ -765,9 +790,19 @@ double SquaredExtent(const std::vector<Point>& positions, const std::vector<Loop
 
 std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& positions, const std::vector<Loop>& loops,
                                    const ConvexMergeOptions& options) {
-    const double tolerance = kRelativeTurn * SquaredExtent(positions, loops);
+    // The step's decisions multiply coordinate differences, which overflow on
+    // coordinates far beyond kLargestPlainCoordinate: there it works on the positions
+    // scaled by a power of two. Such scaling is exact, and every decision compares
+    // what scales alike (turns with the tolerance, depths with the slop), so the step
+    // decides as it would on the positions themselves wherever those do not overflow.
+    const double scale = ScaleFor(LargestCoordinate(positions, loops));
+    std::vector<Point> scaled;
+    if (scale != 1.0)
+        for (const Point& p : positions) scaled.emplace_back(p.x() * scale, p.y() * scale);
+    const std::vector<Point>& points = scale != 1.0 ? scaled : positions;
+    const double tolerance = kRelativeTurn * SquaredExtent(points, loops);
     const std::size_t limit = options.maxVertices == 0 ? 0 : std::max(options.maxVertices, kSmallestVertexBound);
-    const double slop = std::isfinite(options.slop) && options.slop > 0.0 ? options.slop : 0.0;
+    const double slop = std::isfinite(options.slop) && options.slop > 0.0 ? options.slop * scale : 0.0;
     // The convex pieces, and the loops that are not, cut into triangles.
     std::vector<VertexList> triangles;
     std::vector<std::size_t> trianglesOf(loops.size() + 1, 0);  // per loop, where its triangles begin
@@ -775,9 +810,9 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     for (std::size_t i = 0; i < loops.size(); ++i) {
         trianglesOf[i] = triangles.size();
         const VertexList& loop = loops[i].Vertices();
-        const bool valid = OnFinitePositions(loop, positions);
-        convex[i] = valid && IsPiece(loop, positions, tolerance);
-        if (valid && !convex[i] && HasArea(loop, positions)) Triangulate(loop, positions, triangles);
+        const bool valid = OnFinitePositions(loop, points);
+        convex[i] = valid && IsPiece(loop, points, tolerance);
+        if (valid && !convex[i] && HasArea(loop, points)) Triangulate(loop, points, triangles);
     }
     trianglesOf[loops.size()] = triangles.size();
     std::vector<const VertexList*> pieces;
@@ -788,8 +823,8 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     }
     std::vector<VertexList> joined;
     if (options.merge) {
-        joined = Joined(positions, pieces, tolerance, limit, options.clean);
-        Recutter(joined, positions, tolerance).Run();
+        joined = Joined(points, pieces, tolerance, limit, options.clean);
+        Recutter(joined, points, tolerance).Run();
     } else {
         for (const VertexList* piece : pieces) joined.push_back(*piece);
     }
@@ -806,22 +841,22 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     std::vector<VertexList> slivers;
     auto keep = [&](VertexList&& piece) {
         const detail::SlopOutcome outcome =
-            slop > 0.0 ? detail::ApplySlop(piece, positions, slop, tolerance) : detail::SlopOutcome::Kept;
+            slop > 0.0 ? detail::ApplySlop(piece, points, slop, tolerance) : detail::SlopOutcome::Kept;
         if (outcome == detail::SlopOutcome::Kept) result.emplace_back(positions, std::move(piece));
         if (outcome != detail::SlopOutcome::NotConvex) return;
         slivers.clear();
-        Triangulate(piece, positions, slivers);
+        Triangulate(piece, points, slivers);
         for (VertexList& triangle : slivers)
-            if (detail::ApplySlop(triangle, positions, slop, tolerance) == detail::SlopOutcome::Kept)
+            if (detail::ApplySlop(triangle, points, slop, tolerance) == detail::SlopOutcome::Kept)
                 result.emplace_back(positions, std::move(triangle));
     };
     auto emit = [&](VertexList&& piece) {
-        if (IsPiece(piece, positions, tolerance)) {
+        if (IsPiece(piece, points, tolerance)) {
             keep(std::move(piece));
             return;
         }
         cut.clear();
-        if (HasArea(piece, positions)) Triangulate(piece, positions, cut);
+        if (HasArea(piece, points)) Triangulate(piece, points, cut);
         for (VertexList& triangle : cut) keep(std::move(triangle));
     };
     for (std::size_t k = 0; k < joined.size(); ++k) {
@@ -830,22 +865,22 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
         // The size at which the ring passed as a piece (0: not tested). Cleaning and the
         // slop only drop vertices, so a ring of that size still is the piece it was.
         const std::size_t tested = ring.size() > 3 ? ring.size() : 0;
-        if (tested != 0 && (!IsPiece(ring, positions, tolerance) || !TurnsOnce(ring, positions))) {
+        if (tested != 0 && (!IsPiece(ring, points, tolerance) || !TurnsOnce(ring, points))) {
             // Pieces that overlap (the triangles of a loop that crosses itself) can join
             // into a ring that is not convex: cut into triangles again, in its place
             // (a triangle the cutting makes turns left, and stays as it is).
             cut.clear();
-            if (HasArea(ring, positions)) Triangulate(ring, positions, cut);
+            if (HasArea(ring, points)) Triangulate(ring, points, cut);
             ring.clear();
             joined.insert(joined.begin() + static_cast<std::ptrdiff_t>(k) + 1, cut.begin(), cut.end());
             continue;
         }
-        if (options.clean) ring = Clean(std::move(ring), positions, tolerance);
+        if (options.clean) ring = Clean(std::move(ring), points, tolerance);
         // Before a bound, so that the halves are cut from what the slop keeps (the
         // halves are taken through it again: a half can be thin where the ring is
         // not); a ring that cleaning left no piece is cut into triangles first.
-        if (slop > 0.0 && limit != 0 && IsPiece(ring, positions, tolerance) &&
-            detail::ApplySlop(ring, positions, slop, tolerance) == detail::SlopOutcome::LeftOut)
+        if (slop > 0.0 && limit != 0 && IsPiece(ring, points, tolerance) &&
+            detail::ApplySlop(ring, points, slop, tolerance) == detail::SlopOutcome::LeftOut)
             continue;
         const bool fits = limit == 0 || ring.size() <= limit;
         if (fits && ring.size() == tested) {

@@ -6,7 +6,8 @@
 //   - every index stays inside the positions, every new position is recorded;
 //   - the signed areas of the pieces add up to those of the input loops;
 //   - for every input, the merged, cleaned and bounded pieces are convex,
-//     counter-clockwise and within the bound; so are those under a slop (a share of
+//     counter-clockwise and within the bound, as are those merged from the shape's
+//     own loops (not convex, crossing, clockwise); so are those under a slop (a share of
 //     the shape's size the options pick), which also keep the slop's promises
 //     (Shapes.h, SlopViolation) and lose at most a strip of twice the slop along the
 //     pieces' outlines;
@@ -177,6 +178,9 @@ inline std::string GeometryDifference(const std::uint8_t* data, std::size_t size
     // the bound.
     const std::string shapes = testing_support::ConvexWithin(set.Positions(), merged, bound);
     if (!shapes.empty()) return "the merged pieces: " + shapes;
+    const std::string own = testing_support::ConvexWithin(  // the step takes any loops: the shape's own too
+        set.Positions(), kor::ShapeExport::MergeConvexLoops(set.Positions(), input, options), bound);
+    if (!own.empty()) return "the shape's own loops merged: " + own;
     if (!inside) return "indices inside the positions";
     if (const int slopShare = optionBits >> 6; slopShare != 0 && std::isfinite(piecesArea)) {
         const kor::BBox<2, double> box = testing_support::FiniteBox(set.Positions());

@@ -283,9 +283,8 @@ void RunBoundedMergeOnly(benchmark::State& state, const Case& c) {
     for (auto _ : state) {
         pieces = 0;
         for (const auto& set : sets)
-            pieces +=
-                kor::ShapeExport::MergeConvexLoops(set.Positions(), set.Items()[0].ConvexLoops(), {true, true, 8})
-                    .size();
+            pieces += kor::ShapeExport::MergeConvexLoops(set.Positions(), set.Items()[0].ConvexLoops(), {true, true, 8})
+                          .size();
         benchmark::DoNotOptimize(pieces);
     }
     state.counters["pieces"] = static_cast<double>(pieces);
@@ -325,9 +324,8 @@ public:
                 return it == row.end() ? Result{} : it->second;
             };
             const Result ours = get("ours"), hm = get("cgal_hertel_mehlhorn"), cdt = get("cgal_triangulation");
-            merged.push_back(
-                {c.name, ours, get("ours_merged"), get("ours_bounded_8"), get("ours_engine_ready"),
-                 get("ours_bounded_8_merge_only"), SlopLoss(c)});
+            merged.push_back({c.name, ours, get("ours_merged"), get("ours_bounded_8"), get("ours_engine_ready"),
+                              get("ours_bounded_8_merge_only"), SlopLoss(c)});
             double fastest = cdt.ms;
             if (hm.ms > 0 && (fastest <= 0 || hm.ms < fastest)) fastest = hm.ms;
             std::printf("%-18s %8.3f/%-5.0f %8.3f/%-5.0f %8.3f/%-5.0f %10.2f\n", c.name.c_str(), ours.ms, ours.pieces,

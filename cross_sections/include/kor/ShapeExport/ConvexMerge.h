@@ -8,7 +8,9 @@
 // positions and the loops that returns new loops over the same positions (no
 // position is added). Its decisions (convex enough, straight) compare the turn of a
 // corner, the cross product of its edges, with 1e-12 of the squared extent of the
-// loops' positions, so that a shape decides alike at any scale. In order:
+// loops' positions, so that a shape decides alike at any scale (beyond 2^500, the
+// step works on the positions scaled by a power of two, exactly as they are but
+// for coordinates that small beside the largest: no product overflows). In order:
 //   0. the loops that are not convex (the exact steps hand back a loop they cannot
 //      split) are cut into triangles, ears first, by diagonals inside them where no
 //      ear is left; loops without area (a hole that could not be spliced, a flat
