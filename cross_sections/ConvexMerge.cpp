@@ -751,30 +751,8 @@ void Triangulate(const VertexList& ring, const std::vector<Point>& positions, st
 // Coordinates up to this size square and multiply without overflow.
 constexpr double kLargestPlainCoordinate = 0x1p500;
 
-// The largest magnitude of a finite coordinate of the positions the loops name.
-double LargestCoordinate(const std::vector<Point>& positions, const std::vector<Loop>& loops) {
-    double largest = 0.0;
-    for (const Loop& loop : loops)
-        for (const Vertex& v : loop.Vertices())
-            if (v.Index() >= 0 && static_cast<std::size_t>(v.Index()) < positions.size()) {
-                const Point& p = positions[static_cast<std::size_t>(v.Index())];
-                if (std::isfinite(p.x()) && std::isfinite(p.y()))
-                    largest = std::max({largest, std::fabs(p.x()), std::fabs(p.y())});
-            }
-    return largest;
-}
-
-// The power of two that brings coordinates up to `largest` within
-// kLargestPlainCoordinate: 1 where they are.
-double ScaleFor(double largest) {
-    if (!(largest > kLargestPlainCoordinate)) return 1.0;
-    int exponent = 0;
-    std::frexp(largest, &exponent);  // largest < 2^exponent
-    return std::ldexp(1.0, 500 - exponent);
-}
-
-// The squared extent of the finite positions the loops name.
-double SquaredExtent(const std::vector<Point>& positions, const std::vector<Loop>& loops) {
+// The box of the finite positions the loops name.
+kor::BBox<2, double> NamedBox(const std::vector<Point>& positions, const std::vector<Loop>& loops) {
     kor::BBox<2, double> box;
     for (const Loop& loop : loops)
         for (const Vertex& v : loop.Vertices())
@@ -782,8 +760,19 @@ double SquaredExtent(const std::vector<Point>& positions, const std::vector<Loop
                 const Point& p = positions[static_cast<std::size_t>(v.Index())];
                 if (std::isfinite(p.x()) && std::isfinite(p.y())) box.Extend(p);
             }
-    const double extent = box.IsEmpty() ? 0.0 : std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
-    return extent * extent;
+    return box;
+}
+
+// The power of two that brings the box's coordinates within kLargestPlainCoordinate:
+// 1 where they are.
+double ScaleFor(const kor::BBox<2, double>& box) {
+    const double largest = box.IsEmpty() ? 0.0
+                                         : std::max({std::fabs(box.min.x()), std::fabs(box.min.y()),
+                                                     std::fabs(box.max.x()), std::fabs(box.max.y())});
+    if (!(largest > kLargestPlainCoordinate)) return 1.0;
+    int exponent = 0;
+    std::frexp(largest, &exponent);  // largest < 2^exponent
+    return std::ldexp(1.0, 500 - exponent);
 }
 
 }  // namespace
@@ -795,12 +784,17 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     // scaled by a power of two. Such scaling is exact, and every decision compares
     // what scales alike (turns with the tolerance, depths with the slop), so the step
     // decides as it would on the positions themselves wherever those do not overflow.
-    const double scale = ScaleFor(LargestCoordinate(positions, loops));
+    const kor::BBox<2, double> box = NamedBox(positions, loops);
+    const double scale = ScaleFor(box);
     std::vector<Point> scaled;
     if (scale != 1.0)
         for (const Point& p : positions) scaled.emplace_back(p.x() * scale, p.y() * scale);
     const std::vector<Point>& points = scale != 1.0 ? scaled : positions;
-    const double tolerance = kRelativeTurn * SquaredExtent(points, loops);
+    // The box scales exactly too: its extent is the scaled positions' extent.
+    const double extent =
+        box.IsEmpty() ? 0.0
+                      : std::max(box.max.x() * scale - box.min.x() * scale, box.max.y() * scale - box.min.y() * scale);
+    const double tolerance = kRelativeTurn * (extent * extent);
     const std::size_t limit = options.maxVertices == 0 ? 0 : std::max(options.maxVertices, kSmallestVertexBound);
     const double slop = std::isfinite(options.slop) && options.slop > 0.0 ? options.slop * scale : 0.0;
     // The convex pieces, and the loops that are not, cut into triangles.
