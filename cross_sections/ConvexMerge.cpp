@@ -772,7 +772,7 @@ double ScaleFor(const kor::BBox<2, double>& box) {
     if (!(largest > kLargestPlainCoordinate)) return 1.0;
     int exponent = 0;
     std::frexp(largest, &exponent);  // largest < 2^exponent
-    return std::ldexp(1.0, 500 - exponent);
+    return kLargestPlainCoordinate * std::ldexp(1.0, -exponent);
 }
 
 }  // namespace
