@@ -142,8 +142,8 @@ TEST(MeshWeld, Cases) {
         EXPECT_EQ(welded.Indices(), indices);
         EXPECT_EQ(welded.Name(), source.Name());
         EXPECT_EQ(welded.Transform(), source.Transform());
-        EXPECT_EQ(fuzzing::WeldDifference(source.Positions(), source.Indices(), 7),
-                  "");  // both widths, arrays, the plain weld
+        // Both widths, the arrays' weld and the plain one.
+        EXPECT_EQ(fuzzing::WeldDifference(source.Positions(), source.Indices(), 7), "");
     }
 }
 
