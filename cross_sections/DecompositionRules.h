@@ -145,43 +145,40 @@ bool InsidePiece(const Ring& q, int k, int a, int c) {
 }
 
 // A box holding every point X that InsidePiece can find inside the piece a..c, for
-// X no farther than `extent` from the loop's points in x and in y, when the piece
-// has 3 or 4 vertices whose corners certainly turn left; false for other pieces.
+// X no farther than `extent` from the loop's points in x and in y, when every corner
+// of the piece certainly turns left; false for other pieces.
 //   InsidePiece takes X only where its computed turn against each line A -> B of the
 // piece (its edges and the diagonal c -> a) is at least -kTurnTolerance, so where
 // the exact turn is at least -kTurnTolerance - E, E the turn's rounding bound: X
-// lies at most delta = (kTurnTolerance + E) / |A - B| beyond each line. Such points
-// make the piece pushed out by delta along every line, a convex polygon (3 or 4
-// corners that turn left make one) whose corners lie within delta / sin(phi / 2)
-// of the piece's, phi the corner's angle: the box of the piece grown by that much.
+// lies at most delta = (kTurnTolerance + E) / |A - B| beyond each line. Push every
+// line out by delta: where the corners turn left, the pushed lines meet in a ring of
+// corners within delta / sin(phi / 2) of the piece's, phi the corner's angle, and
+// each of its edges runs the way the piece's edge does, longer. X lies on the inner
+// side of each of them, so the ring winds around X (every edge turns about X the
+// same way): X lies in the ring's box, the piece's box grown by that much. (This
+// holds for a ring that winds more than once too.)
 // Bounds taken: |v| >= |v|_1 / 1.5, and 1 / sin(phi / 2) <= 1.5 at an obtuse corner,
 // else <= 2 / sin(phi) <= 2 |u|_1 |w|_1 / |turn| for the corner's edges u and w;
 // the grown box is doubled again for the rounding of these bounds.
 template <typename Ring>
 bool InsideBound(const Ring& q, int a, int c, double extent, kor::BBox<2, double>& box) {
-    int corners[4];
-    int count = 0;
-    for (int n = a;; n = q.Next(n)) {
-        if (count == 4) return false;
-        corners[count++] = n;
-        if (n == c) break;
-    }
-    if (count < 3) return false;
+    if (q.Next(a) == c) return false;
     box.Clear();
     double delta = 0.0, reach = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const Point& at = q.P(corners[i]);
-        const Point& before = q.P(corners[(i + count - 1) % count]);
-        const Point& after = q.P(corners[(i + 1) % count]);
-        const double ux = before.x() - at.x(), uy = before.y() - at.y();
+    for (int before = c, n = a;; before = n, n = q.Next(n)) {
+        const Point& at = q.P(n);
+        const Point& prior = q.P(before);
+        const Point& after = q.P(n == c ? a : q.Next(n));
+        const double ux = prior.x() - at.x(), uy = prior.y() - at.y();
         const double wx = after.x() - at.x(), wy = after.y() - at.y();
         const double u1 = std::fabs(ux) + std::fabs(uy), w1 = std::fabs(wx) + std::fabs(wy);
         // The turn at the corner, less its rounding bound: positive when it certainly turns left.
-        const double certain = -Turn(before, at, after) - kTurnRounding * u1 * std::max(std::fabs(wx), std::fabs(wy));
+        const double certain = -Turn(prior, at, after) - kTurnRounding * u1 * std::max(std::fabs(wx), std::fabs(wy));
         if (!(certain > 0.0)) return false;
         delta = std::max(delta, 1.5 * (kTurnTolerance + kTurnRounding * w1 * extent) / w1);  // beyond at -> after
         reach = std::max(reach, ux * wx + uy * wy <= 0.0 ? 1.5 : 2.0 * u1 * w1 / certain);
         box.Extend(at);
+        if (n == c) break;
     }
     const double margin = 2.0 * delta * reach;
     if (!std::isfinite(margin)) return false;

@@ -327,11 +327,11 @@ public:
             m_prev[static_cast<std::size_t>(n)] = n == 0 ? m_size - 1 : n - 1;
         }
         for (int n = 0; n < m_size; ++n) Classify(n);
-        if (loop.size() >= kGridLoop) {  // the points are finite (the fast steps' precondition)
-            Box box;
-            for (const Point& p : m_points) box.Extend(p);
+        Box box;  // the points are finite (the fast steps' precondition)
+        for (const Point& p : m_points) box.Extend(p);
+        m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+        if (loop.size() >= kGridLoop) {
             m_hasGrid = true;
-            m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
             m_grid = PlaceGrid(m_points, box);
         }
     }
@@ -356,11 +356,12 @@ public:
     // c -> a, and clearly beyond an edge of the piece (all of them for a small piece,
     // else the edges at its extreme vertices).
     void Bound(int a, int c) {
-        m_local =
-            m_hasGrid && InsideBound(*this, a, c, m_extent, m_region) && m_grid.Cells(m_region) <= kGridCellsPerPiece;
+        m_bounded = InsideBound(*this, a, c, m_extent, m_region);
+        m_local = m_bounded && m_hasGrid && m_grid.Cells(m_region) <= kGridCellsPerPiece;
         if (m_local) return;  // the grid needs no half-planes
         m_boundCount = 0;
         m_bounds[m_boundCount++] = TurnBound(P(a), P(c), true);
+        if (m_bounded) return;          // the box, with the diagonal, prunes the tree
         int extreme[4] = {c, c, c, c};  // smallest x, largest x, smallest y, largest y
         std::size_t edges = 0;
         for (int d = c; d != a; d = Prev(d), ++edges) {
@@ -468,6 +469,9 @@ private:
 
     // Whether the exact test finds every point of the box outside the piece.
     bool Beyond(const Box& box) const {
+        if (m_bounded && (box.min.x() > m_region.max.x() || box.max.x() < m_region.min.x() ||
+                          box.min.y() > m_region.max.y() || box.max.y() < m_region.min.y()))
+            return true;
         for (std::size_t i = 0; i < m_boundCount; ++i)
             if (m_bounds[i].Excludes(box)) return true;
         return false;
@@ -537,6 +541,7 @@ private:
     bool m_hasGrid = false;  // whether the loop is long enough
     double m_extent = 0.0;   // the larger side of the points' box, where there is a grid
     PlaceGrid m_grid;
+    bool m_bounded = false;                 // whether m_region holds the piece's inside points
     bool m_local = false;                   // whether the grid answers for the piece being checked
     Box m_region;                           // where its inside points can lie
     NodeSet m_untried;                      // strictly convex corners whose previous node's

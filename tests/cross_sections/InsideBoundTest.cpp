@@ -1,5 +1,6 @@
 // The box the fast cuts search their grid in (InsideBound) holds every point that the
-// exact inside test takes: seeded convex triangles and quadrilaterals, thin and wide,
+// exact inside test takes: seeded convex pieces of 3 to 8 corners, and stars whose
+// corners all turn left but that wind twice, thin and wide,
 // tiny (where the tolerance band beyond an edge is wider than the piece) and far from
 // the origin (where rounding moves the turns), with points sampled in the band along
 // every line and where the bands of a corner's two lines meet, beyond the corner.
@@ -33,11 +34,13 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
     for (const double scale : {1e-5, 1e-3, 1.0, 1e3})
         for (const double offset : {0.0, 1e7})
             for (int trial = 0; trial < 300; ++trial) {
-                PieceRing q{{}, 3 + trial % 2};
+                PieceRing q{{}, 3 + trial % 6};
                 // Corners on an ellipse in counter-clockwise order; some arcs are narrow.
                 std::vector<double> angles(static_cast<std::size_t>(q.corners));
                 for (double& angle : angles) angle = 6.283185307179586 * std::pow(unit(random), 1 + trial % 3);
                 std::sort(angles.begin(), angles.end());
+                if (trial % 7 == 0)
+                    for (double& angle : angles) angle *= 2.0;  // around twice
                 const double squash = trial % 5 == 0 ? 1e-3 : 1.0;
                 for (const double angle : angles)
                     q.points.emplace_back(offset + scale * std::cos(angle), offset + scale * squash * std::sin(angle));
