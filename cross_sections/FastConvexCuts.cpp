@@ -6,18 +6,18 @@
 //     sets, and "the first corner of either kind after a node, in list order" (where
 //     the scan for a start and the run over corners that are not strictly convex
 //     stop) is a lookup, not a walk;
-//   - "the first vertex after the piece, in list order, that lies inside it": for a
-//     piece of 3 or 4 vertices of a long loop, the vertices of a grid's cells around
-//     it, within the box outside which no point can pass the exact test
-//     (InsideBound), get that test, and the first one in list order that passes is
-//     the answer; for other pieces, or a box over too many cells, it comes from a
+//   - "the first vertex after the piece, in list order, that lies inside it": where
+//     the piece's corners all turn left, no point outside a box around it
+//     (InsideBound) can pass the exact test; on a long loop, where that box meets
+//     few cells of a grid of places, the vertices of those cells get the test, and
+//     the first one in list order that passes is the answer; else it comes from a
 //     tree of bounding boxes over the nodes in list order, and every vertex that is
 //     not skipped gets the exact test, in list order. A subtree is skipped where its
-//     box lies wholly beyond the piece's diagonal or one of its edges, only when the
-//     exact test would find each of its points outside: the turn measure is
-//     monotone in each coordinate of the point (rounding to nearest is monotone),
-//     so its largest value over the box is the one computed at the box's extreme
-//     corner, with the same arithmetic;
+//     box misses the piece's box or lies wholly beyond the piece's diagonal, only
+//     when the exact test would find each of its points outside: the turn measure
+//     is monotone in each coordinate of the point (rounding to nearest is
+//     monotone), so its largest value over the box is the one computed at the
+//     box's extreme corner, with the same arithmetic;
 //   - after each cut the search starts again from the first corner that is not
 //     strictly convex and would make the same failed tries again: a try that ended
 //     too small is remembered, filed under the vertices it read, until a cut
@@ -57,37 +57,31 @@ constexpr std::size_t kGridCellsPerPiece = 64;
 // The grid's cells: about as wide as the loop's median edge, at most this many a
 // node over the loop's box.
 constexpr double kGridCellsPerNode = 4.0;
-// A piece with more edges than this is pruned against its diagonal and the edges at
-// its extreme vertices only (the exact test still sees every edge).
-constexpr std::size_t kPruningEdges = 8;
 
 using Box = kor::BBox<2, double>;
 
-// The half-plane of the points X with Turn(A, B, X) at or beyond `limit`, and the
-// largest Turn(A, B, X) over the points of a box, as computed: the turn is monotone
-// in X.x and in X.y (the signs of A - B say which way), so it is largest at one
-// corner, and rounding to nearest keeps that order.
+// The points X beyond the line A -> B, where Turn(A, B, X) <= -kTurnTolerance, and
+// the largest Turn(A, B, X) over the points of a box, as computed: the turn is
+// monotone in X.x and in X.y (the signs of A - B say which way), so it is largest at
+// one corner, and rounding to nearest keeps that order.
 class TurnBound {
 public:
     TurnBound() = default;
-    TurnBound(const Point& A, const Point& B, bool inclusive)
-        : m_B(B), m_dx(A.x() - B.x()), m_dy(A.y() - B.y()), m_inclusive(inclusive) {}
+    TurnBound(const Point& A, const Point& B) : m_B(B), m_dx(A.x() - B.x()), m_dy(A.y() - B.y()) {}
 
-    // Whether Turn(A, B, X) <= -kTurnTolerance (inclusive) or < -kTurnTolerance
-    // holds for every point X of the box.
+    // Whether every point of the box lies beyond the line.
     bool Excludes(const Box& box) const {
         const double x = m_dy >= 0.0 ? box.min.x() : box.max.x();
         const double y = m_dx >= 0.0 ? box.max.y() : box.min.y();
         // Turn(A, B, X) with A - B taken once: the same operations in the same order.
         const double largest = m_dx * (y - m_B.y()) - m_dy * (x - m_B.x());
-        return m_inclusive ? largest <= -kTurnTolerance : largest < -kTurnTolerance;
+        return largest <= -kTurnTolerance;
     }
 
 private:
     Point m_B;
     double m_dx = 0.0;
     double m_dy = 0.0;
-    bool m_inclusive = false;
 };
 
 // A set of nodes with "the first member in a range" in a few word operations: one
@@ -351,36 +345,13 @@ public:
     const Point& P(int n) const { return m_points[static_cast<std::size_t>(n)]; }
     int FirstNotConvex() const { return FirstFrom(m_notConvex, m_head, Prev(m_head)); }
     int FirstConvex(int k, int r) const { return FirstFrom(m_untried, k, Prev(r)); }
-    // Where the grid answers for the piece, the box its inside points can lie in;
-    // else the half-planes that the tree's boxes are pruned with: beyond the diagonal
-    // c -> a, and clearly beyond an edge of the piece (all of them for a small piece,
-    // else the edges at its extreme vertices).
+    // The box the piece's inside points can lie in, where its corners all turn left
+    // (the grid is searched in it, or the tree pruned by it), and the line beyond
+    // which the tree's boxes are pruned too: the diagonal c -> a.
     void Bound(int a, int c) {
         m_bounded = InsideBound(*this, a, c, m_extent, m_region);
         m_local = m_bounded && m_hasGrid && m_grid.Cells(m_region) <= kGridCellsPerPiece;
-        if (m_local) return;  // the grid needs no half-planes
-        m_boundCount = 0;
-        m_bounds[m_boundCount++] = TurnBound(P(a), P(c), true);
-        if (m_bounded) return;          // the box, with the diagonal, prunes the tree
-        int extreme[4] = {c, c, c, c};  // smallest x, largest x, smallest y, largest y
-        std::size_t edges = 0;
-        for (int d = c; d != a; d = Prev(d), ++edges) {
-            const Point& p = P(Prev(d));
-            if (p.x() < P(extreme[0]).x()) extreme[0] = Prev(d);
-            if (p.x() > P(extreme[1]).x()) extreme[1] = Prev(d);
-            if (p.y() < P(extreme[2]).y()) extreme[2] = Prev(d);
-            if (p.y() > P(extreme[3]).y()) extreme[3] = Prev(d);
-        }
-        auto addEdge = [this](int d) { m_bounds[m_boundCount++] = TurnBound(P(d), P(Prev(d)), false); };
-        if (edges <= kPruningEdges) {
-            for (int d = c; d != a; d = Prev(d)) addEdge(d);
-            return;
-        }
-        for (int e : extreme) {
-            // The edges arriving at and leaving the extreme vertex, inside the piece.
-            if (e != a) addEdge(e);
-            if (e != c) addEdge(Next(e));
-        }
+        m_diagonal = TurnBound(P(a), P(c));
     }
     // The first node from k to a, in list order, that lies inside the piece a..c
     // (from the grid) or that the boxes do not put outside it (from the tree); a
@@ -472,9 +443,7 @@ private:
         if (m_bounded && (box.min.x() > m_region.max.x() || box.max.x() < m_region.min.x() ||
                           box.min.y() > m_region.max.y() || box.max.y() < m_region.min.y()))
             return true;
-        for (std::size_t i = 0; i < m_boundCount; ++i)
-            if (m_bounds[i].Excludes(box)) return true;
-        return false;
+        return m_diagonal.Excludes(box);
     }
 
     // Try `start`, whose failure is filed as `stamp`, read node n.
@@ -541,14 +510,13 @@ private:
     bool m_hasGrid = false;  // whether the loop is long enough
     double m_extent = 0.0;   // the larger side of the points' box, where there is a grid
     PlaceGrid m_grid;
-    bool m_bounded = false;                 // whether m_region holds the piece's inside points
-    bool m_local = false;                   // whether the grid answers for the piece being checked
-    Box m_region;                           // where its inside points can lie
-    NodeSet m_untried;                      // strictly convex corners whose previous node's
-                                            // try is not known to fail
-    NodeSet m_notConvex;                    // the corners that are not strictly convex
-    TurnBound m_bounds[1 + kPruningEdges];  // the diagonal, then edges
-    std::size_t m_boundCount = 0;
+    bool m_bounded = false;  // whether m_region holds the piece's inside points
+    bool m_local = false;    // whether the grid answers for the piece being checked
+    Box m_region;            // where its inside points can lie
+    NodeSet m_untried;       // strictly convex corners whose previous node's
+                             // try is not known to fail
+    NodeSet m_notConvex;     // the corners that are not strictly convex
+    TurnBound m_diagonal;
     // Tries known to fail: for each start, the stamp of its failure or 0; for each
     // node, the first of the tries that read it, in a list of records in m_reads.
     struct Read {
