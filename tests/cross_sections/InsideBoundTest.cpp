@@ -44,34 +44,30 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
                 const double squash = trial % 5 == 0 ? 1e-3 : 1.0;
                 for (const double angle : angles)
                     q.points.emplace_back(offset + scale * std::cos(angle), offset + scale * squash * std::sin(angle));
-                // Points in the band of each line, along it and past its ends.
+                kor::BBox<2, double> pieceBox, all, box;
+                // At each corner, points in the band of the line leaving it, along it and past
+                // its ends, and points near where the lines at the corner, pushed out within the
+                // band, meet: the bound is needed most there, beyond a sharp corner.
                 for (int k = 0; k < q.corners; ++k) {
-                    const Point from = q.P(k), to = q.P(q.Next(k));  // copies: the samples grow the array
-                    const double dx = to.x() - from.x(), dy = to.y() - from.y(), length = std::hypot(dx, dy);
+                    // Copies: the samples grow the array.
+                    const Point before = q.P(q.Prev(k)), at = q.P(k), after = q.P(q.Next(k));
+                    pieceBox.Extend(at);
+                    const double ix = at.x() - before.x(), iy = at.y() - before.y();  // the line arriving
+                    const double ox = after.x() - at.x(), oy = after.y() - at.y();    // the line leaving
+                    const double length = std::hypot(ox, oy), det = ix * oy - iy * ox;
                     for (int s = 0; s < 40; ++s) {
                         const double t = unit(random) * 5.0 - 2.0;
                         const double out = (unit(random) * 3.0 - 1.0) * detail::kTurnTolerance / length;
-                        q.points.emplace_back(from.x() + t * dx + out * dy / length,
-                                              from.y() + t * dy - out * dx / length);
+                        q.points.emplace_back(at.x() + t * ox + out * oy / length, at.y() + t * oy - out * ox / length);
                     }
-                }
-                // Points near where the lines at a corner, pushed out within the band, meet:
-                // the bound is needed most there, beyond a sharp corner.
-                for (int k = 0; k < q.corners; ++k) {
-                    const Point before = q.P(q.Prev(k)), at = q.P(k), after = q.P(q.Next(k));
-                    const double ix = at.x() - before.x(), iy = at.y() - before.y();  // the line arriving
-                    const double ox = after.x() - at.x(), oy = after.y() - at.y();    // the line leaving
-                    const double det = ix * oy - iy * ox;
                     for (int s = 0; s < 20; ++s) {
                         const double in = 1.2 * unit(random), out = 1.2 * unit(random);
-                        const double t = detail::kTurnTolerance;
-                        const Point tip(t * (out * ix - in * ox) / det, t * (out * iy - in * oy) / det);
+                        const double t = detail::kTurnTolerance / det;
+                        const Point tip(t * (out * ix - in * ox), t * (out * iy - in * oy));
                         if (std::fabs(tip.x()) + std::fabs(tip.y()) < 1e3 * scale)  // within the loop's reach
                             q.points.emplace_back(at.x() + tip.x(), at.y() + tip.y());
                     }
                 }
-                kor::BBox<2, double> pieceBox, all, box;
-                for (int k = 0; k < q.corners; ++k) pieceBox.Extend(q.P(k));
                 for (const Point& p : q.points) all.Extend(p);
                 const double extent = std::max(all.max.x() - all.min.x(), all.max.y() - all.min.y());
                 if (!detail::InsideBound(q, 0, q.corners - 1, extent, box)) continue;
