@@ -22,6 +22,7 @@
 #include "CornerSweep.h"
 #include "Decomposition.h"
 #include "PieceSlop.h"
+#include "PlaceGrid.h"
 
 namespace kor {
 namespace ShapeExport {
@@ -586,19 +587,35 @@ bool HasArea(const VertexList& loop, const std::vector<Point>& positions) {
     return twice > 0.0;
 }
 
+// Rings this long get a grid of places for the ear test: on shorter ones the scan
+// over their corners costs less.
+constexpr std::size_t kGridRing = 64;
+
 // A ring being cut into triangles: a doubly linked list over its vertices, with
 // each corner's convexity kept as its neighbours change (the ear test reads it for
-// every other corner).
+// every other corner). A long ring's ear test looks only at the vertices by place
+// around the ear: those outside the box that InsideBound gives the triangle cannot
+// pass the test's turns.
 class EarRing {
 public:
     EarRing(const VertexList& ring, const std::vector<Point>& positions)
-        : m_v(ring), m_positions(positions), m_next(ring.size()), m_prev(ring.size()), m_reflex(ring.size()) {
+        : m_v(ring),
+          m_positions(positions),
+          m_next(ring.size()),
+          m_prev(ring.size()),
+          m_reflex(ring.size()),
+          m_filed(ring.size(), 0) {
         for (std::size_t i = 0; i < ring.size(); ++i) {
             m_next[i] = (i + 1) % ring.size();
             m_prev[i] = (i + ring.size() - 1) % ring.size();
         }
         for (std::size_t i = 0; i < ring.size(); ++i) Classify(i);
+        if (ring.size() >= kGridRing) Place();
     }
+
+    // The ring InsideBound walks.
+    int Next(int i) const { return static_cast<int>(m_next[static_cast<std::size_t>(i)]); }
+    const Point& P(int i) const { return At(static_cast<std::size_t>(i)); }
 
     // Cuts the ring of `count` vertices from `start` on into strictly convex
     // triangles appended to `out`: ears first (corners without area are dropped);
@@ -630,6 +647,7 @@ public:
             }
             m_next[a] = c;
             m_prev[c] = a;
+            m_reflex[i] = 0;  // cut off: blocks nothing
             Classify(a);
             Classify(c);
             --count;
@@ -641,18 +659,57 @@ public:
 private:
     const Point& At(std::size_t i) const { return m_positions[static_cast<std::size_t>(m_v[i].Index())]; }
     bool Convex(std::size_t i) const { return Turn(At(m_prev[i]), At(i), At(m_next[i])) < 0.0; }
-    void Classify(std::size_t i) { m_reflex[i] = !Convex(i); }
+    // A corner that turns not convex while it is not filed by place leaves the ear
+    // test without the grid.
+    void Classify(std::size_t i) {
+        m_reflex[i] = !Convex(i);
+        if (m_reflex[i] && !m_filed[i]) m_placed = false;
+    }
 
-    // A strictly convex corner whose triangle holds no corner that is not, its
+    // A strictly convex corner whose triangle holds no other corner that is not, its
     // border included (a position repeated there blocks it unless it is convex).
     bool IsEar(std::size_t i) const {
         const std::size_t a = m_prev[i], c = m_next[i];
         if (m_reflex[i]) return false;
+        kor::BBox<2, double> box;
+        if (m_placed && detail::InsideBound(*this, static_cast<int>(a), static_cast<int>(c), 0.0, m_extent, box) &&
+            m_grid.Answers(box)) {
+            bool blocked = false;
+            m_grid.ForEachIn(box, [&](int filed) {
+                const std::size_t j = m_filedVertex[static_cast<std::size_t>(filed)];
+                blocked = blocked || (j != a && j != c && Blocks(i, j));
+            });
+            return !blocked;
+        }
         for (std::size_t j = m_next[c]; j != a; j = m_next[j])
-            if (m_reflex[j] && Turn(At(i), At(a), At(j)) >= 0.0 && Turn(At(c), At(i), At(j)) >= 0.0 &&
-                Turn(At(a), At(c), At(j)) >= 0.0)
-                return false;
+            if (Blocks(i, j)) return false;
         return true;
+    }
+
+    // Whether corner j is not convex and lies in the triangle of corner i, or on its border.
+    bool Blocks(std::size_t i, std::size_t j) const {
+        const std::size_t a = m_prev[i], c = m_next[i];
+        return m_reflex[j] && Turn(At(i), At(a), At(j)) >= 0.0 && Turn(At(c), At(i), At(j)) >= 0.0 &&
+               Turn(At(a), At(c), At(j)) >= 0.0;
+    }
+
+    // Files by place the corners that are not convex, the only ones that block an
+    // ear: cutting an ear leaves its neighbours' corners more convex, on all but
+    // degenerate rings (where one turns the other way, Classify ends the search by
+    // place).
+    void Place() {
+        std::vector<Point> points;
+        kor::BBox<2, double> box, filed;
+        for (std::size_t i = 0; i < m_v.size(); ++i) {
+            box.Extend(At(i));
+            if (!m_reflex[i]) continue;
+            m_filed[i] = 1;
+            m_filedVertex.push_back(i);
+            filed.Extend(points.emplace_back(At(i)));
+        }
+        m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+        m_grid = detail::PlaceGrid(points, filed);
+        m_placed = !points.empty();
     }
 
     // Whether the segment from vertex a to vertex b starts inside the corner at a.
@@ -732,6 +789,8 @@ private:
         m_next[beforeB] = b2;
         m_prev[b2] = beforeB;
         m_reflex.resize(b2 + 1);
+        m_filed.resize(b2 + 1);
+        m_placed = false;  // the grid would find the other part's corners too
         for (const std::size_t corner : {a, b, a2, b2}) Classify(corner);
         return b2;
     }
@@ -739,7 +798,12 @@ private:
     VertexList m_v;
     const std::vector<Point>& m_positions;
     std::vector<std::size_t> m_next, m_prev;
-    std::vector<char> m_reflex;  // per vertex: whether its corner is not convex
+    std::vector<char> m_reflex;              // per vertex: whether its corner is not convex
+    std::vector<char> m_filed;               // per vertex: whether m_grid finds it
+    std::vector<std::size_t> m_filedVertex;  // per point of m_grid, its vertex
+    bool m_placed = false;                   // whether the ear test searches m_grid
+    double m_extent = 0.0;                   // the larger side of their box
+    detail::PlaceGrid m_grid;
 };
 
 // Cuts a ring of positive area whose corners do not all turn left (a loop the exact

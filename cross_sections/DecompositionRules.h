@@ -144,13 +144,13 @@ bool InsidePiece(const Ring& q, int k, int a, int c) {
     return true;
 }
 
-// A box holding every point X that InsidePiece can find inside the piece a..c, for
-// X no farther than `extent` from the loop's points in x and in y, when every corner
-// of the piece certainly turns left; false for other pieces.
-//   InsidePiece takes X only where its computed turn against each line A -> B of the
-// piece (its edges and the diagonal c -> a) is at least -kTurnTolerance, so where
-// the exact turn is at least -kTurnTolerance - E, E the turn's rounding bound: X
-// lies at most delta = (kTurnTolerance + E) / |A - B| beyond each line. Push every
+// A box holding every point X whose computed Turn(B, A, X) against each line A -> B
+// of the piece a..c (its edges and the closing one c -> a) is at least -tolerance,
+// for X no farther than `extent` from the loop's points in x and in y, when every
+// corner of the piece certainly turns left; false for other pieces. With
+// kTurnTolerance, the points InsidePiece can find inside the piece.
+//   Such an X lies where the exact turn is at least -tolerance - E, E the turn's
+// rounding bound: at most delta = (tolerance + E) / |A - B| beyond each line. Push every
 // line out by delta: where the corners turn left, the pushed lines meet in a ring of
 // corners within delta / sin(phi / 2) of the piece's, phi the corner's angle, and
 // each of its edges runs the way the piece's edge does, longer. X lies on the inner
@@ -161,7 +161,7 @@ bool InsidePiece(const Ring& q, int k, int a, int c) {
 // else <= 2 / sin(phi) <= 2 |u|_1 |w|_1 / |turn| for the corner's edges u and w;
 // the grown box is doubled again for the rounding of these bounds.
 template <typename Ring>
-bool InsideBound(const Ring& q, int a, int c, double extent, kor::BBox<2, double>& box) {
+bool InsideBound(const Ring& q, int a, int c, double tolerance, double extent, kor::BBox<2, double>& box) {
     if (q.Next(a) == c) return false;
     box.Clear();
     double delta = 0.0, reach = 0.0;
@@ -175,7 +175,7 @@ bool InsideBound(const Ring& q, int a, int c, double extent, kor::BBox<2, double
         // The turn at the corner, less its rounding bound: positive when it certainly turns left.
         const double certain = -Turn(prior, at, after) - kTurnRounding * u1 * std::max(std::fabs(wx), std::fabs(wy));
         if (!(certain > 0.0)) return false;
-        delta = std::max(delta, 1.5 * (kTurnTolerance + kTurnRounding * w1 * extent) / w1);  // beyond at -> after
+        delta = std::max(delta, 1.5 * (tolerance + kTurnRounding * w1 * extent) / w1);  // beyond at -> after
         reach = std::max(reach, ux * wx + uy * wy <= 0.0 ? 1.5 : 2.0 * u1 * w1 / certain);
         box.Extend(at);
         if (n == c) break;
