@@ -599,12 +599,7 @@ constexpr std::size_t kGridRing = 64;
 class EarRing {
 public:
     EarRing(const VertexList& ring, const std::vector<Point>& positions)
-        : m_v(ring),
-          m_positions(positions),
-          m_next(ring.size()),
-          m_prev(ring.size()),
-          m_reflex(ring.size()),
-          m_filed(ring.size(), 0) {
+        : m_v(ring), m_positions(positions), m_next(ring.size()), m_prev(ring.size()), m_reflex(ring.size()) {
         for (std::size_t i = 0; i < ring.size(); ++i) {
             m_next[i] = (i + 1) % ring.size();
             m_prev[i] = (i + ring.size() - 1) % ring.size();
@@ -659,12 +654,7 @@ public:
 private:
     const Point& At(std::size_t i) const { return m_positions[static_cast<std::size_t>(m_v[i].Index())]; }
     bool Convex(std::size_t i) const { return Turn(At(m_prev[i]), At(i), At(m_next[i])) < 0.0; }
-    // A corner that turns not convex while it is not filed by place leaves the ear
-    // test without the grid.
-    void Classify(std::size_t i) {
-        m_reflex[i] = !Convex(i);
-        if (m_reflex[i] && !m_filed[i]) m_placed = false;
-    }
+    void Classify(std::size_t i) { m_reflex[i] = !Convex(i); }
 
     // A strictly convex corner whose triangle holds no other corner that is not, its
     // border included (a position repeated there blocks it unless it is convex).
@@ -675,9 +665,9 @@ private:
         if (m_placed && detail::InsideBound(*this, static_cast<int>(a), static_cast<int>(c), 0.0, m_extent, box) &&
             m_grid.Answers(box)) {
             bool blocked = false;
-            m_grid.ForEachIn(box, [&](int filed) {
-                const std::size_t j = m_filedVertex[static_cast<std::size_t>(filed)];
-                blocked = blocked || (j != a && j != c && Blocks(i, j));
+            m_grid.ForEachIn(box, [&](int j) {
+                blocked = blocked || (j != static_cast<int>(a) && j != static_cast<int>(c) &&
+                                      Blocks(i, static_cast<std::size_t>(j)));
             });
             return !blocked;
         }
@@ -693,23 +683,15 @@ private:
                Turn(At(a), At(c), At(j)) >= 0.0;
     }
 
-    // Files by place the corners that are not convex, the only ones that block an
-    // ear: cutting an ear leaves its neighbours' corners more convex, on all but
-    // degenerate rings (where one turns the other way, Classify ends the search by
-    // place).
+    // Files the vertices by place.
     void Place() {
         std::vector<Point> points;
-        kor::BBox<2, double> box, filed;
-        for (std::size_t i = 0; i < m_v.size(); ++i) {
-            box.Extend(At(i));
-            if (!m_reflex[i]) continue;
-            m_filed[i] = 1;
-            m_filedVertex.push_back(i);
-            filed.Extend(points.emplace_back(At(i)));
-        }
+        points.reserve(m_v.size());
+        kor::BBox<2, double> box;
+        for (std::size_t i = 0; i < m_v.size(); ++i) box.Extend(points.emplace_back(At(i)));
         m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
-        m_grid = detail::PlaceGrid(points, filed);
-        m_placed = !points.empty();
+        m_grid = detail::PlaceGrid(points, box);
+        m_placed = true;
     }
 
     // Whether the segment from vertex a to vertex b starts inside the corner at a.
@@ -789,8 +771,7 @@ private:
         m_next[beforeB] = b2;
         m_prev[b2] = beforeB;
         m_reflex.resize(b2 + 1);
-        m_filed.resize(b2 + 1);
-        m_placed = false;  // the grid would find the other part's corners too
+        m_placed = false;  // the grid holds neither the copies nor what part a vertex is in
         for (const std::size_t corner : {a, b, a2, b2}) Classify(corner);
         return b2;
     }
@@ -798,11 +779,9 @@ private:
     VertexList m_v;
     const std::vector<Point>& m_positions;
     std::vector<std::size_t> m_next, m_prev;
-    std::vector<char> m_reflex;              // per vertex: whether its corner is not convex
-    std::vector<char> m_filed;               // per vertex: whether m_grid finds it
-    std::vector<std::size_t> m_filedVertex;  // per point of m_grid, its vertex
-    bool m_placed = false;                   // whether the ear test searches m_grid
-    double m_extent = 0.0;                   // the larger side of their box
+    std::vector<char> m_reflex;  // per vertex: whether its corner is not convex
+    bool m_placed = false;       // whether the ear test searches m_grid
+    double m_extent = 0.0;       // the larger side of their box
     detail::PlaceGrid m_grid;
 };
 
