@@ -40,8 +40,11 @@ public:
                                 width / 4096.0, height / 4096.0});
         if (!(cell > 0.0)) cell = 1.0;
         m_perCell = 1.0 / cell;
-        m_columns = static_cast<int>(width * m_perCell) + 1;
-        m_rows = static_cast<int>(height * m_perCell) + 1;
+        // Where the cells a unit overflow (edges of subnormal length) or the box is too
+        // wide to measure, one cell holds every point.
+        if (!std::isfinite(width * m_perCell) || !std::isfinite(height * m_perCell)) m_perCell = 0.0;
+        m_columns = m_perCell > 0.0 ? static_cast<int>(width * m_perCell) + 1 : 1;
+        m_rows = m_perCell > 0.0 ? static_cast<int>(height * m_perCell) + 1 : 1;
         m_first.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows) + 1, 0);
         std::vector<int> cellOf(n);
         for (std::size_t i = 0; i < n; ++i) {
