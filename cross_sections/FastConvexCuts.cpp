@@ -143,11 +143,15 @@ public:
         for (std::size_t t = m_leaves - 1; t > 0; --t) m_boxes[t] = Merged(t);
     }
 
+    // The boxes above a block change only as far as the block's box changes them.
     void Remove(int node) {
         m_alive[static_cast<std::size_t>(node)] = 0;
         std::size_t t = m_leaves + static_cast<std::size_t>(node) / kBlock;
-        m_boxes[t] = BlockBox(t - m_leaves);
-        for (t >>= 1; t > 0; t >>= 1) m_boxes[t] = Merged(t);
+        for (Box box = BlockBox(t - m_leaves); t > 0 && !(box.min == m_boxes[t].min && box.max == m_boxes[t].max);
+             t >>= 1) {
+            m_boxes[t] = box;
+            if (t > 1) box = Merged(t >> 1);
+        }
     }
 
     // The first living node in [first, last] whose point `skip` does not exclude, or

@@ -69,10 +69,11 @@ public:
     // whose point lies in the box, and others.
     template <typename Visit>
     void ForEachIn(const Box& box, const Visit& visit) const {
-        for (int row = Row(box.min.y()); row <= Row(box.max.y()); ++row) {
+        const std::size_t from = static_cast<std::size_t>(Column(box.min.x()));
+        const std::size_t to = static_cast<std::size_t>(Column(box.max.x())) + 1;
+        for (int row = Row(box.min.y()), last = Row(box.max.y()); row <= last; ++row) {
             const std::size_t first = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns);
-            const int end = m_first[first + static_cast<std::size_t>(Column(box.max.x())) + 1];
-            for (int i = m_first[first + static_cast<std::size_t>(Column(box.min.x()))]; i < end; ++i)
+            for (int i = m_first[first + from], end = m_first[first + to]; i < end; ++i)
                 visit(m_nodes[static_cast<std::size_t>(i)]);
         }
     }
