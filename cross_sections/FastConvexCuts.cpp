@@ -440,7 +440,7 @@ private:
     std::vector<int> m_prev;
     BoxTree m_tree;
     bool m_hasGrid = false;  // whether the loop is long enough
-    double m_extent = 0.0;   // the larger side of the points' box, where there is a grid
+    double m_extent = 0.0;   // the larger side of the points' box
     PlaceGrid m_grid;
     bool m_bounded = false;  // whether m_region holds the piece's inside points
     bool m_local = false;    // whether the grid answers for the piece being checked
