@@ -1,11 +1,15 @@
 """The convex decomposition side by side with mapbox_earcut's triangulation of the
 same rings: the real polygons of tests/data/realworld (or the set documents named).
-Both sides start from points in memory; only the decomposition (convex_loops) and
-the triangulation (triangulate_float64) are timed, each the best of several runs.
+Both sides start from points in memory; only the decomposition (convex_loop_array)
+and the triangulation (triangulate_float64) are timed, each the best of several
+runs taken in turn.
 With --growth, the same for the largest polygons with every edge cut into 1, 2, 4,
 8 and 16 equal parts: how the cost grows with the points of one real outline.
 
-    build/python-venv/bin/python bench/python/earcut_compare.py [--growth] [FILE.json ...]
+    build/python-venv/bin/python bench/python/earcut_compare.py [--in-a-row] [--growth] [FILE.json ...]
+
+By default the two sides' runs take turns, so each starts on caches the other left;
+with --in-a-row each side's runs follow one another, on caches it warmed itself.
 """
 import sys
 import time
@@ -17,18 +21,23 @@ import numpy as np
 import shapeexport as se
 
 ROOT = Path(__file__).resolve().parents[2]
+IN_TURN = True
 
 
-def best_ms(run, prepare=lambda: None, budget=0.2, least=5):
-    """The shortest of at least `least` runs taking `budget` seconds in all."""
-    best, spent, runs = float("inf"), 0.0, 0
-    while runs < least or spent < budget:
-        prepare()
-        start = time.perf_counter()
-        run()
-        took = time.perf_counter() - start
-        best, spent, runs = min(best, took), spent + took, runs + 1
-    return best * 1e3
+def best_ms(runs, budget=0.4, least=5):
+    """The shortest time of each of the (run, prepare) pairs, taken in turn, at least
+    `least` rounds and `budget` seconds in all: side by side, so that the machine's
+    slower moments fall on both."""
+    best, spent, rounds = [float("inf")] * len(runs), 0.0, 0
+    while rounds < least or spent < budget:
+        for k, (run, prepare) in enumerate(runs):
+            prepare()
+            start = time.perf_counter()
+            run()
+            took = time.perf_counter() - start
+            best[k], spent = min(best[k], took), spent + took
+        rounds += 1
+    return [b * 1e3 for b in best]
 
 
 def cut_edges(ring, parts):
@@ -50,9 +59,11 @@ def compare(path, parts=1):
         rings = [outline] + holes
         vertices = np.concatenate(rings)
         ends = np.cumsum([len(r) for r in rings]).astype(np.uint32)
+        # Both sides hand back flat arrays: the pieces as (rows, starts), the triangles as indices.
         pieces = ours.items[0]
-        rows.append((len(vertices), best_ms(pieces.convex_loops, ours.reset_convex_loops),
-                     best_ms(lambda: mapbox_earcut.triangulate_float64(vertices, ends))))
+        sides = [(pieces.convex_loop_array, ours.reset_convex_loops),
+                 (lambda: mapbox_earcut.triangulate_float64(vertices, ends), lambda: None)]
+        rows.append((len(vertices), *(best_ms(sides) if IN_TURN else [best_ms([side])[0] for side in sides])))
     return rows
 
 
@@ -68,6 +79,9 @@ def growth(files):
 
 
 def main(files):
+    global IN_TURN
+    if files[:1] == ["--in-a-row"]:  # each side's runs one after the other, on caches it warmed itself
+        IN_TURN, files = False, files[1:]
     if files[:1] == ["--growth"]:
         return growth(files[1:])
     files = [Path(f) for f in files] or sorted((ROOT / "tests/data/realworld").glob("*.json"))

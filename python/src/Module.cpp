@@ -257,7 +257,10 @@ std::string Svg(const Set& set, const py::object& title) {
                            title.is_none() ? "Convex decomposition of " + set.name : title.cast<std::string>());
 }
 
-py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool clean, double slop) {
+// The item's convex pieces, through MergeConvexLoops when the options ask for a step
+// of it; `merged` holds them then.
+const std::vector<se::Loop>& ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool clean, double slop,
+                                         std::vector<se::Loop>& merged) {
     if (maxVertices < 0 || (maxVertices > 0 && static_cast<std::size_t>(maxVertices) < se::kSmallestVertexBound))
         throw py::value_error("max_vertices must be 0 (no bound) or a whole number of at least " +
                               std::to_string(se::kSmallestVertexBound));
@@ -269,8 +272,29 @@ py::list ConvexLoops(const Item& item, bool merge, py::ssize_t maxVertices, bool
     options.clean = clean;
     options.maxVertices = static_cast<std::size_t>(maxVertices);
     options.slop = slop;
-    if (!se::AsksForAnyStep(options)) return LoopList(loops);
-    return LoopList(se::MergeConvexLoops(section.Positions(), loops, options));
+    if (!se::AsksForAnyStep(options)) return loops;
+    merged = se::MergeConvexLoops(section.Positions(), loops, options);
+    return merged;
+}
+
+// All pieces in one (N, 2) array of rows as LoopArray's, and where each begins: piece
+// i is rows starts[i] to starts[i + 1], for callers that take flat arrays (as
+// triangulators hand back theirs).
+py::tuple FlatLoops(const std::vector<se::Loop>& loops) {
+    IntArray starts(static_cast<py::ssize_t>(loops.size() + 1));
+    auto s = starts.mutable_unchecked<1>();
+    s(0) = 0;
+    for (std::size_t i = 0; i < loops.size(); ++i)
+        s(static_cast<py::ssize_t>(i + 1)) =
+            s(static_cast<py::ssize_t>(i)) + static_cast<std::int64_t>(loops[i].Vertices().size());
+    IntArray rows({static_cast<py::ssize_t>(s(static_cast<py::ssize_t>(loops.size()))), py::ssize_t(2)});
+    std::int64_t* out = rows.mutable_data();
+    for (const se::Loop& loop : loops)
+        for (const se::Vertex& v : loop.Vertices()) {
+            *out++ = v.Index();
+            *out++ = v.Exterior() ? 1 : 0;
+        }
+    return py::make_tuple(rows, starts);
 }
 
 // ---- extrusions and end planes ----
@@ -455,12 +479,26 @@ PYBIND11_MODULE(_shapeexport, m) {
                 return out;
             },
             "Indices of the positions that hole removal appended (bridge points).")
-        .def("convex_loops", &ConvexLoops, py::arg("merge") = false, py::arg("max_vertices") = 0,
-             py::arg("clean") = false, py::arg("slop") = 0.0,
-             "The convex pieces, a list of int64 arrays (k, 2); decomposes on first use. merge joins\n"
-             "neighbours whose union is convex, clean drops straight corners, max_vertices > 0 splits\n"
-             "larger pieces, slop > 0 makes them engine-ready: vertices at least slop apart, corners\n"
-             "standing at least slop out, none thinner (MergeConvexLoops).")
+        .def(
+            "convex_loops",
+            [](const Item& i, bool merge, py::ssize_t maxVertices, bool clean, double slop) {
+                std::vector<se::Loop> merged;
+                return LoopList(ConvexLoops(i, merge, maxVertices, clean, slop, merged));
+            },
+            py::arg("merge") = false, py::arg("max_vertices") = 0, py::arg("clean") = false, py::arg("slop") = 0.0,
+            "The convex pieces, a list of int64 arrays (k, 2); decomposes on first use. merge joins\n"
+            "neighbours whose union is convex, clean drops straight corners, max_vertices > 0 splits\n"
+            "larger pieces, slop > 0 makes them engine-ready: vertices at least slop apart, corners\n"
+            "standing at least slop out, none thinner (MergeConvexLoops).")
+        .def(
+            "convex_loop_array",
+            [](const Item& i, bool merge, py::ssize_t maxVertices, bool clean, double slop) {
+                std::vector<se::Loop> merged;
+                return FlatLoops(ConvexLoops(i, merge, maxVertices, clean, slop, merged));
+            },
+            py::arg("merge") = false, py::arg("max_vertices") = 0, py::arg("clean") = false, py::arg("slop") = 0.0,
+            "The pieces of convex_loops (same options) as two int64 arrays (rows, starts): rows (N, 2)\n"
+            "holds every piece's rows in turn, piece i is rows[starts[i]:starts[i + 1]].")
         .def_property_readonly(
             "set", [](const Item& i) { return i.set; }, "The set the item belongs to.")
         .def("__repr__",

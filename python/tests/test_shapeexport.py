@@ -134,3 +134,5 @@ def test_pieces_are_those_the_tool_gives(golden, options):
     with pytest.warns(UserWarning, match="dropped"):
         s = se.CrossSections.read(str(DATA.parent / "tools" / "set.json"))
     assert [[l.tolist() for l in i.convex_loops(**options)] for i in s.items] == [i["convex"] for i in expected["items"]]
+    flat = [i.convex_loop_array(**options) for i in s.items]  # (rows, starts): the same pieces, in one array
+    assert [[rows[a:b].tolist() for a, b in zip(starts, starts[1:])] for rows, starts in flat] == [i["convex"] for i in expected["items"]]
