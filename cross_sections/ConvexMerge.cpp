@@ -689,7 +689,7 @@ private:
         points.reserve(m_v.size());
         kor::BBox<2, double> box;
         for (std::size_t i = 0; i < m_v.size(); ++i) box.Extend(points.emplace_back(At(i)));
-        m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+        m_extent = detail::LargerSide(box);
         m_grid = detail::PlaceGrid(points, box);
         m_placed = true;
     }
@@ -836,7 +836,8 @@ std::vector<Loop> MergeConvexLoops(const std::vector<kor::Vec<2, double>>& posit
     // The box scales exactly too: its extent is the scaled positions' extent.
     const double extent =
         box.IsEmpty() ? 0.0
-                      : std::max(box.max.x() * scale - box.min.x() * scale, box.max.y() * scale - box.min.y() * scale);
+                      : detail::LargerSide(kor::BBox<2, double>(Point(box.min.x() * scale, box.min.y() * scale),
+                                                                Point(box.max.x() * scale, box.max.y() * scale)));
     const double tolerance = kRelativeTurn * (extent * extent);
     const std::size_t limit = options.maxVertices == 0 ? 0 : std::max(options.maxVertices, kSmallestVertexBound);
     const double slop = std::isfinite(options.slop) && options.slop > 0.0 ? options.slop * scale : 0.0;

@@ -63,6 +63,12 @@ inline double Distance2(const Point& p, const Point& q) {
     return dx * dx + dy * dy;
 }
 
+// The larger side of a box: how far apart its points can lie in x or in y (the
+// `extent` of InsideBound for points in it).
+inline double LargerSide(const kor::BBox<2, double>& box) {
+    return std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+}
+
 inline bool IsStrictlyConvex(const Point& before, const Point& at, const Point& after) {
     return Turn(before, at, after) <= -kTurnTolerance;
 }

@@ -255,7 +255,7 @@ public:
         for (int n = 0; n < m_size; ++n) Classify(n);
         Box box;  // the points are finite (the fast steps' precondition)
         for (const Point& p : m_points) box.Extend(p);
-        m_extent = std::max(box.max.x() - box.min.x(), box.max.y() - box.min.y());
+        m_extent = LargerSide(box);
         if (loop.size() >= kGridLoop) {
             m_hasGrid = true;
             m_grid = PlaceGrid(m_points, box);
