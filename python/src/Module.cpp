@@ -297,6 +297,13 @@ py::tuple FlatLoops(const std::vector<se::Loop>& loops) {
     return py::make_tuple(rows, starts);
 }
 
+// The pieces of ConvexLoops in the form `Format` gives them.
+template <typename Result, Result (*Format)(const std::vector<se::Loop>&)>
+Result Pieces(const Item& item, bool merge, py::ssize_t maxVertices, bool clean, double slop) {
+    std::vector<se::Loop> merged;
+    return Format(ConvexLoops(item, merge, maxVertices, clean, slop, merged));
+}
+
 // ---- extrusions and end planes ----
 
 py::tuple Triple(const se::Position& p) { return py::make_tuple(p.X(), p.Y(), p.Z()); }
@@ -479,26 +486,16 @@ PYBIND11_MODULE(_shapeexport, m) {
                 return out;
             },
             "Indices of the positions that hole removal appended (bridge points).")
-        .def(
-            "convex_loops",
-            [](const Item& i, bool merge, py::ssize_t maxVertices, bool clean, double slop) {
-                std::vector<se::Loop> merged;
-                return LoopList(ConvexLoops(i, merge, maxVertices, clean, slop, merged));
-            },
-            py::arg("merge") = false, py::arg("max_vertices") = 0, py::arg("clean") = false, py::arg("slop") = 0.0,
-            "The convex pieces, a list of int64 arrays (k, 2); decomposes on first use. merge joins\n"
-            "neighbours whose union is convex, clean drops straight corners, max_vertices > 0 splits\n"
-            "larger pieces, slop > 0 makes them engine-ready: vertices at least slop apart, corners\n"
-            "standing at least slop out, none thinner (MergeConvexLoops).")
-        .def(
-            "convex_loop_array",
-            [](const Item& i, bool merge, py::ssize_t maxVertices, bool clean, double slop) {
-                std::vector<se::Loop> merged;
-                return FlatLoops(ConvexLoops(i, merge, maxVertices, clean, slop, merged));
-            },
-            py::arg("merge") = false, py::arg("max_vertices") = 0, py::arg("clean") = false, py::arg("slop") = 0.0,
-            "The pieces of convex_loops (same options) as two int64 arrays (rows, starts): rows (N, 2)\n"
-            "holds every piece's rows in turn, piece i is rows[starts[i]:starts[i + 1]].")
+        .def("convex_loops", &Pieces<py::list, LoopList>, py::arg("merge") = false, py::arg("max_vertices") = 0,
+             py::arg("clean") = false, py::arg("slop") = 0.0,
+             "The convex pieces, a list of int64 arrays (k, 2); decomposes on first use. merge joins\n"
+             "neighbours whose union is convex, clean drops straight corners, max_vertices > 0 splits\n"
+             "larger pieces, slop > 0 makes them engine-ready: vertices at least slop apart, corners\n"
+             "standing at least slop out, none thinner (MergeConvexLoops).")
+        .def("convex_loop_array", &Pieces<py::tuple, FlatLoops>, py::arg("merge") = false, py::arg("max_vertices") = 0,
+             py::arg("clean") = false, py::arg("slop") = 0.0,
+             "The pieces of convex_loops (same options) as two int64 arrays (rows, starts): rows (N, 2)\n"
+             "holds every piece's rows in turn, piece i is rows[starts[i]:starts[i + 1]].")
         .def_property_readonly(
             "set", [](const Item& i) { return i.set; }, "The set the item belongs to.")
         .def("__repr__",
