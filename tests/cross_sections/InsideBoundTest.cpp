@@ -69,8 +69,8 @@ TEST(InsideBound, HoldsEveryPointTheInsideTestTakes) {
                     }
                 }
                 for (const Point& p : q.points) all.Extend(p);
-                const double extent = std::max(all.max.x() - all.min.x(), all.max.y() - all.min.y());
-                if (!detail::InsideBound(q, 0, q.corners - 1, detail::kTurnTolerance, extent, box)) continue;
+                if (!detail::InsideBound(q, 0, q.corners - 1, detail::kTurnTolerance, detail::LargerSide(all), box))
+                    continue;
                 ++bounded;
                 for (int k = q.corners; k < static_cast<int>(q.points.size()); ++k) {
                     if (!detail::InsidePiece(q, k, 0, q.corners - 1)) continue;
