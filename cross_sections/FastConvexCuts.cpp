@@ -372,8 +372,8 @@ private:
 
     // Whether the exact test finds every point of the box outside the piece. (The
     // lines of the piece's edges could prune too, as exactly as its diagonal; on the
-    // real polygons that costs 3-12% more than it saves, with or without the points
-    // of a block: the boxes the piece's box meets are mostly ones its edges cross.)
+    // real polygons that costs 3-12% more than it saves, whether the single points
+    // of a block are tested against them or only the boxes.)
     bool Beyond(const Box& box) const {
         if (m_bounded && (box.min.x() > m_region.max.x() || box.max.x() < m_region.min.x() ||
                           box.min.y() > m_region.max.y() || box.max.y() < m_region.min.y()))
