@@ -23,7 +23,10 @@
 //     too small is remembered, filed under the vertices it read, until a cut
 //     removes one of them (TryPiece), and the set of strictly convex corners leaves
 //     out those whose previous vertex's try is remembered, so the search passes
-//     over such tries in one lookup.
+//     over such tries in one lookup; a try made again after such a cut checks
+//     first the vertices its last failure found inside, and where each of its
+//     pieces still holds one of them in the order the search meets them, it fails
+//     again without a search (ShrinksAway).
 // The loop's list order is the cyclic order of its surviving nodes from `head`: a
 // cut removes the nodes strictly between its ends, and a cut that wraps past the
 // end of the list makes the list begin at the piece's last vertex.
@@ -245,7 +248,8 @@ public:
           m_untried(m_size),
           m_notConvex(m_size),
           m_failed(loop.size(), 0),
-          m_readers(loop.size(), -1) {
+          m_readers(loop.size(), -1),
+          m_foundAt(loop.size(), -1) {
         m_next.resize(loop.size());
         m_prev.resize(loop.size());
         for (int n = 0; n < m_size; ++n) {
@@ -313,6 +317,34 @@ public:
     }
 
     void Inside(int k) { m_inside.push_back(k); }
+    // A failed try leaves the vertices it found inside, in the order its check met
+    // them; the next try from the same start checks them first. Where each piece
+    // a..c, a..Prev(c), ... down to three vertices holds one of them that is left
+    // and lies from k on, each not before the one of the piece above (taken in that
+    // order, they are not), the check from k finds a vertex inside each piece (that
+    // one or one before it), so the try ends too small; those vertices are noted as
+    // found inside, which is what the failure depends on.
+    bool ShrinksAway(int a, int c, int k) {
+        const int at = m_foundAt[static_cast<std::size_t>(a)];
+        if (at < 0) return false;
+        const int* found = &m_found[static_cast<std::size_t>(at) + 1];
+        const int count = m_found[static_cast<std::size_t>(at)];
+        const std::size_t noted = m_inside.size();
+        const int end = Offset(a, k);
+        int h = 0;
+        for (int piece = c; piece != Next(a); piece = Prev(piece)) {
+            for (;; ++h) {
+                if (h == count) {
+                    m_inside.resize(noted);
+                    return false;
+                }
+                const int n = found[h];
+                if (Next(n) != kRemoved && Offset(n, k) < end && InsidePiece(*this, n, a, piece)) break;
+            }
+            m_inside.push_back(found[h]);
+        }
+        return true;
+    }
     // Remembers the failure, and files it under each vertex the try depended on:
     // a .. Next(grown) and the vertices found inside (TryPiece).
     void Failed(int a, int grown) {
@@ -325,6 +357,9 @@ public:
         }
         AddReader(Next(grown), a, stamp);
         for (int k : m_inside) AddReader(k, a, stamp);
+        m_foundAt[static_cast<std::size_t>(a)] = static_cast<int>(m_found.size());
+        m_found.push_back(static_cast<int>(m_inside.size()));
+        m_found.insert(m_found.end(), m_inside.begin(), m_inside.end());
         m_inside.clear();
     }
 
@@ -346,7 +381,9 @@ private:
     }
 
     // The place of node n in list order (an order, not a count).
-    int Place(int n) const { return n >= m_head ? n - m_head : n - m_head + m_size; }
+    int Place(int n) const { return Offset(n, m_head); }
+    // The place of node n in list order from node `from` on.
+    int Offset(int n, int from) const { return n >= from ? n - from : n - from + m_size; }
 
     // The first member of `set` from node `first` to node `last` in list order.
     static int FirstFrom(const NodeSet& set, int first, int last, int size) {
@@ -461,6 +498,10 @@ private:
     std::vector<int> m_readers;
     std::vector<Read> m_reads;
     std::vector<int> m_inside;     // the vertices found inside in the current try
+    // What the last failed try from each start found inside (ShrinksAway): per start,
+    // where in m_found its count and its vertices, in list order, stand, or -1.
+    std::vector<int> m_foundAt;
+    std::vector<int> m_found;
     std::vector<int> m_forgotten;  // starts whose failure the current cut forgot
     int m_stamps = 0;
 };
