@@ -21,10 +21,10 @@
 //                            piece a..c (a when there is none); it may skip only
 //                            vertices that InsidePiece rejects
 //   void Inside(k)           vertex k lies inside the piece being checked
-//   bool ShrinksAway(a, c, k) whether the ring knows that each piece a..c, a..Prev(c),
+//   bool ShrinksAway(a, c)   whether the ring knows that each piece a..c, a..Prev(c),
 //                            down to a piece of three vertices, holds a vertex that
-//                            the check from k on finds (the try then ends too small);
-//                            it notes those vertices as Inside
+//                            the check from c+1 on finds (the try then ends too
+//                            small); it notes those vertices as Inside
 //   void Failed(a, grown)    the try from a, grown to `grown`, ended too small
 #pragma once
 
@@ -202,17 +202,18 @@ bool InsideBound(const Ring& q, int a, int c, double tolerance, double extent, k
 // A vertex found outside stays outside the smaller piece, so the check goes on; a
 // vertex found inside is checked again against the smaller piece first, so that the
 // ring bounds a piece for its search only once the piece no longer holds it. A ring
-// that knows every smaller piece will hold a vertex the check meets ends it at once.
+// that knows the piece and every smaller one hold a vertex the check meets ends the
+// try at once.
 template <typename Ring>
 int ShrinkPiece(Ring& q, int a, int c) {
-    if (q.ShrinksAway(a, c, q.Next(c))) return -1;
+    if (q.ShrinksAway(a, c)) return -1;
     q.Bound(a, c);
     int bounded = c;  // the piece a..bounded is the one the ring's search is bounded to
     for (int k = q.Candidate(q.Next(c), a, c); k != a;) {
         if (InsidePiece(q, k, a, c)) {
             q.Inside(k);
             c = q.Prev(c);
-            if (c == a || c == q.Next(a) || q.ShrinksAway(a, c, k)) return -1;
+            if (c == a || c == q.Next(a)) return -1;
             continue;
         }
         if (bounded != c) q.Bound(a, bounded = c);

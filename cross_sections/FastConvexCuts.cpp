@@ -319,27 +319,23 @@ public:
     void Inside(int k) { m_inside.push_back(k); }
     // A failed try leaves the vertices it found inside, in the order its check met
     // them; the next try from the same start checks them first. Where each piece
-    // a..c, a..Prev(c), ... down to three vertices holds one of them that is left
-    // and lies from k on, each not before the one of the piece above (taken in that
-    // order, they are not), the check from k finds a vertex inside each piece (that
-    // one or one before it), so the try ends too small; those vertices are noted as
-    // found inside, which is what the failure depends on.
-    bool ShrinksAway(int a, int c, int k) {
+    // a..c, a..Prev(c), ... down to three vertices holds one of them that is left,
+    // each not before the one of the piece above (taken in that order, they are
+    // not), the check from c+1 finds a vertex inside each piece (that one or one
+    // before it; a vertex of the piece itself is never inside it), so the try ends
+    // too small; those vertices are noted as found inside, which is what the
+    // failure depends on.
+    bool ShrinksAway(int a, int c) {
         const int at = m_foundAt[static_cast<std::size_t>(a)];
         if (at < 0) return false;
         const int* found = &m_found[static_cast<std::size_t>(at) + 1];
         const int count = m_found[static_cast<std::size_t>(at)];
-        const std::size_t noted = m_inside.size();
-        const int end = Offset(a, k);
         int h = 0;
         for (int piece = c; piece != Next(a); piece = Prev(piece)) {
-            for (;; ++h) {
-                if (h == count) {
-                    m_inside.resize(noted);
-                    return false;
-                }
-                const int n = found[h];
-                if (Next(n) != kRemoved && Offset(n, k) < end && InsidePiece(*this, n, a, piece)) break;
+            while (h < count && !(Next(found[h]) != kRemoved && InsidePiece(*this, found[h], a, piece))) ++h;
+            if (h == count) {
+                m_inside.clear();
+                return false;
             }
             m_inside.push_back(found[h]);
         }
@@ -381,9 +377,7 @@ private:
     }
 
     // The place of node n in list order (an order, not a count).
-    int Place(int n) const { return Offset(n, m_head); }
-    // The place of node n in list order from node `from` on.
-    int Offset(int n, int from) const { return n >= from ? n - from : n - from + m_size; }
+    int Place(int n) const { return n >= m_head ? n - m_head : n - m_head + m_size; }
 
     // The first member of `set` from node `first` to node `last` in list order.
     static int FirstFrom(const NodeSet& set, int first, int last, int size) {

@@ -70,7 +70,7 @@ public:
     void Bound(int, int) const {}
     int Candidate(int k, int, int) const { return k; }
     void Inside(int) const {}
-    bool ShrinksAway(int, int, int) const { return false; }
+    bool ShrinksAway(int, int) const { return false; }
     void Failed(int, int) const {}
 
 private:
