@@ -330,11 +330,12 @@ public:
         if (at < 0) return false;
         const int* found = &m_found[static_cast<std::size_t>(at) + 1];
         const int count = m_found[static_cast<std::size_t>(at)];
+        auto holds = [&](int piece, int n) { return Next(n) != kRemoved && InsidePiece(*this, n, a, piece); };
         int h = 0;
         for (int piece = c; piece != Next(a); piece = Prev(piece)) {
-            while (h < count && !(Next(found[h]) != kRemoved && InsidePiece(*this, found[h], a, piece))) ++h;
+            while (h < count && !holds(piece, found[h])) ++h;
             if (h == count) {
-                m_inside.clear();
+                m_inside.clear();  // the check comes first in a try: nothing else was noted
                 return false;
             }
             m_inside.push_back(found[h]);
