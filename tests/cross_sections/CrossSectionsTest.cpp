@@ -266,11 +266,18 @@ TEST(Loop, EditingPrimitives) {
         const std::vector<std::string> fields = testing_support::Fields(row, " | ");
         std::istringstream edit(fields.at(1));
         std::string name;
-        int a = 0, b = 0, c = 0;
-        edit >> name >> a >> b >> c;
+        edit >> name;
         Loop loop = LoopOf(none, fields.at(0));
+        if (name == "alike") {
+            const std::string other = fields.at(1).substr(name.size());
+            EXPECT_EQ(loop.IsCompatible(LoopOf(none, other)) ? "alike" : "unlike", fields.at(2)) << row;
+            continue;
+        }
+        int a = 0, b = 0, c = 0;
+        edit >> a >> b >> c;
         if (name == "insert") loop.InsertVertex(7, a);
         if (name == "add") loop.Add(LoopOf(none, "10 11 12' 13 14"), a, b, c);
+        if (name == "self") loop.Add(loop, a, b, c);
         if (name == "cut") loop.Cut(a, b);
         EXPECT_EQ(Text(loop), fields.at(2)) << row;
     }

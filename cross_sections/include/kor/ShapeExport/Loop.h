@@ -60,7 +60,7 @@ public:
     // whole loop, starting at `first`). Into an empty loop the run becomes the list;
     // into a non-empty one it is spliced in after the vertex P at `at`, followed by a
     // copy of P, both crossings marked as cuts (the bridge of hole removal). Out-of-
-    // range positions change nothing. `other` must be another loop.
+    // range positions change nothing, and so does adding a loop to itself.
     void Add(const Loop& other, int at, int first, int last);
     // Drops the vertices strictly between list positions `first` and `last`
     // (cyclically), so that they become neighbours joined by a cut.
