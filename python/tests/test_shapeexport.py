@@ -74,6 +74,10 @@ def test_bad_input_raises(call, error):
     pytest.raises(error, call)
 
 
+def test_the_smallest_bound_is_taken():  # the square halved into two triangles
+    assert [len(piece) for piece in loops(max_vertices=3)] == [3, 3]
+
+
 @pytest.mark.parametrize("t, threads", [(0.0, 0), (0.25, 1), (2.5, 3)])
 def test_blend_decompose_all_reset_normalize_and_lifetime(t, threads):
     a, b, n = se.CrossSections.loads(document(HOLE)), se.CrossSections.loads(document(HOLE), 3.0), len(HOLE["points"])
