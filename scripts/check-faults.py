@@ -38,7 +38,7 @@ for number, (name, path, text, replacement) in enumerate(faults):
             else:
                 tests = run(f"SHAPEEXPORT_TOOL={root}/build/default/tools/shapeexport {venv}/bin/python -m pytest -q "
                             "-p no:cacheprovider python/tests")
-                failed = sorted({line.split("::")[1].split("[")[0] for line in tests.stdout.splitlines()
+                failed = sorted({line.split(" ")[1].split("::")[1].split("[")[0] for line in tests.stdout.splitlines()
                                  if line.startswith("FAILED ")})
                 verdict = "caught by " + ", ".join(failed) if tests.returncode else "MISSED"
         elif run("cmake --build --preset default -j2").returncode:
