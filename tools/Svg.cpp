@@ -29,12 +29,11 @@ constexpr double kCellWidth = kDrawing + 2 * kPad;
 constexpr double kCellHeight = kDrawing + 2 * kPad + kLabel;
 const char* const kFont = "DejaVu Sans, Helvetica, Arial, sans-serif";
 
+// Picture coordinates: every one lies inside the picture, at 6 or more from its edge.
 std::string Num(double value) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.2f", value);
-    std::string text(buffer);
-    if (text == "-0.00") text = "0.00";
-    return text;
+    return buffer;
 }
 
 std::string Escape(const std::string& text) {
