@@ -5,8 +5,9 @@ Each fault is [name, file, text, replacement]: the text must occur exactly once.
 The faults are applied one at a time to a worktree of HEAD (default: /tmp/shapeexport-faults),
 which is built with the default preset and tested with ctest; a fault the suite does
 not fail on is reported MISSED. Faults in python/ are checked with the module's pytest suite
-(in the venv scripts/test.sh makes, with this checkout's tool), the others with ctest; the
-JavaScript tests are not run. Arguments: fault numbers to run (default: all).
+(in the venv scripts/test.sh makes, with this checkout's tool), faults in js/ with the package's
+node tests (on the module built with the wasm preset, after scripts/build-wasm.sh has installed
+Emscripten), the others with ctest. Arguments: fault numbers to run (default: all).
 """
 import json, os, subprocess, sys
 
@@ -20,7 +21,7 @@ if not os.path.isdir(tree):
 run("git checkout -q --detach " + subprocess.check_output(["git", "-C", root, "rev-parse", "HEAD"], text=True))
 run("cmake --preset default")
 faults = json.load(open(os.path.join(root, "scripts", "faults.json")))
-python_run = False
+python_run = wasm_configured = False
 for number, (name, path, text, replacement) in enumerate(faults):
     if len(sys.argv) > 1 and str(number) not in sys.argv[1:]:
         continue
@@ -40,6 +41,16 @@ for number, (name, path, text, replacement) in enumerate(faults):
                             "-p no:cacheprovider python/tests")
                 failed = sorted({line.split(" ")[1].split("::")[1].split("[")[0] for line in tests.stdout.splitlines()
                                  if line.startswith("FAILED ")})
+                verdict = "caught by " + ", ".join(failed) if tests.returncode else "MISSED"
+        elif path.startswith("js/"):  # the package: its WebAssembly module rebuilt, tested with node
+            if not wasm_configured:
+                wasm_configured = run("cmake --preset wasm").returncode == 0
+            if run("cmake --build --preset wasm -j2").returncode:
+                verdict = "caught by the build"
+            else:
+                tests = run("cd js && node --test test/")
+                failed = [line.split(" - ", 1)[1] for line in tests.stdout.splitlines()
+                          if line.startswith("not ok ") and " - " in line]
                 verdict = "caught by " + ", ".join(failed) if tests.returncode else "MISSED"
         elif run("cmake --build --preset default -j2").returncode:
             verdict = "caught by the build"
