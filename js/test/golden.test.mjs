@@ -95,6 +95,7 @@ test('weld cases of tests/data/meshes, from double and single precision', () => 
 
 test('bad input is an Error with the library\'s message', () => {
     const square = CrossSections.fromJSON('{"Outlines": [[[0,0],[4,0],[4,4],[0,4]]]}');
+    assert.deepEqual(square.decompose(0, {maxVertices: 3}).pieces.map((p) => p.length), [3, 3]);  // the smallest bound
     for (const [call, message] of [
         [() => CrossSections.fromJSON(''), /is empty/], [() => CrossSections.fromJSON('{'), /byte offset 1/],
         [() => CrossSections.fromJSON('{"a": 1}'), /not a cross-section document/],
