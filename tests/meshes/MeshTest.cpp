@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include <kor/ShapeExport/WeldPositions.h>
+
 #include "HarnessWeld.h"
 #include "MeshTestSupport.h"
 #include "TestData.h"
@@ -142,6 +144,17 @@ TEST(MeshWeld, Cases) {
         EXPECT_EQ(welded.Indices(), indices);
         EXPECT_EQ(welded.Name(), source.Name());
         EXPECT_EQ(welded.Transform(), source.Transform());
+        // The public weld of coordinate and index arrays gives the same, as arrays.
+        auto coordinates = [](const std::vector<Position>& positions) {
+            std::vector<double> xyz;
+            for (const Position& p : positions) xyz.insert(xyz.end(), {p.X(), p.Y(), p.Z()});
+            return xyz;
+        };
+        const std::vector<double> xyz = coordinates(source.Positions());
+        const kor::ShapeExport::WeldedPositions arrays = kor::ShapeExport::WeldPositions(
+            xyz.data(), source.Positions().size(), source.Indices().data(), source.Indices().size());
+        EXPECT_TRUE(fuzzing::SameBits(arrays.xyz, coordinates(expected)));
+        EXPECT_EQ(arrays.indices, indices);
         // Both widths, the arrays' weld and the plain one.
         EXPECT_EQ(fuzzing::WeldDifference(source.Positions(), source.Indices(), 7), "");
     }
