@@ -144,7 +144,7 @@ TEST(MeshWeld, Cases) {
         EXPECT_EQ(welded.Indices(), indices);
         EXPECT_EQ(welded.Name(), source.Name());
         EXPECT_EQ(welded.Transform(), source.Transform());
-        // The public weld of coordinate and index arrays gives the same, as arrays.
+        // WeldPositions, on coordinates and indices as flat arrays, gives the same.
         auto coordinates = [](const std::vector<Position>& positions) {
             std::vector<double> xyz;
             for (const Position& p : positions) xyz.insert(xyz.end(), {p.X(), p.Y(), p.Z()});
