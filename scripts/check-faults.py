@@ -22,6 +22,20 @@ run("git checkout -q --detach " + subprocess.check_output(["git", "-C", root, "r
 run("cmake --preset default")
 faults = json.load(open(os.path.join(root, "scripts", "faults.json")))
 python_run = wasm_configured = False
+# Per part of the tree: how it is built, how it is tested, and the failed test a line of the
+# test output names (or None). The Python module goes into the project's venv, the
+# JavaScript package's module is built with the wasm preset, the rest is tested with ctest.
+suites = [
+    ("python/", f"{venv}/bin/pip install --quiet --disable-pip-version-check --no-build-isolation ./python",
+     f"SHAPEEXPORT_TOOL={root}/build/default/tools/shapeexport {venv}/bin/python -m pytest -q -p no:cacheprovider "
+     "python/tests",
+     lambda line: line.split(" ")[1].split("::")[1].split("[")[0] if line.startswith("FAILED ") else None),
+    ("js/", "cmake --build --preset wasm -j2", "cd js && node --test test/",
+     lambda line: line.split(" - ", 1)[1] if line.startswith("not ok ") and " - " in line else None),
+    ("", "cmake --build --preset default -j2", "ctest --preset default -j2 --timeout 300",
+     lambda line: line.split(" - ")[1].split(" (")[0]
+     if " - " in line and line.rstrip().endswith(")") and "(" in line.split(" - ")[1] else None),
+]
 for number, (name, path, text, replacement) in enumerate(faults):
     if len(sys.argv) > 1 and str(number) not in sys.argv[1:]:
         continue
@@ -33,31 +47,14 @@ for number, (name, path, text, replacement) in enumerate(faults):
         continue
     open(file, "w").write(source.replace(text, replacement))
     try:
-        if path.startswith("python/"):  # the module: built into the project's venv, tested with pytest
-            if run(f"{venv}/bin/pip install --quiet --disable-pip-version-check --no-build-isolation ./python").returncode:
-                verdict = "caught by the build"
-            else:
-                tests = run(f"SHAPEEXPORT_TOOL={root}/build/default/tools/shapeexport {venv}/bin/python -m pytest -q "
-                            "-p no:cacheprovider python/tests")
-                failed = sorted({line.split(" ")[1].split("::")[1].split("[")[0] for line in tests.stdout.splitlines()
-                                 if line.startswith("FAILED ")})
-                verdict = "caught by " + ", ".join(failed) if tests.returncode else "MISSED"
-        elif path.startswith("js/"):  # the package: its WebAssembly module rebuilt, tested with node
-            if not wasm_configured:
-                wasm_configured = run("cmake --preset wasm").returncode == 0
-            if run("cmake --build --preset wasm -j2").returncode:
-                verdict = "caught by the build"
-            else:
-                tests = run("cd js && node --test test/")
-                failed = [line.split(" - ", 1)[1] for line in tests.stdout.splitlines()
-                          if line.startswith("not ok ") and " - " in line]
-                verdict = "caught by " + ", ".join(failed) if tests.returncode else "MISSED"
-        elif run("cmake --build --preset default -j2").returncode:
+        prefix, build, test, failed_in = next(suite for suite in suites if path.startswith(suite[0]))
+        if prefix == "js/" and not wasm_configured:
+            wasm_configured = run("cmake --preset wasm").returncode == 0
+        if run(build).returncode:
             verdict = "caught by the build"
         else:
-            tests = run("ctest --preset default -j2 --timeout 300")
-            failed = [line.split(" - ")[1].split(" (")[0] for line in tests.stdout.splitlines()
-                      if " - " in line and line.rstrip().endswith(")") and "(" in line.split(" - ")[1]]
+            tests = run(test)
+            failed = sorted({failed_in(line) for line in tests.stdout.splitlines()} - {None})
             verdict = "caught by " + ", ".join(failed) if tests.returncode else "MISSED"
     finally:
         open(file, "w").write(source)
